@@ -1,0 +1,23 @@
+#pragma once
+// The book's information as a document keeps it: written at the head of a TML
+// file, handed to the compiler, stored in the book's metadata record.
+
+#include <string>
+
+namespace scrivora {
+
+struct BookInfo {
+  std::string title;
+  std::string author;
+  std::string publisher;
+  std::string eisbn;
+  std::string copyright;
+
+  bool operator==(const BookInfo& other) const {
+    return title == other.title && author == other.author && publisher == other.publisher &&
+           eisbn == other.eisbn && copyright == other.copyright;
+  }
+  bool operator!=(const BookInfo& other) const { return !(*this == other); }
+};
+
+}  // namespace scrivora
