@@ -1,0 +1,181 @@
+#include "BookBuilder.h"
+
+#include "BookDatabaseWriter.h"
+#include "BookFileWriter.h"
+#include "BuildLog.h"
+#include "FileSystem.h"
+#include "RecordCompression.h"
+
+namespace scrivora {
+
+namespace {
+
+bool endsWith(const std::string& text, const std::string& tail) {
+  return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+// Source and output must differ, the source must be readable and the output
+// writable. The output check runs even when the source check failed, so both
+// problems are reported at once.
+bool checkPaths(const BuildContext& context) {
+  if (context.sourcePath == context.outputPath) {
+    reportError("The input and output files are the same! (%s)", context.sourcePath.c_str());
+    return false;
+  }
+  bool ok = true;
+  if (!canOpenForReading(context.sourcePath)) {
+    reportError("The input file \"%s\" could not be opened.", context.sourcePath.c_str());
+    ok = false;
+  }
+  if (!createAndOpenForWriting(context.outputPath)) {
+    reportError("The file \"%s\" could not be opened for writing.", context.outputPath.c_str());
+    ok = false;
+  }
+  return ok;
+}
+
+// A file (not a folder) in the folder's place is worth a warning, though a
+// book without images builds fine.
+void checkImageDirectory(const BuildContext& context) {
+  if (pathExists(context.imageDirectory) && !isDirectory(context.imageDirectory)) {
+    reportWarning("The image directory \"%s\" isn't a directory.", context.imageDirectory.c_str());
+  }
+}
+
+void nameTemporaryFiles(BuildContext& context) {
+  context.textTempPath = context.sourcePath + ".tmp";
+  context.sidebarTempPath = context.sourcePath + ".sid";
+  context.footnoteTempPath = context.sourcePath + ".ftn";
+}
+
+void removeTemporaryFiles(const BuildContext& context) {
+  removePath(context.textTempPath);
+  removePath(context.sidebarTempPath);
+  removePath(context.footnoteTempPath);
+}
+
+// An earlier book at the output path goes now: if this build fails, no old
+// book is left to be mistaken for its result.
+void removeEarlierFiles(const BuildContext& context) {
+  removePath(context.outputPath);
+  removeTemporaryFiles(context);
+}
+
+void startTables(BuildContext& context) { context.tables = BuildTables(); }
+
+bool readSource(BuildContext& context) {
+  if (!readWholeFile(context.sourcePath, context.source)) {
+    reportError("An error occurred reading the file %s.\n", context.sourcePath.c_str());
+    return false;
+  }
+  context.textLength = context.source.size();
+  return true;
+}
+
+bool writeTextRecords(BuildContext& context) {
+  BookFileWriter out;
+  if (!out.open(context.textTempPath)) {
+    if (!pathExists(context.textTempPath)) {
+      reportError("Could not create file %s.", context.textTempPath.c_str());
+    } else {
+      reportError("Could not open file %s for writing.", context.textTempPath.c_str());
+    }
+    return false;
+  }
+  context.tables.textRecordEnds.push_back(0);
+  context.tables.textRecordSizes.push_back(0);
+  bool compressed = compressRecords(context.source.data(), context.textLength, out, context.tables.textRecordSizes,
+                                    &context.tables.textRecordEnds);
+  bool closed = out.close();
+  if (!compressed || !closed) {
+    std::string why = out.errorText().empty() ? std::string("compression failed") : out.errorText();
+    reportError("An error occurred writing the file %s: %s.", context.textTempPath.c_str(), why.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool writeDatabase(const BuildContext& context) {
+  BookDatabaseInput input;
+  input.textTempPath = context.textTempPath;
+  input.sidebarTempPath = context.sidebarTempPath;
+  input.footnoteTempPath = context.footnoteTempPath;
+  input.outputPath = context.outputPath;
+  input.bookName = context.bookName;
+  input.info = context.info;
+  input.tables = &context.tables;
+  input.creationTime = bookCreationTime();
+  // The page tables, chapters, links, images, index, sidebars and footnotes
+  // join the input here once the text pass has collected them.
+  return writeBookDatabase(input);
+}
+
+// The phases from reading the source to the written book; clean-up follows
+// whatever they return.
+bool compileSource(BuildContext& context) {
+  if (!readSource(context)) return false;
+  // Normalisation of the source text runs here (control bytes, character
+  // mapping, line ends), then the notes block is split off, which shortens
+  // context.textLength.
+  if (!writeTextRecords(context)) return false;
+  // The text pass runs here over source[0, textLength) and fills the
+  // collections; errors in it end the build.
+  // Footnote and sidebar references are resolved and their bodies written
+  // here.
+  return writeDatabase(context);
+}
+
+void cleanUp(BuildContext& context) {
+  context.source.clear();
+  context.source.shrink_to_fit();
+  context.textLength = 0;
+  context.tables = BuildTables();
+  removeTemporaryFiles(context);
+}
+
+}  // namespace
+
+std::string bookNameFromTitle(const std::string& title) {
+  std::string name = title;
+  if (name.size() > kMaxBookNameLength) {
+    reportWarning("Book name is greater than 29 characters.  Truncating.");
+    name.resize(kMaxBookNameLength);
+  }
+  bool warned = false;
+  for (char& c : name) {
+    if (c != ':') continue;
+    if (!warned) {
+      reportWarning("Colons are not currently permitted in the book title. Translating colons to hyphens.");
+      warned = true;
+    }
+    c = '-';
+  }
+  return name;
+}
+
+std::string imageDirectoryFor(const std::string& sourcePath) {
+  std::string base = sourcePath;
+  if (endsWith(base, ".tml") || endsWith(base, ".txt")) base.resize(base.size() - 4);
+  return base + "_img";
+}
+
+bool buildBook(const std::string& sourcePath, const std::string& outputPath, const BookInfo& info) {
+  BuildContext context;
+  context.sourcePath = sourcePath;
+  context.outputPath = outputPath;
+  context.info = info;
+  if (!checkPaths(context)) return false;
+  context.bookName = bookNameFromTitle(info.title);
+  context.imageDirectory = imageDirectoryFor(sourcePath);
+  checkImageDirectory(context);
+  nameTemporaryFiles(context);
+  removeEarlierFiles(context);
+  startTables(context);
+  reportStatus("Writing book <%s> from file <%s>...", context.bookName.c_str(),
+               fileNameOf(context.sourcePath).c_str());
+  bool written = compileSource(context);
+  cleanUp(context);
+  return written;
+}
+
+}  // namespace scrivora

@@ -1,0 +1,81 @@
+#include "RecordCompression.h"
+
+#include <zlib.h>
+
+#include <vector>
+
+namespace scrivora {
+
+namespace {
+
+// A tag that starts this close to the end of a full piece moves whole into
+// the next record (chapter titles are at most 80 characters, so a chapter tag
+// with its argument fits).
+constexpr size_t kTagLookBack = 91;
+
+bool isRecordWhitespace(uint8_t byte) {
+  return byte == ' ' || byte == '\t' || byte == '\n' || byte == '\v' || byte == '\f' || byte == '\r';
+}
+
+// Where a piece ends when a backslash at backslashAt would otherwise be cut
+// off from its tag: before the whole run of backslashes it ends.
+size_t endBeforeBackslashRun(const uint8_t* piece, size_t backslashAt) {
+  size_t start = backslashAt;
+  while (start > 0 && piece[start - 1] == '\\') --start;
+  return start;
+}
+
+size_t endAfterLastWhitespace(const uint8_t* piece, size_t length) {
+  for (size_t end = length; end > 0; --end) {
+    if (isRecordWhitespace(piece[end - 1])) return end;
+  }
+  return 0;
+}
+
+}  // namespace
+
+size_t findRecordEnd(const uint8_t* piece, size_t length) {
+  size_t end = 0;
+  bool decided = false;
+  for (size_t examined = 0; examined < kTagLookBack && examined < length; ++examined) {
+    size_t at = length - 1 - examined;
+    uint8_t byte = piece[at];
+    if (byte == '\n' || byte == '\r') break;
+    if (byte == '\\') {
+      // A backslash as the very last byte may be the second half of an
+      // escaped backslash; the whitespace rule handles that case.
+      if (at == length - 1) break;
+      end = endBeforeBackslashRun(piece, at);
+      decided = true;
+      break;
+    }
+  }
+  if (!decided) end = endAfterLastWhitespace(piece, length);
+  // Nowhere to end (a piece without whitespace, or of nothing but
+  // backslashes): keep the whole piece rather than make an empty record.
+  return end == 0 ? length : end;
+}
+
+bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends) {
+  // Room for the worst case, so a piece that deflate cannot shrink is still
+  // stored whole rather than cut or rejected.
+  std::vector<uint8_t> compressed(compressBound(kTextRecordSize));
+  size_t offset = 0;
+  uint32_t runningEnd = 0;
+  while (offset < length) {
+    size_t pieceLength = length - offset < kTextRecordSize ? length - offset : kTextRecordSize;
+    if (pieceLength == kTextRecordSize && offset + pieceLength < length) {
+      pieceLength = findRecordEnd(text + offset, pieceLength);
+    }
+    uLongf compressedLength = compressed.size();
+    if (compress(compressed.data(), &compressedLength, text + offset, uLong(pieceLength)) != Z_OK) return false;
+    runningEnd += uint32_t(pieceLength);
+    if (ends) ends->push_back(runningEnd);
+    sizes.push_back(uint32_t(compressedLength));
+    out.write(compressed.data(), compressedLength);
+    offset += pieceLength;
+  }
+  return !out.failed();
+}
+
+}  // namespace scrivora
