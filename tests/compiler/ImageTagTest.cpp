@@ -1,0 +1,315 @@
+// The \m tag after its syntax: the name's ending, the file's existence, the
+// 26-byte header check, listing the image once, and the size it takes on the
+// page. Each message is checked with the pass(es) it appears in.
+
+#include "ImageTag.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/PngTestImages.h"
+
+using namespace scrivora;
+using pngtest::Bytes;
+
+namespace {
+
+// The first 26 bytes of a PNG as the header check sees them.
+Bytes pngHead(uint32_t width, uint32_t height, uint8_t colourType) {
+  Bytes b = {137, 80, 78, 71, 13, 10, 26, 10, 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  for (int shift = 24; shift >= 0; shift -= 8) b.push_back(uint8_t(width >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8) b.push_back(uint8_t(height >> shift));
+  b.push_back(8);
+  b.push_back(colourType);
+  return b;
+}
+
+class ImageTagTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/scrivora-imagetag-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root = pattern;
+    imageDir = root + "/novel_img";
+    ASSERT_EQ(mkdir(imageDir.c_str(), 0755), 0);
+  }
+  void TearDown() override { std::filesystem::remove_all(root); }
+
+  void writeImage(const std::string& name, const Bytes& bytes) { pngtest::writeFile(imageDir + "/" + name, bytes); }
+
+  void writeGreyImage(const std::string& name, uint32_t width, uint32_t height) {
+    pngtest::PngSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.pixels = pngtest::noisePixels(spec, width + height);
+    writeImage(name, pngtest::encodePng(spec));
+  }
+
+  ImageMeasure tag(const std::string& name, ImagePass pass, bool indentOn = false) {
+    return imageTag(imageDir, name, pass, indentOn, images, failed);
+  }
+
+  std::string stored(const std::string& name) const { return imageDir + "\\" + name; }
+
+  // Runs the tag in both passes and checks the failure flag after each.
+  void runBothPasses(const std::string& name) {
+    tag(name, ImagePass::Small);
+    EXPECT_TRUE(failed) << "small pass";
+    failed = false;
+    tag(name, ImagePass::Large);
+    EXPECT_TRUE(failed) << "large pass";
+  }
+
+  std::string root;
+  std::string imageDir;
+  ImageList images;
+  bool failed = false;
+  pngtest::CapturedLog log;
+};
+
+TEST_F(ImageTagTest, GoodImageIsMeasuredAndListedWithItsStoredPath) {
+  writeGreyImage("pic.png", 40, 30);
+  const ImageMeasure m = tag("pic.png", ImagePass::Small);
+  EXPECT_EQ(m.width, 40u);
+  EXPECT_EQ(m.height, 30u);
+  EXPECT_FALSE(failed);
+  EXPECT_TRUE(log.messages().empty());
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images.entry(0).path, imageDir + "\\pic.png");
+  EXPECT_EQ(images.entry(0).width, 40u);
+  EXPECT_EQ(images.entry(0).height, 30u);
+}
+
+TEST_F(ImageTagTest, UpperCaseEndingIsAccepted) {
+  writeGreyImage("Pic.PNG", 5, 6);
+  const ImageMeasure m = tag("Pic.PNG", ImagePass::Small);
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(m.width, 5u);
+  EXPECT_EQ(m.height, 6u);
+  EXPECT_TRUE(log.messages().empty());
+  EXPECT_EQ(images.size(), 1u);
+}
+
+TEST_F(ImageTagTest, NameWithAnotherEndingFailsInBothPassesButIsReportedOnce) {
+  writeGreyImage("pic.png.bak", 5, 6);  // a real PNG, but the name decides
+  runBothPasses("pic.png.bak");
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Image file \"pic.png.bak\" doesn't end with .png!"}));
+  // Still listed, at 0 by 0: the build fails through the flag.
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images.entry(0).width, 0u);
+  EXPECT_EQ(images.entry(0).height, 0u);
+}
+
+TEST_F(ImageTagTest, EndingIsTheWholePartAfterTheLastDot) {
+  EXPECT_TRUE(hasPngEnding("a.b.png"));
+  EXPECT_TRUE(hasPngEnding("x.pNg"));
+  EXPECT_TRUE(hasPngEnding(".png"));
+  EXPECT_FALSE(hasPngEnding("png"));
+  EXPECT_FALSE(hasPngEnding("pic.apng"));
+  EXPECT_FALSE(hasPngEnding("pic.pngx"));
+  EXPECT_FALSE(hasPngEnding("pic.png."));
+  EXPECT_FALSE(hasPngEnding("pic.pn"));
+}
+
+TEST_F(ImageTagTest, MissingFileFailsInBothPassesButIsReportedOnce) {
+  const ImageMeasure m = tag("absent.png", ImagePass::Small);
+  EXPECT_EQ(m.width, 0u);
+  EXPECT_EQ(m.height, 0u);
+  EXPECT_TRUE(failed);
+  failed = false;
+  tag("absent.png", ImagePass::Large);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Image \"absent.png\" doesn't exist!"}));
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images.entry(0).path, stored("absent.png"));
+}
+
+TEST_F(ImageTagTest, RgbImageFailsAndIsReportedInEveryPass) {
+  pngtest::PngSpec spec;
+  spec.width = 4;
+  spec.height = 4;
+  spec.colourType = pngtest::kRgb;
+  spec.pixels = pngtest::noisePixels(spec, 1);
+  writeImage("colour.png", pngtest::encodePng(spec));
+  runBothPasses("colour.png");
+  const std::string message = "Unrecognized PNG color type for " + stored("colour.png");
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images.entry(0).width, 0u);
+}
+
+TEST_F(ImageTagTest, EmptyFileIsReportedInEveryPass) {
+  writeImage("empty.png", Bytes{});
+  runBothPasses("empty.png");
+  const std::string message = "PNG file " + stored("empty.png") + " appears to be empty\n";
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
+}
+
+TEST_F(ImageTagTest, WrongSignatureIsReportedInEveryPass) {
+  Bytes bytes = pngHead(10, 10, 0);
+  bytes[1] = 'Q';
+  writeImage("fake.png", bytes);
+  runBothPasses("fake.png");
+  const std::string message = "Bad PNG signature for " + stored("fake.png");
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
+}
+
+TEST_F(ImageTagTest, FileShorterThanTheSignatureCountsAsABadSignature) {
+  writeImage("stub.png", Bytes{137, 80, 78, 71, 13});
+  tag("stub.png", ImagePass::Small);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Bad PNG signature for " + stored("stub.png")}));
+}
+
+TEST_F(ImageTagTest, FileCutBeforeTheColourTypeCountsAsAMissingHeader) {
+  Bytes bytes = pngHead(10, 10, 0);
+  bytes.resize(25);  // everything but the colour type
+  writeImage("cut.png", bytes);
+  tag("cut.png", ImagePass::Small);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Couldn't find PNG header for " + stored("cut.png")}));
+}
+
+TEST_F(ImageTagTest, OtherFirstChunkIsAMissingHeaderInEveryPass) {
+  Bytes bytes = pngHead(10, 10, 0);
+  bytes[12] = 't';
+  bytes[13] = 'E';
+  bytes[14] = 'X';
+  bytes[15] = 't';
+  writeImage("noheader.png", bytes);
+  runBothPasses("noheader.png");
+  const std::string message = "Couldn't find PNG header for " + stored("noheader.png");
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
+}
+
+TEST_F(ImageTagTest, FolderWithAPngNameCannotBeReadInEveryPass) {
+  ASSERT_EQ(mkdir((imageDir + "/folder.png").c_str(), 0755), 0);
+  runBothPasses("folder.png");
+  const std::string message = "Failed to read PNG file " + stored("folder.png") + "\n";
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
+}
+
+TEST_F(ImageTagTest, HeaderCheckOfAFileThatCannotBeOpened) {
+  uint16_t width = 7;
+  uint16_t height = 7;
+  const std::string path = imageDir + "\\nowhere\\x.png";
+  EXPECT_FALSE(checkPngHeader(path, width, height));
+  EXPECT_EQ(width, 0u);
+  EXPECT_EQ(height, 0u);
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Failed to open PNG file " + path + "\n"}));
+}
+
+TEST_F(ImageTagTest, HeaderGivesTheLow16BitsOfWidthAndHeight) {
+  writeImage("wide.png", pngHead(0x12345, 0x00010020, 3));
+  uint16_t width = 0;
+  uint16_t height = 0;
+  EXPECT_TRUE(checkPngHeader(stored("wide.png"), width, height));
+  EXPECT_EQ(width, 0x2345);
+  EXPECT_EQ(height, 0x0020);
+  EXPECT_TRUE(log.messages().empty());
+}
+
+TEST_F(ImageTagTest, SameNameTwiceIsListedOnceAndOnlyTheSmallPassLists) {
+  writeGreyImage("a.png", 3, 3);
+  writeGreyImage("b.png", 3, 3);
+  tag("a.png", ImagePass::Small);
+  tag("b.png", ImagePass::Small);
+  tag("a.png", ImagePass::Small);
+  tag("a.png", ImagePass::Large);
+  tag("b.png", ImagePass::Large);
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(images.entry(0).path, stored("a.png"));
+  EXPECT_EQ(images.entry(1).path, stored("b.png"));
+
+  ImageList largeOnly;
+  bool largeFailed = false;
+  imageTag(imageDir, "a.png", ImagePass::Large, false, largeOnly, largeFailed);
+  EXPECT_TRUE(largeOnly.empty());
+  EXPECT_FALSE(largeFailed);
+}
+
+TEST_F(ImageTagTest, NamesDifferingOnlyInCaseAreDifferentEntries) {
+  writeGreyImage("a.png", 3, 3);
+  writeGreyImage("A.png", 3, 3);
+  tag("a.png", ImagePass::Small);
+  tag("A.png", ImagePass::Small);
+  EXPECT_EQ(images.size(), 2u);
+}
+
+TEST_F(ImageTagTest, SuccessDoesNotClearAnEarlierFailure) {
+  writeGreyImage("ok.png", 3, 3);
+  failed = true;
+  tag("ok.png", ImagePass::Small);
+  EXPECT_TRUE(failed);
+}
+
+TEST_F(ImageTagTest, WideImageIsStoredAtItsSizeButMeasuredAsSixteen) {
+  writeGreyImage("wide.png", 200, 20);
+  const ImageMeasure m = tag("wide.png", ImagePass::Small);
+  EXPECT_EQ(m.width, 16u);
+  EXPECT_EQ(m.height, 16u);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images.entry(0).width, 200u);
+  EXPECT_EQ(images.entry(0).height, 20u);
+}
+
+TEST(ImageMeasureTest, LineAndPageLimits) {
+  EXPECT_EQ(measureImage(158, 148, false).width, 158u);
+  EXPECT_EQ(measureImage(158, 148, false).height, 148u);
+  EXPECT_EQ(measureImage(159, 10, false).width, 16u);
+  EXPECT_EQ(measureImage(159, 10, false).height, 16u);
+  EXPECT_EQ(measureImage(10, 149, false).width, 16u);
+  EXPECT_EQ(measureImage(10, 149, false).height, 16u);
+  EXPECT_EQ(measureImage(0, 0, false).width, 0u);
+  EXPECT_EQ(measureImage(0, 0, false).height, 0u);
+}
+
+TEST(ImageMeasureTest, IndentLeavesEightPixelsLess) {
+  EXPECT_EQ(measureImage(150, 12, true).width, 150u);
+  EXPECT_EQ(measureImage(150, 12, true).height, 12u);
+  EXPECT_EQ(measureImage(151, 12, true).width, 16u);
+  EXPECT_EQ(measureImage(151, 12, true).height, 16u);
+  EXPECT_EQ(measureImage(151, 12, false).width, 151u);
+}
+
+TEST_F(ImageTagTest, IndentIsAppliedToTheTag) {
+  writeGreyImage("w.png", 155, 10);
+  EXPECT_EQ(tag("w.png", ImagePass::Small, false).width, 155u);
+  EXPECT_EQ(tag("w.png", ImagePass::Small, true).width, 16u);
+}
+
+TEST_F(ImageTagTest, OverlongNameIsReportedOnceAndNotListed) {
+  const std::string name = std::string(252, 'n') + ".png";  // 256 characters
+  runBothPasses(name);
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"Image name \"" + name.substr(0, 255) + "\" is longer than 255 characters."}));
+  EXPECT_TRUE(images.empty());
+}
+
+TEST_F(ImageTagTest, PathOverTheLimitIsRefusedEvenForAShortName) {
+  const std::string name = std::string(255 - imageDir.size(), 'p') + ".png";  // path of 259
+  ASSERT_LE(name.size(), 255u);
+  tag(name, ImagePass::Small);
+  EXPECT_TRUE(failed);
+  EXPECT_EQ(log.errors().size(), 1u);
+  EXPECT_TRUE(images.empty());
+}
+
+TEST_F(ImageTagTest, NameInASubfolderIsFoundThroughTheBackslash) {
+  ASSERT_EQ(mkdir((imageDir + "/sub").c_str(), 0755), 0);
+  writeGreyImage("sub/in.png", 9, 8);
+  const ImageMeasure m = tag("sub\\in.png", ImagePass::Small);
+  EXPECT_FALSE(failed);
+  EXPECT_EQ(m.width, 9u);
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_EQ(images.entry(0).path, imageDir + "\\sub\\in.png");
+}
+
+}  // namespace
