@@ -1,0 +1,296 @@
+// The image list after the text pass: the reader's sort order, re-encoding
+// into one shared buffer, the too-large limit, stopping at the first failure,
+// running the finishing a second time, and the image records it lays out.
+
+#include "ImageList.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "PngReencode.h"
+#include "support/PngTestImages.h"
+
+using namespace scrivora;
+using pngtest::Bytes;
+using pngtest::PngSpec;
+
+namespace {
+
+PngSpec greySpec(uint32_t width, uint32_t height, uint32_t seed) {
+  PngSpec spec;
+  spec.width = width;
+  spec.height = height;
+  spec.pixels = pngtest::noisePixels(spec, seed);
+  return spec;
+}
+
+// The size a PNG has after re-encoding, found by re-encoding it.
+uint32_t reencodedSize(const Bytes& png) {
+  std::FILE* file = std::tmpfile();
+  if (!file) return 0;
+  std::fwrite(png.data(), 1, png.size(), file);
+  std::rewind(file);
+  ByteBuffer out;
+  uint32_t size = 0;
+  const bool ok = reencodePng(file, out, size) == PngReencodeResult::Success;
+  std::fclose(file);
+  return ok ? size : 0;
+}
+
+// A one-row greyscale noise image whose re-encoded form has exactly `target`
+// bytes. Noise does not compress, so each extra pixel adds about one byte;
+// the search steps the width towards the target.
+bool noiseImageOfReencodedSize(uint32_t target, Bytes& png) {
+  uint32_t width = target - 100;
+  for (int attempt = 0; attempt < 200; ++attempt) {
+    png = pngtest::encodePng(greySpec(width, 1, 42));
+    const uint32_t size = reencodedSize(png);
+    if (size == target) return true;
+    if (size == 0) return false;
+    width = size < target ? width + 1 : width - 1;
+    if (size + 3 < target) width += (target - size) - 1;
+    if (size > target + 3) width -= (size - target) - 1;
+  }
+  return false;
+}
+
+class ImageListTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/scrivora-imagelist-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root = pattern;
+    imageDir = root + "/book_img";
+    ASSERT_EQ(mkdir(imageDir.c_str(), 0755), 0);
+  }
+  void TearDown() override { std::filesystem::remove_all(root); }
+
+  // Writes the image and lists it as the tag would, with its real size.
+  std::string addImage(const std::string& name, const Bytes& png, uint16_t width, uint16_t height) {
+    pngtest::writeFile(imageDir + "/" + name, png);
+    const std::string path = joinImagePath(imageDir, name);
+    EXPECT_TRUE(images.add(path, width, height));
+    return path;
+  }
+  std::string addGrey(const std::string& name, uint32_t width, uint32_t height, uint32_t seed = 1) {
+    return addImage(name, pngtest::encodePng(greySpec(width, height, seed)), uint16_t(width), uint16_t(height));
+  }
+
+  Bytes record(size_t i) const {
+    ByteBuffer out;
+    images.appendRecord(i, out);
+    EXPECT_EQ(out.size(), images.recordSize(i));
+    return Bytes(out.bytes().begin(), out.bytes().end());
+  }
+  Bytes recordPng(size_t i) const {
+    const Bytes r = record(i);
+    return Bytes(r.begin() + 62, r.end());
+  }
+
+  std::string root;
+  std::string imageDir;
+  ImageList images;
+  pngtest::CapturedLog log;
+};
+
+TEST_F(ImageListTest, SamePathIsListedOnce) {
+  EXPECT_TRUE(images.add("d\\a.png", 1, 2));
+  EXPECT_FALSE(images.add("d\\a.png", 3, 4));
+  EXPECT_TRUE(images.add("d\\A.png", 1, 2));
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(images.entry(0).width, 1u);  // the first sizes are kept
+  EXPECT_EQ(images.recordCount(), 2u);
+}
+
+TEST_F(ImageListTest, PathLongerThan255IsNotListed) {
+  EXPECT_TRUE(images.add(std::string(255, 'x'), 1, 1));
+  EXPECT_FALSE(images.add(std::string(256, 'y'), 1, 1));
+  EXPECT_EQ(images.size(), 1u);
+}
+
+TEST_F(ImageListTest, SortComparesBytesAsSigned) {
+  addGrey("b.png", 2, 2);
+  addGrey("a.pngx.png", 2, 2);
+  addGrey("\xE9t\xE9.png", 2, 2);  // bytes 0xE9 sort before every ASCII byte
+  addGrey("B.png", 2, 2);
+  addGrey("a.png", 2, 2);
+  ASSERT_TRUE(images.finish());
+  std::vector<std::string> names;
+  for (size_t i = 0; i < images.size(); ++i) names.push_back(imageFileName(images.entry(i).path));
+  EXPECT_EQ(names, (std::vector<std::string>{"\xE9t\xE9.png", "B.png", "a.png", "a.pngx.png", "b.png"}));
+}
+
+TEST_F(ImageListTest, RecordsHoldTheHeaderAndTheReencodedPng) {
+  PngSpec palette;
+  palette.width = 7;
+  palette.height = 3;
+  palette.bitDepth = 2;
+  palette.colourType = pngtest::kPalette;
+  palette.palette = pngtest::rampPalette(4);
+  palette.transparency = {10, 20};
+  palette.pixels = pngtest::noisePixels(palette, 8);
+  addImage("pal.png", pngtest::encodePng(palette), 7, 3);
+  const PngSpec grey = greySpec(0x0102, 3, 4);
+  addImage("grey.png", pngtest::encodePng(grey), 0x0102, 3);
+  ASSERT_TRUE(images.finish());
+  EXPECT_TRUE(log.messages().empty());
+
+  // Sorted: grey.png, pal.png.
+  ASSERT_EQ(images.recordCount(), 2u);
+  const Bytes r = record(0);
+  ASSERT_GE(r.size(), 62u);
+  EXPECT_EQ(Bytes(r.begin(), r.begin() + 4), (Bytes{'P', 'N', 'G', ' '}));
+  Bytes name(r.begin() + 4, r.begin() + 36);
+  Bytes expectedName = {'g', 'r', 'e', 'y', '.', 'p', 'n', 'g'};
+  expectedName.resize(32, 0);
+  EXPECT_EQ(name, expectedName);
+  EXPECT_EQ(Bytes(r.begin() + 36, r.begin() + 58), Bytes(22, 0));
+  EXPECT_EQ(Bytes(r.begin() + 58, r.begin() + 62), (Bytes{0x01, 0x02, 0x00, 0x03}));
+  EXPECT_EQ(images.recordSize(0), 62u + images.entry(0).dataSize);
+
+  pngtest::DecodedPng decoded;
+  ASSERT_TRUE(pngtest::decodePng(recordPng(0), decoded));
+  EXPECT_EQ(decoded.pixels, grey.pixels);
+  ASSERT_TRUE(pngtest::decodePng(recordPng(1), decoded));
+  EXPECT_EQ(decoded.pixels, palette.pixels);
+  EXPECT_EQ(decoded.palette, palette.palette);
+  EXPECT_FALSE(decoded.hasTransparency);
+  EXPECT_EQ(pngtest::chunkTypes(recordPng(1)), (std::vector<std::string>{"IHDR", "PLTE", "IDAT", "IEND"}));
+
+  // Both images lie one after the other in the shared buffer.
+  EXPECT_EQ(images.entry(0).dataOffset, 0u);
+  EXPECT_EQ(images.entry(1).dataOffset, images.entry(0).dataSize);
+  EXPECT_EQ(images.imageData().size(), size_t(images.entry(0).dataSize) + images.entry(1).dataSize);
+}
+
+TEST_F(ImageListTest, NameOf40CharactersIsCutTo31InTheRecord) {
+  const std::string name = "abcdefghijklmnopqrstuvwxyz0123456789.png";
+  ASSERT_EQ(name.size(), 40u);
+  addGrey(name, 3, 3);
+  ASSERT_TRUE(images.finish());
+  const Bytes r = record(0);
+  EXPECT_EQ(std::string(r.begin() + 4, r.begin() + 35), "abcdefghijklmnopqrstuvwxyz01234");
+  EXPECT_EQ(r[35], 0);
+}
+
+TEST_F(ImageListTest, NameOfExactly31CharactersKeepsItsZeroByte) {
+  const std::string name = "abcdefghijklmnopqrstuvwxyz0.png";
+  ASSERT_EQ(name.size(), 31u);
+  addGrey(name, 3, 3);
+  ASSERT_TRUE(images.finish());
+  const Bytes r = record(0);
+  EXPECT_EQ(std::string(r.begin() + 4, r.begin() + 35), name);
+  EXPECT_EQ(r[35], 0);
+}
+
+TEST_F(ImageListTest, ReencodedSizeOf65443IsAcceptedAnd65444Refused) {
+  Bytes fits;
+  Bytes tooBig;
+  ASSERT_TRUE(noiseImageOfReencodedSize(65443, fits));
+  ASSERT_TRUE(noiseImageOfReencodedSize(65444, tooBig));
+
+  addImage("fits.png", fits, 1, 1);
+  ASSERT_TRUE(images.finish());
+  EXPECT_EQ(images.entry(0).dataSize, 65443u);
+  EXPECT_EQ(images.recordSize(0), 65505u);
+  EXPECT_TRUE(log.messages().empty());
+
+  const std::string path = addImage("huge.png", tooBig, 1, 1);
+  EXPECT_FALSE(images.finish());
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Image \"" + path + "\" is too large"}));
+  // fits.png comes first and is kept; the refused one leaves nothing behind.
+  EXPECT_EQ(images.entry(0).dataSize, 65443u);
+  EXPECT_EQ(images.entry(1).dataSize, 0u);
+  EXPECT_EQ(images.imageData().size(), 65443u);
+}
+
+TEST_F(ImageListTest, FinishingStopsAtTheFirstFailure) {
+  addGrey("a.png", 4, 4);
+  PngSpec rgb;
+  rgb.width = 2;
+  rgb.height = 2;
+  rgb.colourType = pngtest::kRgb;
+  rgb.pixels = pngtest::noisePixels(rgb, 2);
+  const std::string bad = addImage("b.png", pngtest::encodePng(rgb), 0, 0);
+  addGrey("c.png", 4, 4);
+  EXPECT_FALSE(images.finish());
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"The file \"" + bad +
+                                                     "\" must be an 8-bit color image or a grayscale image."}));
+  EXPECT_GT(images.entry(0).dataSize, 0u);
+  EXPECT_EQ(images.entry(1).dataSize, 0u);
+  EXPECT_EQ(images.entry(2).dataSize, 0u);  // never reached
+  EXPECT_EQ(images.imageData().size(), images.entry(0).dataSize);
+  // The records stay well formed: a header without image bytes.
+  EXPECT_EQ(record(2).size(), 62u);
+}
+
+TEST_F(ImageListTest, ImageThatVanishedIsReportedAndFails) {
+  const std::string path = addGrey("gone.png", 4, 4);
+  ASSERT_EQ(std::remove((imageDir + "/gone.png").c_str()), 0);
+  EXPECT_FALSE(images.finish());
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Could not read the file \"" + path + "\""}));
+}
+
+TEST_F(ImageListTest, FileThatIsNotAPngCannotBeRead) {
+  const std::string path = addImage("text.png", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}, 0, 0);
+  EXPECT_FALSE(images.finish());
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Could not read the file \"" + path + "\""}));
+}
+
+TEST_F(ImageListTest, CorruptImageDataIsAnUnknownError) {
+  Bytes png = pngtest::encodePng(greySpec(50, 40, 6));
+  png.resize(png.size() - 30);
+  const std::string path = addImage("broken.png", png, 50, 40);
+  EXPECT_FALSE(images.finish());
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"An unknown error occurred reading the file \"" + path + "\""}));
+  EXPECT_TRUE(images.imageData().empty());
+}
+
+TEST_F(ImageListTest, SecondFinishingHoldsExactlyEachImageOnce) {
+  const PngSpec zed = greySpec(6, 6, 3);
+  const PngSpec mid = greySpec(9, 2, 5);
+  addImage("zed.png", pngtest::encodePng(zed), 6, 6);
+  ASSERT_TRUE(images.finish());
+  const uint32_t zedSize = images.entry(0).dataSize;
+  const Bytes zedFirst = recordPng(0);
+
+  // An image named in a footnote arrives after the text pass, then the list
+  // is finished again; the earlier image is listed only once.
+  addImage("mid.png", pngtest::encodePng(mid), 9, 2);
+  EXPECT_FALSE(images.add(joinImagePath(imageDir, "zed.png"), 6, 6));
+  ASSERT_TRUE(images.finish());
+  ASSERT_EQ(images.size(), 2u);
+  EXPECT_EQ(imageFileName(images.entry(0).path), "mid.png");
+  EXPECT_EQ(imageFileName(images.entry(1).path), "zed.png");
+  EXPECT_EQ(images.entry(1).dataSize, zedSize);
+  EXPECT_EQ(recordPng(1), zedFirst);
+  EXPECT_EQ(images.imageData().size(), size_t(images.entry(0).dataSize) + zedSize);
+
+  pngtest::DecodedPng decoded;
+  ASSERT_TRUE(pngtest::decodePng(recordPng(0), decoded));
+  EXPECT_EQ(decoded.pixels, mid.pixels);
+  ASSERT_TRUE(pngtest::decodePng(recordPng(1), decoded));
+  EXPECT_EQ(decoded.pixels, zed.pixels);
+}
+
+TEST_F(ImageListTest, EmptyListFinishesWithNoRecords) {
+  EXPECT_TRUE(images.finish());
+  EXPECT_EQ(images.recordCount(), 0u);
+  EXPECT_TRUE(log.messages().empty());
+}
+
+TEST(ImagePathTest, StoredPathsUseABackslashThatThisPlatformOpensAsASeparator) {
+  EXPECT_EQ(joinImagePath("/books/novel_img", "pic.png"), "/books/novel_img\\pic.png");
+  EXPECT_EQ(hostImagePath("/books/novel_img\\pic.png"), "/books/novel_img/pic.png");
+  EXPECT_EQ(imageFileName("/books/novel_img\\sub\\pic.png"), "pic.png");
+  EXPECT_EQ(imageFileName("pic.png"), "pic.png");
+}
+
+}  // namespace
