@@ -1,0 +1,91 @@
+#include "support/NavigationTestSupport.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "BuildLog.h"
+
+namespace navtest {
+
+namespace {
+
+std::vector<Message>& kept() {
+  static std::vector<Message> messages;
+  return messages;
+}
+
+int keep(Kind kind, const char* format, va_list args) {
+  char buffer[4096];
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  kept().push_back(Message{kind, buffer});
+  return 0;
+}
+
+int keepError(const char* format, va_list args) { return keep(Kind::Error, format, args); }
+int keepWarning(const char* format, va_list args) { return keep(Kind::Warning, format, args); }
+int keepStatus(const char* format, va_list args) { return keep(Kind::Status, format, args); }
+
+}  // namespace
+
+void captureLog() {
+  scrivora::setErrorSink(keepError);
+  scrivora::setWarningSink(keepWarning);
+  scrivora::setStatusSink(keepStatus);
+  kept().clear();
+}
+
+void clearLog() { kept().clear(); }
+
+const std::vector<Message>& loggedMessages() { return kept(); }
+
+std::vector<std::string> messagesOf(Kind kind) {
+  std::vector<std::string> texts;
+  for (const Message& m : kept()) {
+    if (m.kind == kind) texts.push_back(m.text);
+  }
+  return texts;
+}
+
+int countOf(Kind kind, const std::string& text) {
+  int count = 0;
+  for (const Message& m : kept()) {
+    if (m.kind == kind && m.text == text) ++count;
+  }
+  return count;
+}
+
+Harness::Harness(std::string source, scrivora::U32Table ends)
+    : text(std::move(source)),
+      recordEnds(std::move(ends)),
+      reader(reinterpret_cast<const uint8_t*>(text.data()), text.size(), recordEnds,
+             scrivora::NavigationLists{chapters, index, links, sidebars, footnotes}, failed, mappingWarnings) {
+  if (recordEnds.empty()) recordEnds = {0, uint32_t(text.size())};
+}
+
+std::vector<uint8_t> recordBytes(const scrivora::BookSection& section, size_t i) {
+  scrivora::ByteBuffer buffer;
+  section.appendRecord(i, buffer);
+  return buffer.bytes();
+}
+
+std::vector<uint8_t> bytesOf(const std::string& text) { return std::vector<uint8_t>(text.begin(), text.end()); }
+
+std::vector<uint8_t> u32(uint32_t value) {
+  return {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)};
+}
+
+std::vector<uint8_t> u16(uint16_t value) { return {uint8_t(value >> 8), uint8_t(value)}; }
+
+std::vector<uint8_t> cstring(const std::string& text) {
+  std::vector<uint8_t> bytes = bytesOf(text);
+  bytes.push_back(0);
+  return bytes;
+}
+
+std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts) {
+  std::vector<uint8_t> all;
+  for (const auto& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+}  // namespace navtest

@@ -1,0 +1,62 @@
+#pragma once
+// Helpers for the tests of the navigation lists: a build log that keeps what
+// it is told, and a small harness that runs the navigation readers over a
+// text the way the two passes of the text pass would.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ByteBuffer.h"
+#include "ChapterList.h"
+#include "IndexList.h"
+#include "LinkTable.h"
+#include "NavigationReader.h"
+#include "ReferenceList.h"
+
+namespace navtest {
+
+enum class Kind { Error, Warning, Status };
+
+struct Message {
+  Kind kind;
+  std::string text;
+};
+
+// Installs sinks that keep every message (the slots have no way back to the
+// standard sink, so they stay installed for the test program) and forgets
+// what was kept before.
+void captureLog();
+const std::vector<Message>& loggedMessages();
+std::vector<std::string> messagesOf(Kind kind);
+int countOf(Kind kind, const std::string& text);
+void clearLog();
+
+// One build's navigation state over one text.
+struct Harness {
+  explicit Harness(std::string source, scrivora::U32Table recordEnds = {});
+
+  const uint8_t* bytes() const { return reinterpret_cast<const uint8_t*>(text.data()); }
+
+  std::string text;
+  scrivora::U32Table recordEnds;
+  scrivora::ChapterList chapters;
+  scrivora::IndexList index;
+  scrivora::LinkTable links;
+  scrivora::ReferenceList sidebars;
+  scrivora::ReferenceList footnotes;
+  bool failed = false;
+  int mappingWarnings = 0;
+  scrivora::NavigationReader reader;
+};
+
+// The bytes of a section's record i.
+std::vector<uint8_t> recordBytes(const scrivora::BookSection& section, size_t i);
+std::vector<uint8_t> bytesOf(const std::string& text);
+// Concatenates byte runs written in the test as { ... } lists and strings.
+std::vector<uint8_t> u32(uint32_t value);
+std::vector<uint8_t> u16(uint16_t value);
+std::vector<uint8_t> cstring(const std::string& text);
+std::vector<uint8_t> join(std::initializer_list<std::vector<uint8_t>> parts);
+
+}  // namespace navtest
