@@ -23,6 +23,10 @@
 // pass reports it. The checks stop at the first failure; the image then counts
 // as 0 by 0 and is still listed (except a path too long to store), so the
 // build fails through `failed` and not through a missing entry.
+//
+// Images named in footnote and sidebar bodies go through the same call with
+// ImagePass::Small (checked, reported and listed once, like the text's), after
+// which the driver runs ImageList::finish() again over the whole list.
 
 #include <cstdint>
 #include <string>
