@@ -42,9 +42,9 @@ std::string imageFileName(const std::string& storedPath) {
 
 bool ImageList::add(const std::string& path, uint16_t width, uint16_t height) {
   if (path.size() > kMaxPathLength) return false;
-  for (const ImageEntry& e : entries_)
+  for (const ListedImage& e : entries_)
     if (e.path == path) return false;
-  ImageEntry entry;
+  ListedImage entry;
   entry.path = path;
   entry.width = width;
   entry.height = height;
@@ -54,20 +54,20 @@ bool ImageList::add(const std::string& path, uint16_t width, uint16_t height) {
 
 bool ImageList::finish() {
   std::sort(entries_.begin(), entries_.end(),
-            [](const ImageEntry& a, const ImageEntry& b) { return signedByteLess(a.path, b.path); });
+            [](const ListedImage& a, const ListedImage& b) { return signedByteLess(a.path, b.path); });
   // Every run re-encodes the whole list afresh, so what a record holds is
   // exactly the bytes of this run, never a leftover of an earlier one.
   imageData_.clear();
-  for (ImageEntry& e : entries_) {
+  for (ListedImage& e : entries_) {
     e.dataOffset = 0;
     e.dataSize = 0;
   }
-  for (ImageEntry& e : entries_)
+  for (ListedImage& e : entries_)
     if (!reencodeEntry(e)) return false;
   return true;
 }
 
-bool ImageList::reencodeEntry(ImageEntry& entry) {
+bool ImageList::reencodeEntry(ListedImage& entry) {
   const size_t offset = imageData_.size();
   std::FILE* file = std::fopen(hostImagePath(entry.path).c_str(), "rb");
   if (!file) {
@@ -95,7 +95,7 @@ bool ImageList::reencodeEntry(ImageEntry& entry) {
 size_t ImageList::recordSize(size_t i) const { return kRecordHeaderSize + entries_[i].dataSize; }
 
 void ImageList::appendRecord(size_t i, ByteBuffer& out) const {
-  const ImageEntry& e = entries_[i];
+  const ListedImage& e = entries_[i];
   out.append("PNG ", 4);
   std::string name = imageFileName(e.path);
   if (name.size() > kRecordNameLength) name.resize(kRecordNameLength);

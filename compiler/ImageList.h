@@ -19,7 +19,8 @@
 
 namespace scrivora {
 
-struct ImageEntry {
+// One image of the book (named so apart from what the book reader gives back).
+struct ListedImage {
   std::string path;  // image folder + '\\' + name, at most 255 characters
   uint16_t width = 0;   // from the PNG header; 0 when its checks failed
   uint16_t height = 0;
@@ -42,7 +43,7 @@ class ImageList : public BookSection {
 
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }
-  const ImageEntry& entry(size_t i) const { return entries_[i]; }
+  const ListedImage& entry(size_t i) const { return entries_[i]; }
   const ByteBuffer& imageData() const { return imageData_; }
 
   // Sorts the entries by path (bytes compared as signed 8-bit values) and
@@ -60,9 +61,9 @@ class ImageList : public BookSection {
   void appendRecord(size_t i, ByteBuffer& out) const override;
 
  private:
-  bool reencodeEntry(ImageEntry& entry);
+  bool reencodeEntry(ListedImage& entry);
 
-  std::vector<ImageEntry> entries_;
+  std::vector<ListedImage> entries_;
   ByteBuffer imageData_;
 };
 
