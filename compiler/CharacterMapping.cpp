@@ -1,0 +1,179 @@
+#include "CharacterMapping.h"
+
+#include "BuildLog.h"
+#include "TextPassContext.h"
+
+namespace scrivora {
+
+namespace {
+
+constexpr uint8_t kEuro = 0x80;
+constexpr uint8_t kLineFeed = '\n';
+constexpr uint8_t kCarriageReturn = '\r';
+constexpr size_t kUnmappableLookBehind = 40;
+constexpr size_t kUnmappableExcerpt = 79;
+constexpr int kShownMappingWarnings = 100;
+
+bool isDroppedControl(uint8_t byte) { return byte <= 0x08; }
+
+// The handheld set is code page 1252 without these five bytes.
+uint8_t mapSourceByte(uint8_t byte) { return byte; }
+
+// The excerpt around an unmappable byte: what has been written so far (the
+// normalised text before it) followed by the source from the byte on.
+std::string unmappableExcerpt(const uint8_t* text, size_t written, size_t read, size_t length) {
+  std::string excerpt;
+  size_t before = written < kUnmappableLookBehind ? written : kUnmappableLookBehind;
+  excerpt.append(reinterpret_cast<const char*>(text) + written - before, before);
+  for (size_t i = read; i < length && excerpt.size() < kUnmappableExcerpt; ++i) {
+    if (!isDroppedControl(text[i])) excerpt.push_back(char(text[i]));
+  }
+  return excerpt;
+}
+
+}  // namespace
+
+bool isMappableByte(uint8_t byte) {
+  switch (byte) {
+    case 0x8D:
+    case 0x8E:
+    case 0x8F:
+    case 0x90:
+    case 0x99:
+      return false;
+    default:
+      return true;
+  }
+}
+
+size_t normaliseText(uint8_t* text, size_t length) {
+  size_t written = 0;
+  bool nonAsciiSeen = false;
+  for (size_t read = 0; read < length; ++read) {
+    uint8_t byte = text[read];
+    if (isDroppedControl(byte)) continue;
+    if (byte > 0x7F) {
+      if (!nonAsciiSeen) {
+        nonAsciiSeen = true;
+        reportWarning("Non-ASCII characters in file; attempting to map them");
+      }
+      if (!isMappableByte(byte)) {
+        std::string excerpt = unmappableExcerpt(text, written, read, length);
+        reportWarning("Unmappable character in string \"%s\"", excerpt.c_str());
+      } else {
+        byte = mapSourceByte(byte);
+      }
+      if (byte == kEuro) reportWarning("The Euro symbol may not be on all Tolm OS devices");
+    } else if (byte == kCarriageReturn) {
+      if (read + 1 < length && text[read + 1] == kLineFeed) continue;
+      byte = kLineFeed;
+    }
+    text[written++] = byte;
+  }
+  return written;
+}
+
+void normaliseText(std::string& text) {
+  if (text.empty()) return;
+  size_t length = normaliseText(reinterpret_cast<uint8_t*>(&text[0]), text.size());
+  text.resize(length);
+}
+
+uint8_t decimalEscapeValue(const uint8_t* text, size_t length, size_t firstDigit) {
+  unsigned value = 0;
+  for (size_t i = 0; i < 3; ++i) {
+    size_t at = firstDigit + i;
+    uint8_t digit = at < length ? uint8_t(text[at] - '0') : 0;
+    value = value * 10 + digit;
+  }
+  return uint8_t(value);
+}
+
+HexEscape readHexEscape(const uint8_t* text, size_t length, size_t firstDigit) {
+  HexEscape escape;
+  for (size_t i = 0; i < 4; ++i) {
+    size_t at = firstDigit + i;
+    if (at >= length) return escape;
+    uint8_t c = text[at];
+    unsigned digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      return escape;
+    }
+    escape.value = uint16_t(escape.value * 16 + digit);
+  }
+  escape.valid = true;
+  return escape;
+}
+
+uint16_t checkedHexEscape(TextPassContext& context, size_t backslash) {
+  HexEscape escape = readHexEscape(context.text(), context.length(), backslash + 2);
+  if (!escape.valid) context.excerptError("Error in \\U specification: \"%s\"", (long long)backslash, 6);
+  return escape.value;
+}
+
+int plainLetterForUnicode(uint16_t value) {
+  switch (value) {
+    case 0x0100: case 0x0102: case 0x0104:
+      return 'A';
+    case 0x0101: case 0x0103: case 0x0105: case 0x01CE:
+      return 'a';
+    case 0x0106: case 0x0108: case 0x010A: case 0x010C:
+      return 'C';
+    case 0x0107: case 0x0109: case 0x010B: case 0x010D: case 0xE004:
+      return 'c';
+    case 0x011B: case 0xE00D:
+      return 'e';
+    case 0x011F:
+      return 'g';
+    case 0x0141:
+      return 'L';
+    case 0x0142:
+      return 'l';
+    case 0x0144: case 0x0148:
+      return 'n';
+    case 0x0151:
+      return 'o';
+    case 0x0159:
+      return 'r';
+    case 0x015B: case 0x015D: case 0x015F:
+      return 's';
+    case 0x0163:
+      return 't';
+    case 0x017D:
+      return 'Z';
+    case 0x017A: case 0x017E:
+      return 'z';
+    case 0x2011:
+      return '-';
+    default:
+      return -1;
+  }
+}
+
+uint8_t unicodeInTitle(TextPassContext& context, size_t backslash) {
+  int& count = context.mappingWarningCount();
+  ++count;
+  if (context.smallPass()) {
+    if (count <= kShownMappingWarnings) {
+      context.excerptWarning(
+          "Unicode characters currently aren't allowed in chapter or index specifications! "
+          "Mapping them. Begins with \"%s\"",
+          (long long)backslash - 2, 20);
+    } else if (count == kShownMappingWarnings + 1) {
+      context.warning("Showing only the first 100 mapping warnings.");
+    }
+  }
+  uint16_t value = checkedHexEscape(context, backslash);
+  int letter = plainLetterForUnicode(value);
+  if (letter < 0) {
+    context.plainError("Don't know how to map unicode character %04X", unsigned(value));
+    return ' ';
+  }
+  return uint8_t(letter);
+}
+
+}  // namespace scrivora

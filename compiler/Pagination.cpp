@@ -1,0 +1,149 @@
+#include "Pagination.h"
+
+#include <algorithm>
+
+namespace scrivora {
+
+uint16_t pageStateWord(const PassState& state) {
+  return uint16_t(state.style | (state.alignment & 3) | ((state.font & 15) << 3));
+}
+
+Paginator::Paginator(TextPassContext& context, PageTable& table, int baseFont)
+    : context_(context), table_(table) {
+  state_.baseFont = baseFont;
+  state_.font = baseFont;
+  state_.lineStart = snapshotAt(0);
+  state_.breakPoint = state_.lineStart;
+}
+
+void Paginator::begin() {
+  enterPage(0);
+  state_.pageTop = true;
+}
+
+unsigned Paginator::widthOf(uint8_t code) const {
+  return metricsFor(state_.font, state_.style).table->width(code);
+}
+
+void Paginator::measure(uint8_t code) {
+  CharacterMetrics metrics = metricsFor(state_.font, state_.style);
+  state_.x += metrics.table->width(code);
+  raiseLineHeight(metrics.minimumLineHeight);
+}
+
+void Paginator::addItem(unsigned width, unsigned height) {
+  state_.x += width;
+  raiseLineHeight(height);
+}
+
+void Paginator::raiseLineHeight(unsigned height) { state_.lineHeight = std::max(state_.lineHeight, height); }
+
+void Paginator::openSpaceRun() {
+  if (state_.spaceRunOpen) return;
+  state_.spaceRunOpen = true;
+  state_.spaceRunX = state_.x;
+}
+
+LineSnapshot Paginator::snapshotAt(size_t position) const {
+  LineSnapshot snapshot;
+  snapshot.position = position;
+  snapshot.x = state_.x;
+  snapshot.lineHeight = state_.lineHeight;
+  snapshot.font = state_.font;
+  snapshot.style = state_.style;
+  snapshot.alignment = state_.alignment;
+  snapshot.inChapterTitle = state_.inChapterTitle;
+  snapshot.inIndexTerm = state_.inIndexTerm;
+  return snapshot;
+}
+
+void Paginator::setBreakPoint(size_t position, bool softHyphen) {
+  state_.breakPoint = snapshotAt(position);
+  state_.breakPoint.softHyphen = softHyphen;
+}
+
+void Paginator::restore(const LineSnapshot& snapshot) {
+  state_.x = snapshot.x;
+  state_.lineHeight = snapshot.lineHeight;
+  state_.font = snapshot.font;
+  state_.style = snapshot.style;
+  state_.alignment = snapshot.alignment;
+  state_.inChapterTitle = snapshot.inChapterTitle;
+  state_.inIndexTerm = snapshot.inIndexTerm;
+  // A restored line ends at once; no run of spaces continues across it.
+  state_.spaceRunOpen = false;
+}
+
+void Paginator::startNextLine(size_t position) {
+  state_.lineHeight = kDefaultLineHeight;
+  state_.x = state_.lineIndent;
+  state_.spaceRunOpen = false;
+  state_.lineStart = snapshotAt(position);
+  state_.breakPoint = state_.lineStart;
+}
+
+void Paginator::enterPage(size_t position) {
+  RecordLocation location = context_.locate(position);
+  table_.add(uint16_t(state_.pageNumber), uint16_t(location.record), uint16_t(location.offset),
+             uint32_t(position), pageStateWord(state_));
+  ++state_.pageNumber;
+}
+
+StepOutcome Paginator::finishStep(size_t stepStart, size_t stepEnd) {
+  StepOutcome outcome;
+  size_t scan = stepEnd;
+
+  if (!state_.lineEndPending && effectiveX() > kLineWidth) {
+    const LineSnapshot breakPoint = state_.breakPoint;
+    if (breakPoint.position == state_.lineStart.position) {
+      // No break point on this line: the line ends before the item that did
+      // not fit. An item that alone overflows a fresh line stays on it, so
+      // every line makes progress.
+      if (stepStart != state_.lineStart.position) scan = stepStart;
+    } else {
+      restore(breakPoint);
+      if (breakPoint.softHyphen) measure(kSoftHyphenCode);
+      scan = breakPoint.position;
+    }
+    state_.lineEndPending = true;
+  }
+
+  bool lineEnds = state_.pageBreakRequested || stepEnd >= context_.length() || state_.lineEndPending;
+  if (lineEnds) {
+    bool fits = state_.y + state_.lineHeight <= kPageHeight;
+    // A line already moved to a fresh page stays there even when it still
+    // does not fit, so pagination always ends.
+    bool alreadyMoved = state_.lineStart.position == state_.movedLineStart;
+    if (fits || alreadyMoved) {
+      state_.y += state_.lineHeight;
+      state_.pageTop = false;
+      state_.movedLineStart = SIZE_MAX;
+    } else {
+      outcome.lineMoved = true;
+      outcome.chaptersWithdrawn = state_.chaptersOnLine + state_.chaptersOpenedByPageTitle;
+      state_.chapterCount -= outcome.chaptersWithdrawn;
+      state_.chaptersOpenedByPageTitle = 0;
+      state_.movedLineStart = state_.lineStart.position;
+      restore(state_.lineStart);
+      scan = state_.lineStart.position;
+      state_.pageBreakRequested = true;
+    }
+    state_.chaptersOnLine = 0;
+    state_.lineEndPending = false;
+    startNextLine(scan);
+    if (state_.pageBreakRequested) {
+      enterPage(scan);
+      state_.pageTop = true;
+      state_.y = 0;
+      startNextLine(scan);
+      state_.pageBreakRequested = false;
+    }
+  }
+  // Entries made by an opening \x stand on the line that it begins.
+  state_.chaptersOnLine += state_.chaptersOpenedByPageTitle;
+  state_.chaptersOpenedByPageTitle = 0;
+  outcome.next = scan;
+  return outcome;
+}
+
+}  // namespace scrivora

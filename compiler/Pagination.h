@@ -1,0 +1,133 @@
+#pragma once
+// Line breaking and page filling for one pass of the text pass. The scanner
+// measures items into the current line and sets break points; after each of
+// its steps it hands the step to finishStep, which decides whether the line
+// overflowed, whether it ends, whether it still fits on the page or moves
+// whole to the next one, and where the scan goes on.
+//
+// Screen geometry: a line is 158 pixels wide (an item fits while x stays at
+// or below 158) and a page 148 pixels high (a line fits while y plus its
+// height stays at or below 148).
+
+#include <cstddef>
+#include <cstdint>
+
+#include "PageTable.h"
+#include "TextPassContext.h"
+#include "WidthTables.h"
+
+namespace scrivora {
+
+constexpr unsigned kLineWidth = 158;
+constexpr unsigned kPageHeight = 148;
+constexpr unsigned kDefaultLineHeight = 11;
+constexpr unsigned kParagraphIndent = 8;
+constexpr unsigned kVerticalSpaceHeight = 33;
+constexpr unsigned kUnicodeCharacterWidth = 10;
+constexpr unsigned kUnicodeLineHeight = 14;
+constexpr unsigned kSidebarMarkSize = 16;
+constexpr uint8_t kSoftHyphenCode = 0xAD;
+
+// The style word.
+constexpr uint16_t kItalicStyle = 0x8000;
+constexpr uint16_t kUnderlineStyle = 0x4000;
+constexpr uint16_t kIndentedStyle = 0x2000;
+constexpr uint16_t kOverstrikeStyle = 0x1000;
+constexpr uint16_t kInvisibleStyle = 0x0800;
+constexpr uint16_t kLinkStyle = 0x0400;  // \q, \Fn and \Sd share it
+// kSuperscriptStyle, kSubscriptStyle and kBoldStyle are in WidthTables.h.
+
+enum Alignment { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
+
+// The part of the pass state that a line start or break point remembers.
+struct LineSnapshot {
+  size_t position = 0;
+  unsigned x = 0;
+  unsigned lineHeight = kDefaultLineHeight;
+  int font = kStandardFont;
+  uint16_t style = 0;
+  int alignment = kAlignLeft;
+  bool inChapterTitle = false;
+  bool inIndexTerm = false;
+  bool softHyphen = false;  // break point only
+};
+
+struct PassState {
+  int baseFont = kStandardFont;
+  int font = kStandardFont;
+  uint16_t style = 0;
+  int alignment = kAlignLeft;
+  unsigned x = 0;
+  unsigned y = 0;
+  unsigned lineHeight = kDefaultLineHeight;
+  unsigned lineIndent = 0;
+  unsigned pageNumber = 0;
+  bool pageTop = true;
+  bool inChapterTitle = false;
+  bool inIndexTerm = false;
+  int chapterCount = 0;
+  bool spaceRunOpen = false;
+  unsigned spaceRunX = 0;
+  LineSnapshot lineStart;
+  LineSnapshot breakPoint;
+  bool pageBreakRequested = false;
+  bool lineEndPending = false;
+  // Chapter entries made on the current line (withdrawn if it moves on).
+  int chaptersOnLine = 0;
+  // Chapter entries made by an opening \x in the current step: they belong
+  // to the line the \x begins, not to the one its page break ends.
+  int chaptersOpenedByPageTitle = 0;
+  // The start of the line last moved to a new page; it is not moved again.
+  size_t movedLineStart = SIZE_MAX;
+};
+
+// The page table state word: style | alignment | (font & 15) << 3.
+uint16_t pageStateWord(const PassState& state);
+
+struct StepOutcome {
+  size_t next = 0;          // where the next step starts
+  bool lineMoved = false;   // the line went whole to the next page
+  int chaptersWithdrawn = 0;
+};
+
+class Paginator {
+ public:
+  Paginator(TextPassContext& context, PageTable& table, int baseFont);
+
+  PassState& state() { return state_; }
+  const PassState& state() const { return state_; }
+
+  // Enters page 0 at position 0; called once before the first step.
+  void begin();
+
+  // Measuring a character of the current font: adds its width, raises the
+  // line height.
+  void measure(uint8_t code);
+  unsigned widthOf(uint8_t code) const;
+  void addItem(unsigned width, unsigned height);
+  void raiseLineHeight(unsigned height);
+
+  void setBreakPoint(size_t position, bool softHyphen = false);
+  void openSpaceRun();
+  void closeSpaceRun() { state_.spaceRunOpen = false; }
+  unsigned effectiveX() const { return state_.spaceRunOpen ? state_.spaceRunX : state_.x; }
+  // The page is still empty: nothing on it and the current line empty.
+  bool pageStillEmpty() const { return state_.pageTop && state_.x == state_.lineIndent; }
+  void requestPageBreak() { state_.pageBreakRequested = true; }
+  void requestLineEnd() { state_.lineEndPending = true; }
+
+  // After a step that began at stepStart and ended at stepEnd.
+  StepOutcome finishStep(size_t stepStart, size_t stepEnd);
+
+ private:
+  void restore(const LineSnapshot& snapshot);
+  LineSnapshot snapshotAt(size_t position) const;
+  void startNextLine(size_t position);
+  void enterPage(size_t position);
+
+  TextPassContext& context_;
+  PageTable& table_;
+  PassState state_;
+};
+
+}  // namespace scrivora

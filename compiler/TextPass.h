@@ -1,0 +1,154 @@
+#pragma once
+// The text pass: walks the main text of a book twice, once for the reader's
+// small font and once for its large font. In one scan it checks every tag,
+// keeps the style, alignment and font state each tag changes so that every
+// character can be measured, fills the pass's page table and hands the
+// navigation tags and images to their collections. After the second pass it
+// runs the finishing steps in their fixed order. It never throws; every
+// problem goes through the build log and the result says whether the build
+// may go on.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "BuildTables.h"
+#include "ImageTag.h"
+#include "PageTable.h"
+#include "Pagination.h"
+#include "TextPassContext.h"
+
+namespace scrivora {
+
+// Where the navigation collections (chapters, index terms, links, anchors,
+// footnote and sidebar references) plug into the scan. The scanner has
+// already consumed each tag with its exact length, checked its syntax
+// (reporting the syntax errors) and knows where the scan resumes; a collector
+// only reads titles and names and keeps its lists. Every call gets the pass
+// context: its text, which pass is running (entries are kept in the small
+// pass only), the failure flag and the three kinds of report. Positions are
+// byte offsets into the text. The defaults do nothing.
+class TextPassCollector {
+ public:
+  virtual ~TextPassCollector() = default;
+
+  // Called once at the start of each pass, before its first step.
+  virtual void beginPass(TextPassContext&) {}
+
+  // A chapter entry at a \Cn, \x or \Xn tag; both passes. `tag` is the
+  // backslash, `level` 0-4 (or -1 when the level digit was wrong and already
+  // reported: no indentation). For \Cn, titleBegin..titleEnd are the bytes
+  // between the quotes (titleEnd is the closing quote, or the text end when
+  // it is missing). For \x and \Xn, titleBegin is the first byte after the
+  // opening tag and titleEnd is kOpenScope: the title runs to the closing tag,
+  // which the collector finds (and checks the \X level of). The scanner
+  // counts the entry for the line it stands on.
+  static constexpr size_t kOpenScope = SIZE_MAX;
+  enum class ChapterForm { Argument, PageTitle, LevelTitle };
+  virtual void chapterTag(TextPassContext&, ChapterForm, size_t /*tag*/, int /*level*/,
+                          size_t /*titleBegin*/, size_t /*titleEnd*/) {}
+
+  // The line starting at lineStart moved whole to the next page; the last
+  // `count` chapter entries made on it are withdrawn (both passes, so counts
+  // stay right). The line is then scanned again and makes them anew.
+  virtual void withdrawChapters(TextPassContext&, size_t /*lineStart*/, int /*count*/) {}
+
+  // An opening \I at `tag` (small pass only). The term starts at tag + 2 and
+  // runs to the closing \I; `location` is the text location of the tag.
+  virtual void indexTerm(TextPassContext&, size_t /*tag*/, RecordLocation /*location*/) {}
+
+  // \q="#name" (small pass only): the name is nameBegin..nameEnd.
+  virtual void linkReference(TextPassContext&, size_t /*tag*/, size_t /*nameBegin*/, size_t /*nameEnd*/) {}
+
+  // \Q="name" (small pass only): `target` is the position of the closing
+  // quote plus 2.
+  virtual void anchor(TextPassContext&, size_t /*tag*/, size_t /*nameBegin*/, size_t /*nameEnd*/,
+                      uint32_t /*target*/) {}
+
+  // \Fn="id" and \Sd="id" (small pass only): the id is idBegin..idEnd.
+  virtual void footnoteReference(TextPassContext&, size_t /*idBegin*/, size_t /*idEnd*/) {}
+  virtual void sidebarReference(TextPassContext&, size_t /*idBegin*/, size_t /*idEnd*/) {}
+
+  // The finishing steps after both passes, called in this order (images are
+  // finished by the pass itself before them).
+  virtual void finishLinks(TextPassContext&) {}
+  virtual void finishChapters(TextPassContext&) {}
+  virtual void finishSidebarReferences(TextPassContext&) {}
+  virtual void finishFootnoteReferences(TextPassContext&) {}
+  // Reports "Processing index records..." when there are terms and builds
+  // the index records.
+  virtual void finishIndex(TextPassContext&) {}
+};
+
+struct TextPassInput {
+  const uint8_t* text = nullptr;
+  size_t length = 0;
+  std::string imageDirectory;
+  const U32Table* textRecordEnds = nullptr;  // 0, then each record's end
+  PageTable* smallPages = nullptr;
+  PageTable* largePages = nullptr;
+  ImageList* images = nullptr;               // may be null: images not listed
+  TextPassCollector* collector = nullptr;    // may be null: nothing collected
+};
+
+class TextPass {
+ public:
+  // At most this many pages fit the 16-bit page numbers of the book.
+  static constexpr size_t kMaxPages = 65535;
+
+  // Runs both passes and the finishing steps; true when an error occurred.
+  bool run(const TextPassInput& input);
+
+ private:
+  void runPass(FontPass pass);
+  size_t step(size_t p, bool& pageTitleOpened, bool& levelTitleOpened);
+
+  size_t handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpened);
+  size_t handleSpaceOrBreakCharacter(size_t p);
+  size_t handleSoftHyphen(size_t p);
+  size_t handleScriptOrSidebar(size_t p);
+  size_t handleFootnote(size_t p);
+  size_t handleIndexTerm(size_t p);
+  size_t handleChapterEntry(size_t p);
+  size_t handlePageTitle(size_t p, bool& opened);
+  size_t handleLevelTitle(size_t p, bool& opened);
+  size_t handleLink(size_t p);
+  size_t handleAnchor(size_t p);
+  size_t handleImage(size_t p);
+  size_t handleRule(size_t p);
+  size_t handleIndent(size_t p);
+  void switchAlignment(size_t p, int alignment);
+  void toggleStyle(uint16_t flag) { paginator_->state().style ^= flag; }
+  bool styleOn(uint16_t flag) const { return (paginator_->state().style & flag) != 0; }
+
+  // The quoted argument of a tag: `="` must follow at `at`.
+  struct Argument {
+    bool present = false;  // `="` was there
+    size_t begin = 0;      // first byte of the value
+    size_t end = 0;        // the closing quote, or the text end
+    size_t resume = 0;     // just after the closing quote
+  };
+  Argument readArgument(size_t at) const;
+  size_t findByte(uint8_t byte, size_t from) const;
+  size_t clip(size_t position) const;
+  // The level digit of \Cn or \Xn, or -1 (reported) when it is not 0-4.
+  int chapterLevel(size_t digitPosition, const char* syntaxMessage, size_t tag);
+  // A chapter entry was made: on the current line, or (for an opening \x)
+  // on the line its page break begins.
+  void countChapter(bool onThisLine);
+  void checkFirstTagInLink(size_t nameBegin, size_t nameEnd, size_t afterQuote);
+  // Checks, lists and measures the image named by \m.
+  ImageMeasure measureImage(const std::string& name);
+  // A sidebar or footnote reference: syntax, id, the no-tags-inside check.
+  size_t readReference(size_t p, bool sidebar);
+
+  const TextPassInput* input_ = nullptr;
+  TextPassContext* context_ = nullptr;
+  Paginator* paginator_ = nullptr;
+  TextPassCollector* collector_ = nullptr;
+  ImageList* images_ = nullptr;
+  bool boldFontSeen_ = false;
+  bool boldStyleSeen_ = false;
+};
+
+}  // namespace scrivora

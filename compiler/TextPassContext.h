@@ -1,0 +1,88 @@
+#pragma once
+// What one run of the text pass shares between the scanner, the character
+// escapes and the collections it feeds: the text, which pass is running, the
+// failure flag and the counter of mapping warnings. It also knows the three
+// kinds of report the pass makes:
+//   - an error with an excerpt of the source: fails the build in every pass,
+//     is shown only in the small-font pass;
+//   - a plain error: fails the build and is shown in every pass that meets it;
+//   - a warning: shown, never fails.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "BuildLog.h"
+#include "BuildTables.h"
+
+namespace scrivora {
+
+enum class FontPass { Small, Large };
+
+// A place in the text as the reader finds it: text record from 1, offset in it.
+struct RecordLocation {
+  uint32_t record = 1;
+  uint32_t offset = 0;
+};
+
+// The text location of a text position: the last record whose start is
+// strictly below the position. A position equal to a record's start therefore
+// belongs to the previous record, at an offset equal to that record's length.
+RecordLocation locateTextPosition(const U32Table& textRecordEnds, uint32_t position);
+
+class TextPassContext {
+ public:
+  // The longest excerpt a message quotes.
+  static constexpr size_t kMaxExcerpt = 255;
+
+  TextPassContext(const uint8_t* text, size_t length, const U32Table& textRecordEnds);
+
+  const uint8_t* text() const { return text_; }
+  size_t length() const { return length_; }
+  // The byte at a position, or 0 beyond the end of the text.
+  uint8_t byteAt(size_t position) const { return position < length_ ? text_[position] : 0; }
+  const U32Table& textRecordEnds() const { return textRecordEnds_; }
+  RecordLocation locate(size_t position) const {
+    return locateTextPosition(textRecordEnds_, uint32_t(position));
+  }
+
+  void beginPass(FontPass pass) { pass_ = pass; }
+  FontPass pass() const { return pass_; }
+  bool smallPass() const { return pass_ == FontPass::Small; }
+
+  bool failed() const { return failed_; }
+  void raiseFailure() { failed_ = true; }
+
+  // Counts \U escapes met in chapter titles and index terms over both passes.
+  int& mappingWarningCount() { return mappingWarnings_; }
+
+  // Up to count bytes of the text from a position that may lie before the
+  // text start (only the part inside the text is kept), clipped at the end
+  // and at kMaxExcerpt.
+  std::string excerpt(long long from, size_t count) const;
+  // The bytes between two positions, clipped to the text.
+  std::string slice(size_t begin, size_t end) const;
+
+  // messageTemplate holds one "%s" that the excerpt replaces; any other '%'
+  // in it is printed as it stands.
+  void excerptError(const char* messageTemplate, long long from, size_t count);
+  // A warning with an excerpt, shown in every pass.
+  void excerptWarning(const char* messageTemplate, long long from, size_t count);
+  void plainError(const char* format, ...) SCRIVORA_PRINTF(2, 3);
+  // Shown as an error in the small pass only, without failing the build.
+  void smallPassErrorWithoutFailure(const char* format, ...) SCRIVORA_PRINTF(2, 3);
+  void warning(const char* format, ...) SCRIVORA_PRINTF(2, 3);
+  void smallPassWarning(const char* format, ...) SCRIVORA_PRINTF(2, 3);
+
+ private:
+  std::string compose(const char* messageTemplate, long long from, size_t count) const;
+
+  const uint8_t* text_;
+  size_t length_;
+  const U32Table& textRecordEnds_;
+  FontPass pass_ = FontPass::Small;
+  bool failed_ = false;
+  int mappingWarnings_ = 0;
+};
+
+}  // namespace scrivora

@@ -1,0 +1,220 @@
+// Page tables worked out by hand. Small font: 'm' is 8 pixels wide, 'a' 5,
+// lines are 11 high, so 19 'm' fill a line (152; a 20th makes 160) and 13
+// lines fill a page (143; a 14th makes 154). Large font: 'm' is 10, 'a' 6,
+// lines are 14 high: 15 'm' to a line, 10 lines to a page. The large pass
+// starts in font 2, so its state word carries 2 << 3 = 16.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "support/TextPassTestSupport.h"
+
+using namespace passtest;
+
+namespace {
+
+class PaginationTest : public ::testing::Test {
+ protected:
+  void SetUp() override { captureLog(); }
+};
+
+constexpr uint16_t kLarge = 16;
+
+TEST_F(PaginationTest, EmptyTextHasOnePageInEachTable) {
+  PassResult result = runPass("", {0});
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}}));
+}
+
+TEST_F(PaginationTest, LongWordBreaksBeforeTheLetterThatDoesNotFit) {
+  // Small: 13 lines of 19 letters, the 14th line starts at 247.
+  // Large: 10 lines of 15 letters, the 11th line starts at 150.
+  PassResult result = runPass(std::string(248, 'm'));
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 247, 247, 0}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 150, 150, kLarge}}));
+}
+
+TEST_F(PaginationTest, PageStartsAreLocatedInTheirTextRecords) {
+  PassResult result = runPass(std::string(248, 'm'), {0, 100, 200, 248});
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 3, 47, 247, 0}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 2, 50, 150, kLarge}}));
+}
+
+TEST_F(PaginationTest, PageStartingExactlyAtARecordStartBelongsToThePreviousRecord) {
+  // 198 'a' take 7 lines in either font; \p at 198 starts page 1 at 200,
+  // where record 3 begins: it is entered as record 2 at offset 100.
+  std::string text = std::string(198, 'a') + "\\p" + "b";
+  PassResult result = runPass(text, {0, 100, 200, 201});
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 2, 100, 200, 0}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 2, 100, 200, kLarge}}));
+}
+
+TEST_F(PaginationTest, TrailingSpacesAfterAFullLineDoNotOverflowIt) {
+  // 19 'm' and a 'w' make exactly 158 pixels; three spaces follow. Each
+  // source line stays one line, so the 14th (at 13 x 24) opens page 1.
+  // In the large font ('w' 10) each source line takes two lines.
+  std::string line = std::string(19, 'm') + "w   \n";
+  ASSERT_EQ(line.size(), 24u);
+  PassResult result = runPass(repeat(line, 14));
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 312, 312, 0}}));
+  EXPECT_EQ(pagesOf(result.large),
+            (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 120, 120, kLarge}, {2, 1, 240, 240, kLarge}}));
+}
+
+TEST_F(PaginationTest, LineBreaksAfterTheLastSpaceThatFits) {
+  // Line 13: 15 'm' (120) and a space (122), then 'm' up to 154; the fifth
+  // overflows, so the line breaks after the space, at 24 + 16 = 40.
+  std::string text = repeat("a\n", 12) + std::string(15, 'm') + " " + std::string(5, 'm');
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 40, 40, 0}}));
+}
+
+TEST_F(PaginationTest, SoftHyphenIsUsedAsBreakPointWhenTheWordOverflows) {
+  // Line 13: 18 'm' (144); the hyphen (4) would fit, so the break point is
+  // after \- at 24 + 18 + 2 = 44. Without it the line would end after 19 'm'.
+  std::string text = repeat("a\n", 12) + std::string(18, 'm') + "\\-" + std::string(5, 'm');
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 44, 44, 0}}));
+}
+
+TEST_F(PaginationTest, UnusedSoftHyphenTakesNoRoom) {
+  // 10 'm', \-, 9 'm' and 'w' make exactly 158: the line fits whole and 'b'
+  // at 47 opens page 1. Counting the hyphen would break the line at 36.
+  std::string text = repeat("a\n", 12) + std::string(10, 'm') + "\\-" + std::string(9, 'm') + "w\nb";
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 47, 47, 0}}));
+}
+
+TEST_F(PaginationTest, RuleInMidLineStandsOnALineOfItsOwn) {
+  // Lines 12 "abc", 13 the rule (from 25), 14 "def" (from 33) on page 1.
+  // Large: ten 'a' lines fill page 0, the 11th (at 20) opens page 1.
+  std::string text = repeat("a\n", 11) + "abc\\w=\"50%\"def";
+  PassResult result = runPass(text);
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 33, 33, 0}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 20, 20, kLarge}}));
+}
+
+TEST_F(PaginationTest, LineMovedToTheNextPageIsScannedAgainFromItsStart) {
+  // Line 14 "ab\icd" does not fit: page 1 starts at its start (26) in the
+  // state of that start (italic off). Scanned again, \i turns italic on, so
+  // the page that \p opens at 35 carries italic (0x8000).
+  std::string text = repeat("a\n", 13) + "ab\\icd\n\\pef";
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small),
+            (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 35, 35, 0x8000}}));
+  EXPECT_EQ(pagesOf(result.large),
+            (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 20, 20, kLarge}, {2, 1, 35, 35, 0x8000 | kLarge}}));
+}
+
+TEST_F(PaginationTest, EmptyLinesAtThePageTopTakeNoRoom) {
+  // Page 1 starts at 3; its three line feeds are swallowed, 13 'b' lines fill
+  // it and 'c' at 32 opens page 2 (large: the 11th 'b' line, at 26).
+  std::string text = "a\\p\n\n\n" + repeat("b\n", 13) + "c";
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 3, 3, 0}, {2, 1, 32, 32, 0}}));
+  EXPECT_EQ(pagesOf(result.large),
+            (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 3, 3, kLarge}, {2, 1, 26, 26, kLarge}}));
+}
+
+TEST_F(PaginationTest, PageBreakOnAnEmptyPageIsIgnored) {
+  EXPECT_EQ(pagesOf(runPass("\\pabc").small), (std::vector<Page>{{0, 1, 0, 0, 0}}));
+  EXPECT_EQ(pagesOf(runPass("a\\p\\pb").small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 3, 3, 0}}));
+}
+
+TEST_F(PaginationTest, PageBreakAtTheEndEntersAPageAtTheTextEnd) {
+  EXPECT_EQ(pagesOf(runPass("abc\\p").small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 5, 5, 0}}));
+}
+
+TEST_F(PaginationTest, PageEntriesCarryStyleAlignmentAndFont) {
+  // Centre (1), bold font 1 (1 << 3), italic, underline and bold style.
+  std::string text = "\\c\\b\\i\\u\\Bab\\pcd";
+  PassResult result = runPass(text);
+  uint16_t state = 0x8000 | 0x4000 | 0x0080 | 1 | (1 << 3);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 14, 14, state}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 14, 14, state}}));
+}
+
+TEST_F(PaginationTest, UnicodeCharactersAreTenPixelsWide) {
+  // 15 of them fill 150 pixels; the 16th begins line 14 at 24 + 15 x 6.
+  std::string text = repeat("a\n", 12) + repeat("\\U0041", 16);
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 114, 114, 0}}));
+}
+
+TEST_F(PaginationTest, LineThatCannotFitAnyPageStaysOnTheFreshPage) {
+  // Five \d add 165 to the line: it moves to page 1 (at 0), still does not
+  // fit there and stays; the next line moves on to page 2 as usual.
+  std::string text = "\\d\\d\\d\\d\\dabc\ndef";
+  PassResult result = runPass(text);
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 0, 0, 0}, {2, 1, 14, 14, 0}}));
+  EXPECT_EQ(pagesOf(result.large),
+            (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 0, 0, kLarge}, {2, 1, 14, 14, kLarge}}));
+}
+
+TEST_F(PaginationTest, PageTitleBeginsANewPageWithItsTag) {
+  PassResult result = runPass("abc\\xTitle\\x more");
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 3, 3, 0}}));
+  // At the top of the book it opens no page of its own.
+  EXPECT_EQ(pagesOf(runPass("\\xTitle\\x more").small), (std::vector<Page>{{0, 1, 0, 0, 0}}));
+}
+
+TEST_F(PaginationTest, TooManyPagesFailsForEachFont) {
+  PassResult result = runPass(repeat("a\\p", 65535));
+  EXPECT_TRUE(result.failed);
+  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the small font; at most 65535 are allowed."), 1);
+  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the large font; at most 65535 are allowed."), 1);
+}
+
+TEST_F(PaginationTest, AsManyPagesAsTheBookCanNumberAreAccepted) {
+  PassResult result = runPass(repeat("a\\p", 65534));
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(result.small.count(), 65535u);
+  EXPECT_EQ(result.small.at(65534).page, 65534);
+}
+
+// Keeps the chapter entries as the navigation lists would: made at each
+// chapter tag, withdrawn when their line moves on.
+class RecordingCollector : public scrivora::TextPassCollector {
+ public:
+  void chapterTag(scrivora::TextPassContext& context, ChapterForm, size_t tag, int level, size_t,
+                  size_t) override {
+    if (!context.smallPass()) return;
+    chapters.push_back({tag, level});
+    ++made;
+  }
+  void withdrawChapters(scrivora::TextPassContext& context, size_t, int count) override {
+    if (!context.smallPass()) return;
+    withdrawn += count;
+    for (int i = 0; i < count && !chapters.empty(); ++i) chapters.pop_back();
+  }
+  std::vector<std::pair<size_t, int>> chapters;
+  int made = 0;
+  int withdrawn = 0;
+};
+
+TEST_F(PaginationTest, ChapterOnAMovedLineIsWithdrawnAndMadeAgain) {
+  std::string text = repeat("a\n", 13) + "ab\\X1Title\\X1";
+  RecordingCollector collector;
+  PassResult result = runPass(text, {}, &collector);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
+  EXPECT_EQ(collector.made, 2);
+  EXPECT_EQ(collector.withdrawn, 1);
+  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 1}}));
+}
+
+TEST_F(PaginationTest, PageTitleWhoseLineMovesIsWithdrawnAndMadeAgain) {
+  // "ab" ends at the \x but does not fit: it moves to page 1 (26), the \x
+  // is met again and opens page 2 at its own position (28).
+  std::string text = repeat("a\n", 13) + "ab\\xT\\x";
+  RecordingCollector collector;
+  PassResult result = runPass(text, {}, &collector);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 28, 28, 0}}));
+  EXPECT_EQ(collector.withdrawn, 1);
+  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 0}}));
+}
+
+}  // namespace

@@ -1,0 +1,58 @@
+#pragma once
+// Helpers for the tests of the text pass, its pagination and the character
+// rules: a build log that keeps what it is told, and a runner that passes a
+// text through both font passes with a record table made in the test.
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "BuildTables.h"
+#include "PageTable.h"
+#include "TextPass.h"
+
+namespace passtest {
+
+enum class Kind { Error, Warning, Status };
+
+struct Message {
+  Kind kind;
+  std::string text;
+};
+
+// Installs sinks that keep every message and forgets what was kept before.
+void captureLog();
+const std::vector<Message>& loggedMessages();
+int countOf(Kind kind, const std::string& text);
+std::vector<std::string> textsOf(Kind kind);
+
+// A page entry as a test writes it by hand.
+struct Page {
+  uint16_t page;
+  uint16_t record;
+  uint16_t offset;
+  uint32_t position;
+  uint16_t state;
+  bool operator==(const Page& o) const {
+    return page == o.page && record == o.record && offset == o.offset && position == o.position &&
+           state == o.state;
+  }
+};
+std::vector<Page> pagesOf(const scrivora::PageTable& table);
+std::ostream& operator<<(std::ostream& out, const Page& page);
+
+struct PassResult {
+  bool failed = false;
+  scrivora::PageTable small;
+  scrivora::PageTable large;
+};
+
+// Runs the text pass over `text`. Without record ends the text is one record.
+PassResult runPass(const std::string& text, scrivora::U32Table recordEnds = {},
+                   scrivora::TextPassCollector* collector = nullptr, const std::string& imageDirectory = "");
+
+// n copies of a piece of text.
+std::string repeat(const std::string& piece, size_t n);
+
+}  // namespace passtest
