@@ -116,7 +116,7 @@ void NavigationReader::readIndexTerm(size_t t) {
 
 size_t NavigationReader::readLink(size_t t) {
   if (!scan_.hasAt(t + 2, "=\"#")) {
-    scan_.excerptError("Link syntax incorrect.  You have '%s' and it should be \\q=\"#\"", signedPosition(t) - 8,
+    scan_.excerptError("Link syntax incorrect.  You have '%s' and it should be \\q=\"#", signedPosition(t) - 8,
                        20);
     return std::min(t + 2, scan_.length);
   }

@@ -1,0 +1,201 @@
+// Links and anchors: matching by name without regard to case, the rules for
+// definitions and references, finishing, and the link records.
+
+#include <gtest/gtest.h>
+
+#include "support/NavigationTestSupport.h"
+
+using namespace scrivora;
+using navtest::Harness;
+using navtest::Kind;
+
+namespace {
+
+class LinkTableTest : public ::testing::Test {
+ protected:
+  void SetUp() override { navtest::captureLog(); }
+
+  static std::vector<std::string> namesOf(const LinkTable& table) {
+    std::vector<std::string> names;
+    for (size_t i = 0; i < table.size(); ++i) names.push_back(table.at(i).name);
+    return names;
+  }
+};
+
+TEST_F(LinkTableTest, AnchorAndLinkGiveOneRecordWithTheTarget) {
+  //          0123456789012345678901234
+  Harness h("ab\\Q=\"Home\"\\q=\"#HOME\"go\\q");
+  h.reader.beginPass(NavigationPass::Small);
+  EXPECT_EQ(h.reader.readAnchor(2), 11u);
+  EXPECT_EQ(h.reader.readLink(11), 21u);
+  h.reader.finish();
+  ASSERT_EQ(h.links.recordCount(), 1u);
+  // The closing quote of the anchor is at 10: the target is 12.
+  EXPECT_EQ(h.links.recordSize(0), 9u);
+  EXPECT_EQ(navtest::recordBytes(h.links, 0), (std::vector<uint8_t>{0, 0, 0, 12, 'h', 'o', 'm', 'e', 0}));
+  EXPECT_TRUE(navtest::loggedMessages().empty());
+  EXPECT_FALSE(h.failed);
+}
+
+TEST_F(LinkTableTest, LinkBeforeItsAnchorIsResolved) {
+  LinkTable table;
+  table.addReference("Later");
+  table.addDefinition("LATER", 0x00012345);
+  table.finish();
+  ASSERT_EQ(table.size(), 1u);
+  EXPECT_EQ(navtest::recordBytes(table, 0), navtest::join({navtest::u32(0x12345), navtest::cstring("later")}));
+  EXPECT_TRUE(navtest::loggedMessages().empty());
+}
+
+TEST_F(LinkTableTest, TwoAnchorsOfOneNameWarnWithTheNameAsWritten) {
+  Harness h("\\Q=\"A\" text \\Q=\"a\"");
+  h.reader.beginPass(NavigationPass::Small);
+  size_t p = h.reader.readAnchor(0);
+  h.reader.readAnchor(p + 6);
+  EXPECT_EQ(navtest::messagesOf(Kind::Warning), std::vector<std::string>{"Link \"a\" defined more than once"});
+  EXPECT_FALSE(h.failed);
+  // The first anchor stays the target.
+  ASSERT_NE(h.links.find("A"), nullptr);
+  EXPECT_EQ(h.links.find("A")->target, 7u);
+}
+
+TEST_F(LinkTableTest, AnchorMetAgainAtTheSamePlaceIsQuiet) {
+  LinkTable table;
+  table.addDefinition("here", 40);
+  table.addDefinition("Here", 40);
+  EXPECT_TRUE(navtest::loggedMessages().empty());
+  EXPECT_EQ(table.size(), 1u);
+}
+
+TEST_F(LinkTableTest, UndefinedLinkWarnsAndIsWrittenWithoutTarget) {
+  LinkTable table;
+  table.addReference("Nowhere");
+  table.finish();
+  EXPECT_EQ(navtest::messagesOf(Kind::Warning), std::vector<std::string>{"Link \"nowhere\" has not been defined"});
+  ASSERT_EQ(table.recordCount(), 1u);
+  EXPECT_EQ(navtest::recordBytes(table, 0),
+            (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 'n', 'o', 'w', 'h', 'e', 'r', 'e', 0}));
+}
+
+TEST_F(LinkTableTest, AnchorsNoLinkNamesAreDroppedOnceALinkExists) {
+  LinkTable table;
+  table.addDefinition("unused", 10);
+  table.addDefinition("used", 20);
+  table.addDefinition("spare", 30);
+  table.addReference("USED");
+  table.finish();
+  EXPECT_EQ(namesOf(table), std::vector<std::string>{"used"});
+  EXPECT_EQ(table.at(0).target, 20u);
+}
+
+TEST_F(LinkTableTest, WithoutAnyLinkEveryAnchorIsKeptInNameOrder) {
+  LinkTable table;
+  table.addDefinition("b", 10);
+  table.addDefinition("C", 20);
+  table.addDefinition("a", 30);
+  table.finish();
+  EXPECT_FALSE(table.hasReferences());
+  EXPECT_EQ(namesOf(table), (std::vector<std::string>{"a", "b", "c"}));
+  EXPECT_TRUE(navtest::loggedMessages().empty());
+}
+
+TEST_F(LinkTableTest, NamesSortAsSignedBytes) {
+  LinkTable table;
+  for (const char* name : {"zed", "\xE9t\xE9", "abc", "ab", "\x80", "A-B"}) {
+    table.addReference(name);
+    table.addDefinition(name, 1);
+  }
+  table.finish();
+  EXPECT_EQ(namesOf(table), (std::vector<std::string>{"\x80", "\xE9t\xE9", "a-b", "ab", "abc", "zed"}));
+}
+
+TEST_F(LinkTableTest, LookupIgnoresCaseOfAsciiLettersOnly) {
+  LinkTable table;
+  table.addDefinition("\xC9T\xC9", 5);
+  EXPECT_NE(table.find("\xC9t\xC9"), nullptr);
+  EXPECT_EQ(table.find("\xE9t\xE9"), nullptr);
+}
+
+TEST_F(LinkTableTest, BadLinkSyntaxIsAnExcerptErrorAndResumesAfterTheTag) {
+  //          0123456789012345678901
+  Harness h("A link: \\q=\"x\"text\\q");
+  for (NavigationPass pass : {NavigationPass::Small, NavigationPass::Large}) {
+    h.reader.beginPass(pass);
+    EXPECT_EQ(h.reader.readLink(8), 10u);
+  }
+  EXPECT_TRUE(h.failed);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{
+                "Link syntax incorrect.  You have 'A link: \\q=\"x\"text\\q' and it should be \\q=\"#"});
+  EXPECT_EQ(h.links.size(), 0u);
+}
+
+TEST_F(LinkTableTest, ExcerptBeforeTheStartOfTheTextKeepsWhatIsInside) {
+  Harness h("\\Q\"n\" and then more text");
+  h.reader.beginPass(NavigationPass::Small);
+  EXPECT_EQ(h.reader.readAnchor(0), 2u);
+  // The window starts 8 bytes before the tag: only its last 12 bytes exist.
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{"Link syntax incorrect.  You have '\\Q\"n\" and th' and it should be \\Q=\""});
+}
+
+TEST_F(LinkTableTest, LinksAndAnchorsAreCollectedInTheSmallPassOnly) {
+  Harness h("\\Q=\"a\"\\q=\"#b\"x\\q");
+  h.reader.beginPass(NavigationPass::Large);
+  EXPECT_EQ(h.reader.readAnchor(0), 6u);
+  EXPECT_EQ(h.reader.readLink(6), 13u);
+  EXPECT_EQ(h.links.size(), 0u);
+}
+
+TEST_F(LinkTableTest, LongLinkNameIsAnErrorAndCutTo79) {
+  std::string name(81, 'L');
+  Harness h("\\q=\"#" + name + "\"x\\q");
+  h.reader.beginPass(NavigationPass::Small);
+  EXPECT_EQ(h.reader.readLink(0), 5u + 81u + 1u);
+  EXPECT_TRUE(h.failed);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{"Link reference is longer than 80 characters: \"\\q=\"#" + std::string(35, 'L') +
+                                     "\""});
+  ASSERT_EQ(h.links.size(), 1u);
+  EXPECT_EQ(h.links.at(0).name, std::string(79, 'l'));
+}
+
+TEST_F(LinkTableTest, EightyCharacterNamesAreKept) {
+  Harness h("x\\Q=\"" + std::string(80, 'n') + "\"");
+  h.reader.beginPass(NavigationPass::Small);
+  h.reader.readAnchor(1);
+  EXPECT_FALSE(h.failed);
+  EXPECT_EQ(h.links.at(0).name.size(), 80u);
+}
+
+TEST_F(LinkTableTest, LongAnchorNameIsAnErrorWithItsOwnExcerpt) {
+  Harness h("x\\Q=\"" + std::string(85, 'n') + "\"");
+  h.reader.beginPass(NavigationPass::Small);
+  h.reader.readAnchor(1);
+  EXPECT_TRUE(h.failed);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{"Link is longer than 80 characters: \"x\\Q=\"" + std::string(35, 'n') + "\""});
+  EXPECT_EQ(h.links.at(0).name.size(), 79u);
+}
+
+TEST_F(LinkTableTest, BarredFirstTagInLinkTextIsReportedWithoutFailing) {
+  Harness h("\\q=\"#Spot\"see \\ithis\\i \\Q=\"x\"\\q \\q=\"#two\"\\Iterm\\I\\q");
+  h.reader.beginPass(NavigationPass::Small);
+  h.reader.readLink(0);  // first tag \i: allowed
+  h.reader.readLink(32);
+  h.reader.beginPass(NavigationPass::Large);
+  h.reader.readLink(32);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{"Illegal tag \"\\I\" in link reference to \"two\""});
+  EXPECT_FALSE(h.failed);
+}
+
+TEST_F(LinkTableTest, UnclosedLinkArgumentEndsWithTheText) {
+  Harness h("\\q=\"#open");
+  h.reader.beginPass(NavigationPass::Small);
+  EXPECT_EQ(h.reader.readLink(0), h.text.size());
+  ASSERT_EQ(h.links.size(), 1u);
+  EXPECT_EQ(h.links.at(0).name, "open");
+}
+
+}  // namespace

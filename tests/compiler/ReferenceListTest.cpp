@@ -1,0 +1,139 @@
+// Footnote and sidebar references: the tag syntax, the ids kept, the check
+// that nothing but the closing tag follows, finishing and the index record.
+
+#include <gtest/gtest.h>
+
+#include "support/NavigationTestSupport.h"
+
+using namespace scrivora;
+using navtest::Harness;
+using navtest::Kind;
+
+namespace {
+
+class ReferenceListTest : public ::testing::Test {
+ protected:
+  void SetUp() override { navtest::captureLog(); }
+
+  static std::vector<std::string> idsOf(const ReferenceList& list) {
+    std::vector<std::string> ids;
+    for (size_t i = 0; i < list.idCount(); ++i) ids.push_back(list.idAt(i));
+    return ids;
+  }
+};
+
+TEST_F(ReferenceListTest, FootnoteIdIsLowerCasedAndTheScanResumesAfterTheQuote) {
+  //          012345678901234567
+  Harness h("\\Fn=\"Note1\"see\\Fn");
+  h.reader.beginPass(NavigationPass::Small);
+  EXPECT_EQ(h.reader.readFootnoteReference(0), 11u);
+  EXPECT_EQ(idsOf(h.footnotes), std::vector<std::string>{"note1"});
+  EXPECT_TRUE(h.sidebars.empty());
+  EXPECT_FALSE(h.failed);
+  EXPECT_TRUE(navtest::loggedMessages().empty());
+}
+
+TEST_F(ReferenceListTest, TagInsideAFootnoteFailsOnceInEachPass) {
+  Harness h("\\Fn=\"note1\"Text\\i\\Fn");
+  for (NavigationPass pass : {NavigationPass::Small, NavigationPass::Large}) {
+    h.reader.beginPass(pass);
+    EXPECT_EQ(h.reader.readFootnoteReference(0), 11u);
+  }
+  EXPECT_TRUE(h.failed);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>(2, "Tags are not permitted within footnote references, see reference to note1"));
+  // Collected in the small pass only.
+  EXPECT_EQ(h.footnotes.idCount(), 1u);
+}
+
+TEST_F(ReferenceListTest, TagInsideASidebarNamesTheIdAsWritten) {
+  Harness h("\\Sd=\"Side A\"x\\Sb\\Sd");
+  h.reader.beginPass(NavigationPass::Small);
+  EXPECT_EQ(h.reader.readSidebarReference(0), 12u);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{"Tags are not permitted within sidebar references, see reference to Side A"});
+  EXPECT_EQ(idsOf(h.sidebars), std::vector<std::string>{"side a"});
+  EXPECT_TRUE(h.footnotes.empty());
+}
+
+TEST_F(ReferenceListTest, ClosingTagOfTheOtherKindIsATagInside) {
+  Harness h("\\Sd=\"s\"x\\Fn");
+  h.reader.beginPass(NavigationPass::Small);
+  h.reader.readSidebarReference(0);
+  EXPECT_TRUE(h.failed);
+}
+
+TEST_F(ReferenceListTest, NoTagAfterTheReferenceIsNotAnError) {
+  Harness h("\\Fn=\"n\"unclosed text");
+  h.reader.beginPass(NavigationPass::Small);
+  h.reader.readFootnoteReference(0);
+  EXPECT_FALSE(h.failed);
+}
+
+TEST_F(ReferenceListTest, BadSyntaxIsAnExcerptErrorAndResumesAfterTheTagName) {
+  //          01234567890123456789
+  Harness h("Note here\\Fn(x)text\\Fn");
+  for (NavigationPass pass : {NavigationPass::Small, NavigationPass::Large}) {
+    h.reader.beginPass(pass);
+    EXPECT_EQ(h.reader.readFootnoteReference(9), 12u);
+  }
+  EXPECT_TRUE(h.failed);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{
+                "Footnote syntax incorrect.  You have 'te here\\Fn(x)text\\Fn' and it should be \\Fn=\""});
+  EXPECT_TRUE(h.footnotes.empty());
+
+  Harness s("\\Sd-\"a\"");
+  s.reader.beginPass(NavigationPass::Small);
+  EXPECT_EQ(s.reader.readSidebarReference(0), 3u);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error).back(),
+            "Sidebar syntax incorrect.  You have '\\Sd-\"a\"' and it should be \\Sd=\"");
+}
+
+TEST_F(ReferenceListTest, LongIdsAreCutTo255Bytes) {
+  ReferenceList list;
+  list.add(std::string(300, 'I'));
+  ASSERT_EQ(list.idCount(), 1u);
+  EXPECT_EQ(list.idAt(0), std::string(255, 'i'));
+}
+
+TEST_F(ReferenceListTest, FinishingSortsAsSignedBytesAndDropsRepeats) {
+  ReferenceList list;
+  for (const char* id : {"b", "A", "\xE9t\xE9", "a", "B2", "\xE9t\xE9"}) list.add(id);
+  list.finish();
+  EXPECT_EQ(idsOf(list), (std::vector<std::string>{"\xE9t\xE9", "a", "b", "b2"}));
+}
+
+TEST_F(ReferenceListTest, IndexRecordListsCountsLengthsAndIds) {
+  ReferenceList list;
+  list.add("one");
+  list.add("two");
+  list.add("x");
+  list.finish();
+  // Sorted: one, two, x. The driver fills in the body records.
+  list.setRecordCount(0, 1);
+  list.setRecordCount(1, 0);
+  list.setRecordCount(2, 258);
+  list.setBodyStart(2, 77);
+  EXPECT_EQ(list.bodyStartAt(2), 77u);
+  EXPECT_EQ(list.recordCountAt(2), 258u);
+  EXPECT_EQ(list.indexRecordSize(), 7u + 7u + 5u);
+  scrivora::ByteBuffer out;
+  list.appendIndexRecord(out);
+  EXPECT_EQ(out.bytes(), (std::vector<uint8_t>{0, 1, 3, 'o', 'n', 'e', 0, 0, 0, 3, 't', 'w', 'o', 0, 1, 2, 1, 'x', 0}));
+}
+
+TEST_F(ReferenceListTest, FinishingOrderRunsSidebarsAndFootnotesToo) {
+  Harness h("\\Sd=\"Z\"a\\Sd \\Sd=\"y\"b\\Sd \\Fn=\"Q\"c\\Fn \\Fn=\"q\"d\\Fn");
+  h.reader.beginPass(NavigationPass::Small);
+  h.reader.readSidebarReference(0);
+  h.reader.readSidebarReference(12);
+  h.reader.readFootnoteReference(24);
+  h.reader.readFootnoteReference(36);
+  h.reader.finish();
+  EXPECT_EQ(idsOf(h.sidebars), (std::vector<std::string>{"y", "z"}));
+  EXPECT_EQ(idsOf(h.footnotes), std::vector<std::string>{"q"});
+  EXPECT_FALSE(h.failed);
+}
+
+}  // namespace
