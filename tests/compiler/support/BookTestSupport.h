@@ -1,0 +1,112 @@
+#pragma once
+// Helpers for the tests of the book database: a temporary folder, log
+// capture, and small stand-ins for the collections that become sections.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "BookSection.h"
+#include "BuildTables.h"
+#include "ByteBuffer.h"
+
+namespace booktest {
+
+using Bytes = std::vector<uint8_t>;
+
+// A fresh folder under the system's temporary folder, removed with all its
+// contents at the end of the test.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string file(const std::string& name) const { return path_ + "/" + name; }
+  // Names of everything in the folder, sorted.
+  std::vector<std::string> entries() const;
+
+ private:
+  std::string path_;
+};
+
+void writeFile(const std::string& path, const std::string& contents);
+void writeFile(const std::string& path, const Bytes& contents);
+Bytes readFile(const std::string& path);
+std::string readText(const std::string& path);
+bool fileExists(const std::string& path);
+
+// Collects what the build log reports while it lives. The capturing sinks
+// stay installed afterwards (the log cannot restore its standard sinks) and
+// simply keep collecting into the next capture.
+class LogCapture {
+ public:
+  LogCapture();
+  ~LogCapture();
+  const std::vector<std::string>& errors() const;
+  const std::vector<std::string>& warnings() const;
+  const std::vector<std::string>& statuses() const;
+  bool hasError(const std::string& text) const;
+  bool hasWarning(const std::string& text) const;
+  size_t warningCount(const std::string& text) const;
+};
+
+// Compresses text into a records file the way a build does and fills the
+// text tables (leading 0 entries included).
+void writeTextRecords(const std::string& path, const std::string& text, scrivora::BuildTables& tables);
+
+// zlib-inflates one record; fails the test when the stream is not whole.
+std::string inflateRecord(const uint8_t* data, size_t size);
+
+// A pseudo-random text that deflate cannot shrink.
+std::string noiseText(size_t length, uint32_t seed);
+
+// Page tables with entries whose bytes tell their index: page i, record 1,
+// offset i, position i, state 0.
+class FakePageTable : public scrivora::EntryTable {
+ public:
+  explicit FakePageTable(size_t count) : count_(count) {}
+  size_t entryCount() const override { return count_; }
+  size_t entrySize() const override { return 12; }
+  void appendEntry(size_t i, scrivora::ByteBuffer& out) const override;
+
+ private:
+  size_t count_;
+};
+
+// A section whose records are given bytes; sizeError makes recordSize lie by
+// that many bytes for record 0, as a faulty collection would.
+class FakeSection : public scrivora::BookSection {
+ public:
+  explicit FakeSection(std::vector<Bytes> records, long sizeError = 0)
+      : records_(std::move(records)), sizeError_(sizeError) {}
+  size_t recordCount() const override { return records_.size(); }
+  size_t recordSize(size_t i) const override { return records_[i].size() + (i == 0 ? sizeError_ : 0); }
+  void appendRecord(size_t i, scrivora::ByteBuffer& out) const override {
+    out.append(records_[i].data(), records_[i].size());
+  }
+
+ private:
+  std::vector<Bytes> records_;
+  long sizeError_;
+};
+
+class FakeReferences : public scrivora::ReferenceSource {
+ public:
+  FakeReferences(std::vector<std::string> ids, std::vector<uint32_t> counts)
+      : ids_(std::move(ids)), counts_(std::move(counts)) {}
+  size_t idCount() const override { return ids_.size(); }
+  const std::string& idAt(size_t i) const override { return ids_[i]; }
+  uint32_t recordCountAt(size_t i) const override { return counts_[i]; }
+
+ private:
+  std::vector<std::string> ids_;
+  std::vector<uint32_t> counts_;
+};
+
+// A record made of a big-endian u32 and a zero-terminated string, as chapter
+// and link records are.
+Bytes numberAndName(uint32_t number, const std::string& name);
+
+}  // namespace booktest
