@@ -1,0 +1,380 @@
+#include "BookObject.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QFont>
+
+namespace scrivora {
+
+namespace {
+
+uint32_t linkSerialCounter = 0;
+
+BookObjectData freshRecord(const RichTextView& view, FourCC code) {
+  BookObjectData data;
+  data.kind = code;
+  data.zoom = uint16_t(view.zoom());
+  return data;
+}
+
+void moveCaretTo(RichTextView& view, int position) {
+  if (position != kAtCaret) view.setCaret(position);
+}
+
+// Inserts an object at the caret with the caret's style changed by `adjust`,
+// leaving the caret's own style as it was.
+template <typename Adjust>
+void insertStyled(RichTextView& view, const BookObjectData& data, Adjust adjust) {
+  const CharStyle caretStyle = view.caretStyle();
+  CharStyle style = caretStyle;
+  adjust(style);
+  view.applyStyleAtCaret(style);
+  view.insertObject(data);
+  view.applyStyleAtCaret(caretStyle);
+}
+
+// The 8-bit model text of a range; characters outside the code page become
+// '?', objects are left out.
+std::string modelText(const RichTextView& view, int start, int end) {
+  std::string out;
+  for (EditorChar c : view.textOf(start, end)) {
+    if (c == kObjectChar) continue;
+    out.push_back(isOutsideCodePage(c) ? '?' : char(c));
+  }
+  return out;
+}
+
+void applyColourAndUnderline(RichTextView& view, int start, int end, const Rgb& colour,
+                             bool underline) {
+  AttributeValue value;
+  value.colour = colour;
+  view.setAttribute(attr::colr, start, end, value);
+  if (underline) {
+    AttributeValue on;
+    on.number = 1;
+    view.setAttribute(attr::undl, start, end, on);
+  }
+}
+
+// Keeps the selection, undo recording and redraw as they were around a change.
+class TabRelayoutScope {
+ public:
+  explicit TabRelayoutScope(RichTextView& view)
+      : view_(view), start_(view.selectionStart()), end_(view.selectionEnd()),
+        undo_(view.setUndoEnabled(false)), redraw_(view.setRedrawEnabled(false)) {}
+  ~TabRelayoutScope() {
+    view_.setSelection(start_, end_);
+    view_.setRedrawEnabled(redraw_);
+    view_.setUndoEnabled(undo_);
+  }
+
+ private:
+  RichTextView& view_;
+  int start_, end_;
+  bool undo_, redraw_;
+};
+
+void remakeTab(RichTextView& view, int position) {
+  const BookObject tab = bookObjectAt(view, position);
+  if (tab.kind() != kind::tab) return;
+  const CharStyle style = view.styleAt(position);
+  view.removeText(position, position + 1);
+  view.setCaret(position);
+  view.applyStyleAtCaret(style);
+  insertTab(view, tab.percent(), kAtCaret);
+}
+
+}  // namespace
+
+std::string BookObject::imageFileName() const {
+  const size_t cut = data.text.find_last_of("\\/");
+  return cut == std::string::npos ? data.text : data.text.substr(cut + 1);
+}
+
+BookObject bookObjectAt(const RichTextView& view, int position) {
+  BookObject object;
+  if (view.objectAt(position, object.data)) object.position = position;
+  return object;
+}
+
+BookObject nextBookObject(const RichTextView& view, int after) {
+  const int position = view.nextObject(after);
+  return position >= 0 ? bookObjectAt(view, position) : BookObject();
+}
+
+void insertAnchor(RichTextView& view, const std::string& name, int position) {
+  moveCaretTo(view, position);
+  BookObjectData data = freshRecord(view, kind::anchor);
+  data.text = cutToRecordText(name);
+  view.insertObject(data);
+}
+
+void insertComment(RichTextView& view, const std::string& text, int position) {
+  moveCaretTo(view, position);
+  BookObjectData data = freshRecord(view, kind::comment);
+  data.text = cutToRecordText(text);
+  view.insertObject(data);
+}
+
+uint32_t lastLinkSerial() { return linkSerialCounter; }
+
+void insertLink(RichTextView& view, const std::string& target) {
+  BookObjectData data = freshRecord(view, kind::link);
+  data.linkSerial = ++linkSerialCounter;
+  data.text = cutToRecordText(target);
+  insertStyled(view, data, [](CharStyle& s) {
+    s.colour = kLinkColour;
+    s.underline = true;
+  });
+}
+
+void makeLink(RichTextView& view, const std::string& target, int start, int end) {
+  if (start == kAtCaret || end == kAtCaret) {
+    start = view.selectionStart();
+    end = view.selectionEnd();
+  }
+  view.setCaret(start);
+  insertLink(view, target);
+  // The object and the old text behind it, now one further on.
+  applyColourAndUnderline(view, start, end + 1, kLinkColour, true);
+  view.setSelection(start, end + 1);
+}
+
+void insertImage(RichTextView& view, const std::string& file, int position) {
+  moveCaretTo(view, position);
+  BookObjectData data = freshRecord(view, kind::image);
+  data.text = cutToRecordText(file, BookObjectData::kMaxImagePath);
+  view.insertObject(data);
+}
+
+void insertBookPlate(RichTextView& view, int position, bool withParagraphs) {
+  moveCaretTo(view, position);
+  const bool redraw = view.setRedrawEnabled(false);
+  if (withParagraphs) {
+    view.insertText(QStringLiteral("\r\r"));
+    view.setCaret(view.caret() - 1);
+  }
+  view.insertObject(freshRecord(view, kind::bookPlate));
+  view.setRedrawEnabled(redraw);
+}
+
+void insertRule(RichTextView& view, int percent, int position) {
+  moveCaretTo(view, position);
+  BookObjectData data = freshRecord(view, kind::rule);
+  data.percent = uint32_t(std::clamp(percent, 0, 100));
+  view.insertObject(data);
+}
+
+void insertTab(RichTextView& view, int percent, int position) {
+  moveCaretTo(view, position);
+  if (percent > 100) {
+    view.insertText(QStringLiteral("\r"));
+    return;
+  }
+  BookObjectData data = freshRecord(view, kind::tab);
+  data.percent = uint32_t(std::max(percent, 0));
+  data.tabTarget = int32_t(data.percent * 158 / 100);
+  data.tabStart = view.caretX() / std::max(view.zoom(), 1);
+  view.insertObject(data);
+}
+
+void insertChapterMarker(RichTextView& view, int level, const std::string& title, int position) {
+  moveCaretTo(view, position);
+  BookObjectData data = freshRecord(view, kind::chapter);
+  data.level = uint16_t(std::clamp(level, 0, 4));
+  data.text = cutToRecordText(title);
+  view.insertObject(data);
+}
+
+void makeHeading(RichTextView& view, int level, int start, int end) {
+  if (start == kAtCaret || end == kAtCaret) {
+    start = view.selectionStart();
+    end = view.selectionEnd();
+  }
+  const std::string title = modelText(view, start, end);
+  insertChapterMarker(view, level, title, start);
+  applyColourAndUnderline(view, start, end + 1, headingColour(std::clamp(level, 0, 4)), false);
+  view.setSelection(start, end + 1);
+}
+
+std::string headingTitle(const RichTextView& view, const BookObject& marker) {
+  if (marker.kind() != kind::chapter) return std::string();
+  RichTextView& mutableView = const_cast<RichTextView&>(view);
+  const bool notifications = mutableView.setNotificationsEnabled(false);
+  const Rgb colour = headingColour(marker.level());
+  std::string title;
+  for (int p = marker.position + 1; p < view.length() && title.size() < 80; ++p) {
+    if (view.styleAt(p).colour != colour) break;
+    const EditorChar c = view.characterAt(p);
+    if (c == kObjectChar) continue;
+    if (c == kParagraphEndChar || c == '\n')
+      title.push_back(' ');
+    else
+      title.push_back(isOutsideCodePage(c) ? '?' : char(c));
+  }
+  mutableView.setNotificationsEnabled(notifications);
+  return title;
+}
+
+std::string describe(const RichTextView& view, const BookObject& object) {
+  char line[200];
+  const std::string cut = object.text().substr(0, std::min<size_t>(object.text().size(), 63));
+  switch (object.kind()) {
+    case kind::bookPlate:
+      return "Book Plate";
+    case kind::comment:
+      return "Comment: \"" + cut + "\"";
+    case kind::anchor:
+      return "Link Anchor: \"" + object.text() + "\"";
+    case kind::image: {
+      const std::string name = object.imageFileName();
+      return "Image: \"" + name.substr(0, std::min<size_t>(name.size(), 63)) + "\"";
+    }
+    case kind::link:
+      return "Link: \"" + cut + "\"";
+    case kind::rule:
+      std::snprintf(line, sizeof line, "Horizontal Rule: %d%%", object.percent());
+      return line;
+    case kind::tab:
+      std::snprintf(line, sizeof line, "Tab: %d%%", object.percent());
+      return line;
+    case kind::chapter: {
+      const std::string title = headingTitle(view, object);
+      if (title.empty()) return std::string();
+      if (object.level() == 0) return "Chapter: \"" + title + "\"";
+      std::snprintf(line, sizeof line, "Heading %d: \"", object.level());
+      return line + title + "\"";
+    }
+    default:
+      return std::string();
+  }
+}
+
+void relayoutTab(RichTextView& view, int position) {
+  TabRelayoutScope scope(view);
+  remakeTab(view, position);
+}
+
+void relayoutTabs(RichTextView& view) {
+  TabRelayoutScope scope(view);
+  for (BookObject o = nextBookObject(view, -1); o.isPresent(); o = nextBookObject(view, o.position))
+    if (o.kind() == kind::tab) remakeTab(view, o.position);
+}
+
+void relayoutTabs(RichTextView& view, int start, int end) {
+  TabRelayoutScope scope(view);
+  // The tabs that follow `end` on its line move with the text before them.
+  int lineEnd = std::max(end, 0);
+  while (lineEnd < view.length()) {
+    const EditorChar c = view.characterAt(lineEnd);
+    if (c == kParagraphEndChar || c == kPageBreakChar || c == '\n') break;
+    ++lineEnd;
+  }
+  for (BookObject o = nextBookObject(view, start - 1); o.isPresent() && o.position < lineEnd;
+       o = nextBookObject(view, o.position))
+    if (o.kind() == kind::tab) remakeTab(view, o.position);
+}
+
+QSize bookObjectSize(const BookObjectData& data, const QImage& picture) {
+  const int z = std::max<int>(data.zoom, 1);
+  switch (data.kind) {
+    case kind::bookPlate:
+      return QSize(155 * z, 66 * z);
+    case kind::rule:
+      return QSize(158 * z, 9 * z);
+    case kind::tab: {
+      const int width = (data.tabTarget - data.tabStart - 3) * z;
+      return QSize(width >= 1 ? width : 1, 2 * z);
+    }
+    case kind::image:
+      return picture.isNull() ? QSize(0, 0) : picture.size() * z;
+    default:
+      return QSize(3 * z, 3 * z);
+  }
+}
+
+namespace {
+void drawRow(QPainter& painter, int x1, int x2, int y) {
+  if (x2 >= x1) painter.drawLine(x1, y, x2, y);
+}
+
+void drawBookPlate(QPainter& painter, const QRect& rect, int z) {
+  const int left = rect.left(), top = rect.top();
+  const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
+  const int leg = 2 * z + z;
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(Qt::black);
+  const QPoint corners[4][3] = {
+      {{left, top}, {left + leg, top}, {left, top + leg}},
+      {{right, top}, {right - leg, top}, {right, top + leg}},
+      {{left, bottom}, {left + leg, bottom}, {left, bottom - leg}},
+      {{right, bottom}, {right - leg, bottom}, {right, bottom - leg}}};
+  for (const auto& triangle : corners) painter.drawPolygon(triangle, 3);
+  painter.setPen(Qt::black);
+  // The texts are centred on the plate itself.
+  const int centre = (left + right) / 2;
+  QFont face;
+  face.setFamilies({QStringLiteral("NTolmText9")});
+  face.setPixelSize(std::max(1, int(9 * z * 1.5)));
+  face.setWeight(QFont::Normal);
+  painter.setFont(face);
+  painter.drawText(QRect(centre - 40 * z, top + 9 * z, 200 * z, 20 * z),
+                   Qt::AlignLeft | Qt::AlignTop, QStringLiteral("From the Library of"));
+  face.setFamilies({QStringLiteral("TolmText9B")});
+  painter.setFont(face);
+  painter.drawText(QRect(centre - 50 * z, top + 35 * z, 200 * z, 20 * z),
+                   Qt::AlignLeft | Qt::AlignTop, QStringLiteral("<Insert Name Here>"));
+}
+}  // namespace
+
+void drawBookObject(QPainter& painter, const QRect& rect, const BookObjectData& data,
+                    const QImage& picture) {
+  const int z = std::max<int>(data.zoom, 1);
+  const int left = rect.left(), top = rect.top();
+  const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
+  painter.save();
+  // Markers reach outside the object's own rectangle.
+  painter.setClipping(false);
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  switch (data.kind) {
+    case kind::anchor:
+    case kind::comment:
+      painter.setPen(data.kind == kind::anchor ? QColor(0, 0, 255) : QColor(127, 127, 127));
+      for (int i = 1; i <= 2 * z; ++i) drawRow(painter, left - i, left + i - 1, top + 10 + i);
+      break;
+    case kind::link:
+    case kind::chapter:
+      painter.setPen(data.kind == kind::link ? QColor(0, 0, 255) : QColor(0, 127, 0));
+      for (int i = 1; i <= 2 * z; ++i) drawRow(painter, left - 1, left - 1 + i, top + 10 + i);
+      break;
+    case kind::rule: {
+      painter.setPen(Qt::black);
+      const int margin = (right - left) * int((100 - std::min<uint32_t>(data.percent, 100)) / 2) / 100;
+      const int middle = top + (bottom - top) / 2;
+      for (int row = 0; row < z; ++row) drawRow(painter, left + margin, right - margin - 1, middle + row);
+      break;
+    }
+    case kind::tab: {
+      painter.setPen(QColor(127, 127, 127));
+      painter.drawLine(left, top + 1, left, bottom - 1);
+      if (rect.width() > 1) {
+        painter.drawLine(left, bottom - 1, right - 1, bottom - 1);
+        painter.drawLine(right - 1, bottom - 1, right - 1, top + 1);
+      }
+      break;
+    }
+    case kind::image:
+      if (!picture.isNull())
+        painter.drawImage(QRect(left, top, picture.width() * z, picture.height() * z), picture);
+      break;
+    case kind::bookPlate:
+      drawBookPlate(painter, rect, z);
+      break;
+    default:
+      break;
+  }
+  painter.restore();
+}
+
+}  // namespace scrivora

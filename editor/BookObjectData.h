@@ -1,0 +1,63 @@
+#pragma once
+// The fixed-size record every book object carries: its kind and the values
+// of that kind. Stored whole, little-endian, when an object is persisted.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "EditorText.h"
+
+namespace scrivora {
+
+namespace kind {
+constexpr FourCC anchor = fourCC("Anch");
+constexpr FourCC link = fourCC("Link");
+constexpr FourCC comment = fourCC("Cmnt");
+constexpr FourCC image = fourCC("Imag");
+constexpr FourCC bookPlate = fourCC("Info");
+constexpr FourCC rule = fourCC("Rule");
+constexpr FourCC tab = fourCC("Tab ");
+constexpr FourCC chapter = fourCC("Chpt");
+}  // namespace kind
+
+bool isBookObjectKind(FourCC code);
+
+struct BookObjectData {
+  static constexpr size_t kRecordSize = 4128;
+  static constexpr size_t kTextCapacity = 4096;  // with the terminating NUL
+  static constexpr size_t kMaxText = kTextCapacity - 1;
+  static constexpr size_t kMaxImagePath = 259;
+
+  FourCC kind = 0;
+  // Run-time references of the original layout; a 64-bit pointer does not fit
+  // in them, so the editor keeps them zero and finds the view and the picture
+  // through the object's position instead.
+  uint32_t owner = 0;
+  uint32_t linkSerial = 0;
+  uint32_t picture = 0;
+  uint16_t zoom = 1;
+  uint16_t level = 0;
+  uint32_t percent = 0;
+  int32_t tabTarget = 0;
+  int32_t tabStart = 0;
+  std::string text;  // Windows-1252 bytes, at most kMaxText
+
+  // The 4128-byte little-endian record.
+  std::vector<uint8_t> toRecord() const;
+  // False when the bytes are too short or hold no known kind.
+  static bool fromRecord(const uint8_t* bytes, size_t size, BookObjectData& out);
+
+  bool operator==(const BookObjectData& o) const {
+    return kind == o.kind && owner == o.owner && linkSerial == o.linkSerial &&
+           picture == o.picture && zoom == o.zoom && level == o.level && percent == o.percent &&
+           tabTarget == o.tabTarget && tabStart == o.tabStart && text == o.text;
+  }
+  bool operator!=(const BookObjectData& o) const { return !(*this == o); }
+};
+
+// The text cut to what a record holds.
+std::string cutToRecordText(const std::string& text, size_t limit = BookObjectData::kMaxText);
+
+}  // namespace scrivora

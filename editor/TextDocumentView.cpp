@@ -1,0 +1,512 @@
+#include "TextDocumentView.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QTextBlock>
+#include <QTextLayout>
+
+#include "BookObjectPainter.h"
+#include "PngPicture.h"
+
+namespace scrivora {
+
+namespace {
+
+// A length of the model (handheld pixels times the zoom factor) on screen.
+constexpr double kPointsPerLength = 1.125;
+constexpr double kPixelsPerLength = 1.5;
+
+QColor toQColor(const Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
+Rgb fromQColor(const QColor& c) {
+  return Rgb{uint16_t(c.red()), uint16_t(c.green()), uint16_t(c.blue())};
+}
+
+Qt::Alignment qtAlignment(FourCC alignment) {
+  if (alignment == kAlignCentre) return Qt::AlignHCenter;
+  if (alignment == kAlignRight) return Qt::AlignRight;
+  if (alignment == kAlignJustify) return Qt::AlignJustify;
+  return Qt::AlignLeft;
+}
+
+EditorChar editorCharOf(QChar ch, const QTextCharFormat* format) {
+  const char16_t u = ch.unicode();
+  if (u == 0x2029) return kParagraphEndChar;
+  if (u == 0xFFFC && format != nullptr && isObjectFormat(*format)) return kObjectChar;
+  const int byte = codePageFromUnicode(u);
+  return byte >= 0 ? EditorChar(byte) : kOutsideCodePage + u;
+}
+
+}  // namespace
+
+CharStyle styleOfFormat(const QTextCharFormat& format) {
+  CharStyle style;
+  const QStringList families = format.fontFamilies().toStringList();
+  if (!families.isEmpty()) style.face = families.first().toStdString();
+  style.size = uint16_t(format.intProperty(textprop::styleSize));
+  style.offset = int16_t(format.intProperty(textprop::styleOffset));
+  if (format.hasProperty(QTextFormat::ForegroundBrush) &&
+      format.foreground().style() != Qt::NoBrush)
+    style.colour = fromQColor(format.foreground().color());
+  style.italic = format.fontItalic();
+  style.underline = format.fontUnderline();
+  style.overstrike = format.fontStrikeOut();
+  return style;
+}
+
+void writeStyleToFormat(const CharStyle& style, QTextCharFormat& format) {
+  if (style.face.empty())
+    format.clearProperty(QTextFormat::FontFamilies);
+  else
+    format.setFontFamilies(QStringList{QString::fromStdString(style.face)});
+  format.setProperty(textprop::styleSize, int(style.size));
+  if (style.size > 0)
+    format.setFontPointSize(style.size * kPointsPerLength);
+  else
+    format.clearProperty(QTextFormat::FontPointSize);
+  format.setProperty(textprop::styleOffset, int(style.offset));
+  format.setVerticalAlignment(style.offset > 0   ? QTextCharFormat::AlignSuperScript
+                              : style.offset < 0 ? QTextCharFormat::AlignSubScript
+                                                 : QTextCharFormat::AlignNormal);
+  format.setForeground(toQColor(style.colour));
+  format.setFontItalic(style.italic);
+  format.setFontUnderline(style.underline);
+  format.setFontStrikeOut(style.overstrike);
+}
+
+bool isObjectFormat(const QTextCharFormat& format) {
+  return format.objectType() == textprop::objectType;
+}
+
+BookObjectData objectOfFormat(const QTextCharFormat& format) {
+  BookObjectData data;
+  data.kind = FourCC(format.intProperty(textprop::objectKind));
+  data.linkSerial = uint32_t(format.intProperty(textprop::objectLinkSerial));
+  data.zoom = uint16_t(format.intProperty(textprop::objectZoom));
+  data.level = uint16_t(format.intProperty(textprop::objectLevel));
+  data.percent = uint32_t(format.intProperty(textprop::objectPercent));
+  data.tabTarget = format.intProperty(textprop::objectTabTarget);
+  data.tabStart = format.intProperty(textprop::objectTabStart);
+  // The record text is kept byte for byte as Latin-1 code units.
+  data.text = format.stringProperty(textprop::objectText).toLatin1().toStdString();
+  return data;
+}
+
+void writeObjectToFormat(const BookObjectData& data, QTextCharFormat& format) {
+  format.setObjectType(textprop::objectType);
+  format.setProperty(textprop::objectKind, int(data.kind));
+  format.setProperty(textprop::objectLinkSerial, int(data.linkSerial));
+  format.setProperty(textprop::objectZoom, int(data.zoom));
+  format.setProperty(textprop::objectLevel, int(data.level));
+  format.setProperty(textprop::objectPercent, int(data.percent));
+  format.setProperty(textprop::objectTabTarget, int(data.tabTarget));
+  format.setProperty(textprop::objectTabStart, int(data.tabStart));
+  const std::string text = cutToRecordText(data.text);
+  format.setProperty(textprop::objectText,
+                     QString::fromLatin1(text.data(), qsizetype(text.size())));
+}
+
+ParagraphFormat paragraphFormatOf(const QTextBlockFormat& format) {
+  ParagraphFormat paragraph;
+  if (format.hasProperty(textprop::paragraphAlignment))
+    paragraph.alignment = FourCC(format.intProperty(textprop::paragraphAlignment));
+  paragraph.leftIndent = format.intProperty(textprop::paragraphLeftIndent);
+  paragraph.firstLineIndent = format.intProperty(textprop::paragraphFirstIndent);
+  return paragraph;
+}
+
+void writeParagraphFormat(const ParagraphFormat& paragraph, QTextBlockFormat& format) {
+  format.setProperty(textprop::paragraphAlignment, int(paragraph.alignment));
+  format.setProperty(textprop::paragraphLeftIndent, paragraph.leftIndent);
+  format.setProperty(textprop::paragraphFirstIndent, paragraph.firstLineIndent);
+  format.setAlignment(qtAlignment(paragraph.alignment));
+  format.setLeftMargin(paragraph.leftIndent * kPixelsPerLength);
+  format.setTextIndent(paragraph.firstLineIndent * kPixelsPerLength);
+}
+
+TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::string normalFace)
+    : document_(document), zoom_(zoom < 1 ? 1 : zoom > 4 ? 4 : zoom),
+      normalFace_(std::move(normalFace)) {
+  if (document_ == nullptr) {
+    ownDocument_ = std::make_unique<QTextDocument>();
+    document_ = ownDocument_.get();
+  }
+  cursor_ = QTextCursor(document_);
+  caretFormat_ = cursor_.charFormat();
+  painter_ = std::make_unique<BookObjectPainter>(*this);
+  document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
+}
+
+TextDocumentView::~TextDocumentView() {
+  if (!ownDocument_ && document_ != nullptr)
+    document_->documentLayout()->unregisterHandler(textprop::objectType, painter_.get());
+}
+
+void TextDocumentView::setZoom(int zoom) { zoom_ = zoom < 1 ? 1 : zoom > 4 ? 4 : zoom; }
+
+int TextDocumentView::length() const { return document_->characterCount() - 1; }
+
+QTextCharFormat TextDocumentView::formatAt(int position) const {
+  if (position < 0 || position >= length()) return QTextCharFormat();
+  const QTextBlock block = document_->findBlock(position);
+  if (position == block.position() + block.length() - 1) {
+    // A paragraph end carries the character format of the paragraph it opens.
+    return block.next().charFormat();
+  }
+  for (auto it = block.begin(); !it.atEnd(); ++it) {
+    const QTextFragment fragment = it.fragment();
+    if (position >= fragment.position() && position < fragment.position() + fragment.length())
+      return fragment.charFormat();
+  }
+  return block.charFormat();
+}
+
+EditorChar TextDocumentView::characterAt(int position) const {
+  if (position < 0 || position >= length()) return 0;
+  const QChar ch = document_->characterAt(position);
+  if (ch.unicode() == 0xFFFC) {
+    const QTextCharFormat format = formatAt(position);
+    return editorCharOf(ch, &format);
+  }
+  return editorCharOf(ch, nullptr);
+}
+
+std::u32string TextDocumentView::textOf(int start, int end) const {
+  start = std::max(start, 0);
+  end = std::min(end, length());
+  std::u32string out;
+  if (start >= end) return out;
+  QTextCursor range(document_);
+  range.setPosition(start);
+  range.setPosition(end, QTextCursor::KeepAnchor);
+  const QString text = range.selectedText();
+  out.reserve(size_t(text.size()));
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const QChar ch = text.at(i);
+    if (ch.unicode() == 0xFFFC) {
+      const QTextCharFormat format = formatAt(start + int(i));
+      out.push_back(editorCharOf(ch, &format));
+    } else {
+      out.push_back(editorCharOf(ch, nullptr));
+    }
+  }
+  return out;
+}
+
+void TextDocumentView::insertText(const QString& text) {
+  if (text.isEmpty()) return;
+  cursor_.insertText(text, caretFormat_);
+}
+
+void TextDocumentView::removeText(int start, int end) {
+  start = std::max(start, 0);
+  end = std::min(end, length());
+  if (start >= end) return;
+  QTextCursor range(document_);
+  range.setPosition(start);
+  range.setPosition(end, QTextCursor::KeepAnchor);
+  range.removeSelectedText();
+}
+
+int TextDocumentView::selectionStart() const { return cursor_.selectionStart(); }
+int TextDocumentView::selectionEnd() const { return cursor_.selectionEnd(); }
+
+void TextDocumentView::setSelection(int start, int end) {
+  const int last = length();
+  start = std::clamp(start, 0, last);
+  end = std::clamp(end, 0, last);
+  cursor_.setPosition(start);
+  cursor_.setPosition(end, QTextCursor::KeepAnchor);
+  // What is typed next takes the style of the character before, as in any
+  // editor; an object's own properties never pass on to text.
+  QTextCharFormat format = start > 0 ? formatAt(start - 1) : formatAt(0);
+  if (isObjectFormat(format)) {
+    QTextCharFormat plain;
+    writeStyleToFormat(styleOfFormat(format), plain);
+    format = plain;
+  }
+  caretFormat_ = format;
+}
+
+void TextDocumentView::applyStyleAtCaret(const CharStyle& style) {
+  writeStyleToFormat(style, caretFormat_);
+}
+
+template <typename Change>
+void TextDocumentView::changeFormats(int start, int end, Change change) {
+  start = std::max(start, 0);
+  end = std::min(end, length());
+  if (start >= end) return;
+  // Collect first: rewriting formats changes the fragments being walked.
+  struct Piece {
+    int start, end;
+    QTextCharFormat format;
+  };
+  std::vector<Piece> pieces;
+  for (QTextBlock block = document_->findBlock(start); block.isValid() && block.position() < end;
+       block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment f = it.fragment();
+      const int a = std::max(start, f.position()), b = std::min(end, f.position() + f.length());
+      if (a < b) pieces.push_back({a, b, f.charFormat()});
+    }
+    const int separator = block.position() + block.length() - 1;
+    if (separator >= start && separator < end && block.next().isValid())
+      pieces.push_back({separator, separator + 1, block.next().charFormat()});
+  }
+  for (Piece& piece : pieces) {
+    change(piece.format);
+    QTextCursor range(document_);
+    range.setPosition(piece.start);
+    range.setPosition(piece.end, QTextCursor::KeepAnchor);
+    range.setCharFormat(piece.format);
+  }
+}
+
+void TextDocumentView::applyStyle(int start, int end, const CharStyle& style) {
+  changeFormats(start, end, [&](QTextCharFormat& f) { writeStyleToFormat(style, f); });
+}
+
+CharStyle TextDocumentView::styleAt(int position) const {
+  return styleOfFormat(formatAt(position));
+}
+
+CharStyle TextDocumentView::caretStyle() const { return styleOfFormat(caretFormat_); }
+
+template <typename Change>
+void TextDocumentView::changeParagraphs(int start, int end, Change change) {
+  start = std::clamp(start, 0, length());
+  end = std::clamp(end, start, length());
+  QTextBlock block = document_->findBlock(start);
+  // An empty range still means the paragraph that holds it.
+  while (block.isValid()) {
+    ParagraphFormat paragraph = paragraphFormatOf(block.blockFormat());
+    change(paragraph);
+    QTextBlockFormat format = block.blockFormat();
+    writeParagraphFormat(paragraph, format);
+    QTextCursor at(block);
+    at.setBlockFormat(format);
+    block = block.next();
+    if (!block.isValid() || block.position() >= end) break;
+  }
+}
+
+void TextDocumentView::setAttribute(FourCC code, int start, int end,
+                                    const AttributeValue& value) {
+  const int v = value.number;
+  switch (code) {
+    case attr::pjst:
+      changeParagraphs(start, end, [&](ParagraphFormat& p) { p.alignment = FourCC(v); });
+      return;
+    case attr::wino:
+      changeParagraphs(start, end, [](ParagraphFormat& p) { p.leftIndent = p.firstLineIndent = 0; });
+      return;
+    case attr::wibl:
+      changeParagraphs(start, end, [&](ParagraphFormat& p) {
+        p.leftIndent = v;
+        p.firstLineIndent = 0;
+      });
+      return;
+    case attr::wibo:
+      changeParagraphs(start, end, [&](ParagraphFormat& p) {
+        p.leftIndent = v;
+        p.firstLineIndent = -v;
+      });
+      return;
+    case attr::wifl:
+      changeParagraphs(start, end, [&](ParagraphFormat& p) {
+        p.leftIndent = 0;
+        p.firstLineIndent = v;
+      });
+      return;
+    case attr::lein:
+      changeParagraphs(start, end, [&](ParagraphFormat& p) { p.leftIndent = v; });
+      return;
+    case attr::fidt:
+      changeParagraphs(start, end, [&](ParagraphFormat& p) { p.firstLineIndent = v; });
+      return;
+    default:
+      break;
+  }
+  changeFormats(start, end, [&](QTextCharFormat& f) {
+    CharStyle style = styleOfFormat(f);
+    switch (code) {
+      case attr::font:
+        style.face = value.text;
+        break;
+      case attr::ptsz:
+        style.size = uint16_t(v);
+        break;
+      case attr::bold:
+        f.setFontWeight(v ? 700 : 400);
+        return;
+      case attr::ital:
+        style.italic = v != 0;
+        break;
+      case attr::undl:
+        style.underline = v != 0;
+        break;
+      case attr::strk:
+        style.overstrike = v != 0;
+        break;
+      case attr::colr:
+        style.colour = value.colour;
+        break;
+      case attr::xshf:
+        style.offset = int16_t(v);
+        break;
+      case attr::plan:
+        f.setFontWeight(400);
+        style.italic = style.underline = style.overstrike = false;
+        break;
+      default:
+        return;
+    }
+    writeStyleToFormat(style, f);
+  });
+}
+
+AttributeValue TextDocumentView::attributeAt(FourCC code, int position) const {
+  AttributeValue value;
+  const ParagraphFormat paragraph = paragraphFormatAt(position);
+  const QTextCharFormat format = formatAt(position);
+  const CharStyle style = styleOfFormat(format);
+  switch (code) {
+    case attr::pjst: value.number = int32_t(paragraph.alignment); break;
+    case attr::lein: value.number = paragraph.leftIndent; break;
+    case attr::fidt: value.number = paragraph.firstLineIndent; break;
+    case attr::font: value.text = style.face; break;
+    case attr::ptsz: value.number = style.size; break;
+    case attr::bold: value.number = format.fontWeight() >= 600 ? 1 : 0; break;
+    case attr::ital: value.number = style.italic; break;
+    case attr::undl: value.number = style.underline; break;
+    case attr::strk: value.number = style.overstrike; break;
+    case attr::colr: value.colour = style.colour; break;
+    case attr::xshf: value.number = style.offset; break;
+    default: break;
+  }
+  return value;
+}
+
+ParagraphFormat TextDocumentView::paragraphFormatAt(int position) const {
+  const QTextBlock block = document_->findBlock(std::clamp(position, 0, length()));
+  return paragraphFormatOf(block.blockFormat());
+}
+
+void TextDocumentView::insertObject(const BookObjectData& data) {
+  QTextCharFormat format = caretFormat_;
+  writeObjectToFormat(data, format);
+  cursor_.insertText(QString(QChar::ObjectReplacementCharacter), format);
+}
+
+bool TextDocumentView::objectAt(int position, BookObjectData& data) const {
+  if (position < 0 || position >= length()) return false;
+  if (document_->characterAt(position).unicode() != 0xFFFC) return false;
+  const QTextCharFormat format = formatAt(position);
+  if (!isObjectFormat(format)) return false;
+  data = objectOfFormat(format);
+  return true;
+}
+
+void TextDocumentView::setObjectData(int position, const BookObjectData& data) {
+  BookObjectData old;
+  if (!objectAt(position, old)) return;
+  changeFormats(position, position + 1,
+                [&](QTextCharFormat& f) { writeObjectToFormat(data, f); });
+}
+
+int TextDocumentView::nextObject(int after) const {
+  const QString marker(QChar::ObjectReplacementCharacter);
+  int from = std::max(after + 1, 0);
+  while (from < length()) {
+    const QTextCursor found = document_->find(marker, from);
+    if (found.isNull()) return -1;
+    const int position = found.selectionStart();
+    if (isObjectFormat(formatAt(position))) return position;
+    from = position + 1;
+  }
+  return -1;
+}
+
+std::vector<ParagraphRun> TextDocumentView::paragraphRuns() const {
+  std::vector<ParagraphRun> runs;
+  const int last = length();
+  for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+    const ParagraphFormat format = paragraphFormatOf(block.blockFormat());
+    const int start = block.position();
+    const int end = std::min(block.position() + block.length(), last);
+    if (!runs.empty() && runs.back().format == format)
+      runs.back().end = end;
+    else
+      runs.push_back({start, end, format});
+  }
+  return runs;
+}
+
+std::vector<StyleRun> TextDocumentView::styleRuns() const {
+  std::vector<StyleRun> runs;
+  auto add = [&runs](int start, int end, const CharStyle& style, bool beginsRun) {
+    if (!beginsRun && !runs.empty() && runs.back().end == start && runs.back().style == style)
+      runs.back().end = end;
+    else
+      runs.push_back({start, end, style});
+  };
+  for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      const QTextCharFormat format = fragment.charFormat();
+      const CharStyle style = styleOfFormat(format);
+      if (isObjectFormat(format) && format.intProperty(textprop::objectKind) == int(kind::link)) {
+        // Each link object starts a link of its own.
+        for (int i = 0; i < fragment.length(); ++i)
+          add(fragment.position() + i, fragment.position() + i + 1, style, true);
+      } else {
+        add(fragment.position(), fragment.position() + fragment.length(), style, false);
+      }
+    }
+    if (block.next().isValid()) {
+      const int separator = block.position() + block.length() - 1;
+      add(separator, separator + 1, styleOfFormat(block.next().charFormat()), false);
+    }
+  }
+  return runs;
+}
+
+bool TextDocumentView::setUndoEnabled(bool enabled) {
+  const bool was = document_->isUndoRedoEnabled();
+  if (was != enabled) document_->setUndoRedoEnabled(enabled);
+  return was;
+}
+
+bool TextDocumentView::setNotificationsEnabled(bool enabled) {
+  const bool was = notificationsEnabled_;
+  notificationsEnabled_ = enabled;
+  return was;
+}
+
+bool TextDocumentView::setRedrawEnabled(bool enabled) {
+  const bool was = redrawEnabled_;
+  redrawEnabled_ = enabled;
+  return was;
+}
+
+int TextDocumentView::caretX() {
+  const int position = cursor_.position();
+  const QTextBlock block = document_->findBlock(position);
+  if (!block.isValid()) return 0;
+  const QRectF blockRect = document_->documentLayout()->blockBoundingRect(block);
+  QTextLayout* layout = block.layout();
+  if (layout == nullptr) return 0;
+  const int inBlock = position - block.position();
+  const QTextLine line = layout->lineForTextPosition(inBlock);
+  if (!line.isValid()) return int(blockRect.x());
+  return int(blockRect.x() + line.cursorToX(inBlock));
+}
+
+QImage TextDocumentView::picture(const std::string& path) {
+  auto found = pictures_.find(path);
+  if (found != pictures_.end()) return found->second;
+  QImage decoded = decodePngFile(path);
+  pictures_.emplace(path, decoded);
+  return decoded;
+}
+
+}  // namespace scrivora

@@ -1,0 +1,31 @@
+#pragma once
+// Rebuilds a TML text in a rich-text view as styled text, page breaks and
+// book objects. Tags the editor does not understand stay visible in red.
+
+#include <string>
+
+#include "BookInfo.h"
+#include "RichTextView.h"
+
+namespace scrivora {
+
+struct TmlLoadOptions {
+  // The document's file; its image folder holds the images. Empty when the
+  // text has no file, in which case image tags are dropped.
+  std::string documentPath;
+  // Fragments on the clipboard name their images by full path.
+  bool imageValuesArePaths = false;
+};
+
+// Reads the whole file and inserts it at the view's caret. False, with the view
+// untouched, when the view is missing or the file cannot be read in full.
+bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view);
+// The same for a text already in memory (importers, clipboard).
+bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options,
+                       BookInfo* bookInfo, RichTextView* view);
+
+// The image folder of a document: its path without a final ".txt" or ".tml"
+// (any letter case), followed by "_img".
+std::string imageFolderOf(const std::string& documentPath);
+
+}  // namespace scrivora

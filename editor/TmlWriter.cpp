@@ -1,0 +1,351 @@
+#include "TmlWriter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include "BookObject.h"
+#include "BuildLog.h"
+#include "TmlLoader.h"
+
+namespace scrivora {
+
+namespace {
+
+constexpr int kTextBlock = 16384;
+
+bool countsAsUnderlined(const CharStyle& s) { return s.underline && s.colour != kLinkColour; }
+
+const char* fontTag(FontKind font) {
+  switch (font) {
+    case FontKind::Small: return "\\s";
+    case FontKind::Bold: return "\\b";
+    case FontKind::Large: return "\\l";
+    default: return "";
+  }
+}
+
+// Ends a last paragraph that is not left-aligned with a line end, so that the
+// closing alignment tag can follow it. The selection is kept.
+void prepareForSaving(RichTextView& view) {
+  const int length = view.length();
+  if (length == 0 || view.characterAt(length - 1) == kParagraphEndChar) return;
+  if (view.paragraphFormatAt(length - 1).alignment == kAlignLeft) return;
+  const int start = view.selectionStart(), end = view.selectionEnd();
+  view.setCaret(length);
+  view.insertText(QStringLiteral("\r"));
+  view.setSelection(start, end);
+}
+
+// Copies an image into the document's image folder unless a file of that name
+// is already there.
+void copyImageIntoFolder(const std::string& source, const std::string& folder,
+                         const std::string& name) {
+  const QString folderPath = QString::fromLocal8Bit(folder.c_str());
+  const QString target = folderPath + "/" + QString::fromLocal8Bit(name.c_str());
+  if (QFileInfo::exists(target)) return;
+  if (!QDir().mkpath(folderPath) ||
+      !QFile::copy(QString::fromLocal8Bit(source.c_str()), target))
+    reportWarning("Could not copy the image \"%s\" into \"%s\"", source.c_str(), folder.c_str());
+}
+
+class TmlWriter {
+ public:
+  TmlWriter(RichTextView& view, const TmlWriteOptions& options)
+      : view_(view), options_(options) {
+    from_ = std::clamp(options.start, 0, view.length());
+    to_ = options.end < 0 ? view.length() : std::clamp(options.end, from_, view.length());
+    for (const StyleRun& run : view.styleRuns()) {
+      const int a = std::max(run.start, from_), b = std::min(run.end, to_);
+      if (a < b) runs_.push_back({a, b, run.style});
+    }
+    for (const ParagraphRun& run : view.paragraphRuns()) {
+      const int a = std::max(run.start, from_), b = std::min(run.end, to_);
+      if (a < b) paragraphs_.push_back({a, b, run.format});
+    }
+  }
+
+  void writeBookInfo(const BookInfo& info) {
+    out_ += "\\v\r\n";
+    const std::pair<const char*, const std::string*> items[] = {
+        {"TITLE", &info.title},         {"AUTHOR", &info.author}, {"PUBLISHER", &info.publisher},
+        {"EISBN", &info.eisbn},         {"COPYRIGHT", &info.copyright}};
+    for (const auto& item : items) {
+      out_ += item.first;
+      out_ += "=\"";
+      out_ += *item.second;
+      out_ += "\"\r\n";
+    }
+    out_ += "\\v";
+  }
+
+  void writeBody() {
+    const bool notifications = view_.setNotificationsEnabled(false);
+    for (const ParagraphRun& paragraph : paragraphs_) writeParagraphRun(paragraph);
+    view_.setNotificationsEnabled(notifications);
+  }
+
+  std::string take() { return std::move(out_); }
+
+ private:
+  const StyleRun* runAt(int position) const {
+    auto it = std::upper_bound(runs_.begin(), runs_.end(), position,
+                               [](int p, const StyleRun& r) { return p < r.start; });
+    if (it == runs_.begin()) return nullptr;
+    --it;
+    return position < it->end ? &*it : nullptr;
+  }
+  // All clear and black outside the written range.
+  CharStyle styleAt(int position) const {
+    const StyleRun* run = runAt(position);
+    return run != nullptr ? run->style : CharStyle();
+  }
+  FontKind fontAt(int position) const { return fontOfFace(styleAt(position).face); }
+  FourCC alignmentAt(int position) const {
+    if (position < from_ || position >= to_) return kAlignLeft;
+    return view_.paragraphFormatAt(position).alignment;
+  }
+  bool linkObjectAt(int position, std::string* target) const {
+    if (position < from_ || position >= to_) return false;
+    BookObjectData data;
+    if (!view_.objectAt(position, data) || data.kind != kind::link) return false;
+    if (target != nullptr) *target = data.text;
+    return true;
+  }
+
+  void writeParagraphRun(const ParagraphRun& paragraph) {
+    const int ps = paragraph.start, pe = paragraph.end;
+    const FourCC opening = alignmentAt(ps);
+    if (opening != (ps == from_ ? kAlignLeft : alignmentAt(ps - 1)))
+      out_ += opening == kAlignCentre ? "\\c" : opening == kAlignRight ? "\\r" : "";
+    mode_ = indentModeOf(paragraph.format);
+    atLineStart_ = true;
+    inIndent_ = false;
+    for (int p = ps; p < pe;) {
+      const StyleRun* run = runAt(p);
+      if (run == nullptr) break;
+      if (run->start >= ps) writeOpeningTags(*run);
+      writeText(std::max(run->start, ps), std::min(run->end, pe), run->style);
+      if (run->end <= pe) writeClosingTags(*run);
+      p = run->end;
+    }
+    if (inIndent_ && (mode_ == IndentMode::Block || mode_ == IndentMode::Body)) {
+      out_ += "\\t";
+      inIndent_ = false;
+    }
+    const FourCC closing = alignmentAt(pe - 1);
+    if (closing != alignmentAt(pe))
+      out_ += closing == kAlignCentre ? "\\c" : closing == kAlignRight ? "\\r" : "";
+  }
+
+  void writeOpeningTags(const StyleRun& run) {
+    const int rs = run.start;
+    const CharStyle& s = run.style;
+    const CharStyle p = rs == from_ ? CharStyle() : styleAt(rs - 1);
+    std::string target;
+    if (s.colour == kLinkColour) {
+      if (linkObjectAt(rs, &target))
+        out_ += "\\q=\"" + target + "\"";
+      else if (p.colour != kLinkColour)
+        // Link-coloured text with no link of its own still has to open one.
+        out_ += "\\q=\"#GNDN\"";
+    }
+    const int level = headingLevelOfColour(s.colour);
+    if (level >= 0 && s.colour != p.colour) out_ += "\\X" + std::to_string(level);
+    if (s.italic && !p.italic) out_ += "\\i";
+    if (s.overstrike && !p.overstrike) out_ += "\\o";
+    if (s.offset >= 1 && p.offset <= 0) out_ += "\\Sp";
+    if (s.offset < 0 && p.offset >= 0) out_ += "\\Sb";
+    if (countsAsUnderlined(s) && !countsAsUnderlined(p)) out_ += "\\u";
+    const FontKind font = fontOfFace(s.face);
+    if (rs == from_ || font != fontAt(rs - 1)) out_ += fontTag(font);
+  }
+
+  void writeClosingTags(const StyleRun& run) {
+    const int e = std::min(run.end, to_);
+    const CharStyle& r = run.style;
+    const CharStyle n = styleAt(e);
+    // A font still open at the end of the text is closed as well, so that the
+    // text ends with every toggle off.
+    const FontKind font = fontOfFace(r.face);
+    if (font != fontOfFace(n.face)) out_ += fontTag(font);
+    if (countsAsUnderlined(r) && !countsAsUnderlined(n)) out_ += "\\u";
+    if (r.offset >= 1 && n.offset <= 0) out_ += "\\Sp";
+    if (r.offset < 0 && n.offset >= 0) out_ += "\\Sb";
+    if (r.overstrike && !n.overstrike) out_ += "\\o";
+    if (r.italic && !n.italic) out_ += "\\i";
+    const int level = headingLevelOfColour(r.colour);
+    if (level >= 0 && r.colour != n.colour) out_ += "\\X" + std::to_string(level);
+    if (r.colour == kLinkColour && (n.colour != kLinkColour || linkObjectAt(e, nullptr)))
+      out_ += "\\q";
+  }
+
+  void writeObject(int position) {
+    BookObjectData data;
+    if (!view_.objectAt(position, data)) {
+      // A stray code 1 that is no object.
+      out_ += "\\a001";
+      return;
+    }
+    char line[64];
+    switch (data.kind) {
+      case kind::bookPlate:
+        out_ += "\\d";
+        break;
+      case kind::anchor:
+        out_ += "\\Q=\"" + data.text + "\"";
+        break;
+      case kind::comment:
+        out_ += "\\v" + data.text + "\\v";
+        break;
+      case kind::image: {
+        BookObject object{position, data};
+        if (options_.imageFolder.empty()) {
+          out_ += "\\m=\"" + data.text + "\"";
+        } else {
+          const std::string name = object.imageFileName();
+          copyImageIntoFolder(data.text, options_.imageFolder, name);
+          out_ += "\\m=\"" + name + "\"";
+        }
+        break;
+      }
+      case kind::rule:
+        std::snprintf(line, sizeof line, "\\w=\"%d%%\"", int(data.percent & 0xFFFF));
+        out_ += line;
+        break;
+      case kind::tab:
+        std::snprintf(line, sizeof line, "\\T=\"%d%%\"", int(data.percent & 0xFFFF));
+        out_ += line;
+        break;
+      default:
+        // Links are written by their run, headings by their colour.
+        break;
+    }
+  }
+
+  void endLine(const char* ending) {
+    if (inIndent_ && (mode_ == IndentMode::Block || mode_ == IndentMode::Body)) out_ += "\\t";
+    inIndent_ = false;
+    out_ += ending;
+    atLineStart_ = true;
+  }
+
+  void appendCharacter(EditorChar c, bool redBackslash) {
+    char code[16];
+    if (c == '\\') {
+      out_ += redBackslash ? "\\" : "\\\\";
+    } else if (isOutsideCodePage(c)) {
+      std::snprintf(code, sizeof code, "\\U%04X", unsigned(unicodeOfOutside(c)));
+      out_ += code;
+    } else if (c >= 128) {
+      std::snprintf(code, sizeof code, "\\a%03d", int(c));
+      out_ += code;
+    } else {
+      out_.push_back(char(c));
+    }
+  }
+
+  // The first written character of a line carries the indent tags around it.
+  void writeFirstOfLine(EditorChar c, bool redBackslash) {
+    atLineStart_ = false;
+    switch (mode_) {
+      case IndentMode::Block:
+        out_ += "\\t";
+        appendCharacter(c, redBackslash);
+        inIndent_ = true;
+        break;
+      case IndentMode::Body:
+        appendCharacter(c, redBackslash);
+        out_ += "\\t";
+        inIndent_ = true;
+        break;
+      case IndentMode::FirstLine:
+        out_ += "\\t";
+        appendCharacter(c, redBackslash);
+        out_ += "\\t";
+        break;
+      case IndentMode::None:
+        appendCharacter(c, redBackslash);
+        break;
+    }
+  }
+
+  void writeText(int start, int end, const CharStyle& style) {
+    const bool red = style.colour == kUnknownTagColour;
+    for (int block = start; block < end; block += kTextBlock) {
+      const int blockEnd = std::min(block + kTextBlock, end);
+      const std::u32string text = view_.textOf(block, blockEnd);
+      for (size_t i = 0; i < text.size(); ++i) {
+        const EditorChar c = text[i];
+        if (c == kObjectChar) {
+          writeObject(block + int(i));
+        } else if (c == kParagraphEndChar) {
+          endLine("\r\n");
+        } else if (c == kPageBreakChar) {
+          endLine("\\p");
+        } else if (atLineStart_) {
+          writeFirstOfLine(c, red);
+        } else if (c >= 32 && c < 128 && c != '\\') {
+          // A stretch of plain characters in one go.
+          size_t j = i;
+          while (j < text.size() && text[j] >= 32 && text[j] < 128 && text[j] != '\\') ++j;
+          const size_t at = out_.size();
+          out_.resize(at + (j - i));
+          for (size_t k = i; k < j; ++k) out_[at + k - i] = char(text[k]);
+          i = j - 1;
+        } else {
+          appendCharacter(c, red);
+        }
+      }
+    }
+  }
+
+  RichTextView& view_;
+  TmlWriteOptions options_;
+  int from_ = 0, to_ = 0;
+  std::vector<StyleRun> runs_;
+  std::vector<ParagraphRun> paragraphs_;
+  std::string out_;
+  IndentMode mode_ = IndentMode::None;
+  bool atLineStart_ = true;
+  bool inIndent_ = false;
+};
+
+}  // namespace
+
+std::string writeTml(RichTextView& view, const BookInfo* bookInfo,
+                     const TmlWriteOptions& options) {
+  const bool wholeText = options.start <= 0 && (options.end < 0 || options.end >= view.length());
+  if (wholeText) prepareForSaving(view);
+  TmlWriter writer(view, options);
+  if (bookInfo != nullptr) writer.writeBookInfo(*bookInfo);
+  writer.writeBody();
+  return writer.take();
+}
+
+bool saveTml(RichTextView& view, const BookInfo* bookInfo, const std::string& path,
+             std::string* error) {
+  auto fail = [error](const QString& why) {
+    if (error != nullptr) *error = why.toStdString();
+    return false;
+  };
+  if (path.empty()) return fail(QStringLiteral("No file name was given."));
+  QSaveFile file(QString::fromLocal8Bit(path.c_str()));
+  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+  TmlWriteOptions options;
+  options.imageFolder = imageFolderOf(path);
+  const std::string text = writeTml(view, bookInfo, options);
+  if (file.write(text.data(), qint64(text.size())) != qint64(text.size())) {
+    const QString why = file.errorString();
+    file.cancelWriting();
+    return fail(why);
+  }
+  if (!file.commit()) return fail(file.errorString());
+  return true;
+}
+
+}  // namespace scrivora

@@ -1,0 +1,36 @@
+#pragma once
+// Turns the styled text of a rich-text view back into TML: styles become
+// toggle tags, objects their tags, bytes above 127 `\aDDD`, characters outside
+// Windows-1252 `\UXXXX`, and the book's information a comment block at the
+// head.
+
+#include <string>
+
+#include "BookInfo.h"
+#include "RichTextView.h"
+
+namespace scrivora {
+
+struct TmlWriteOptions {
+  // Where image files are copied; empty for a fragment, whose image tags then
+  // carry the full stored path.
+  std::string imageFolder;
+  // The range written; end -1 means the end of the text. A range that is not
+  // the whole text is written as a self-contained fragment.
+  int start = 0;
+  int end = -1;
+};
+
+// Writes the whole view into the file through a temporary that replaces the
+// file only once it is complete, so a failed save leaves the old file as it
+// was. False on failure, with the reason in `error` when given.
+bool saveTml(RichTextView& view, const BookInfo* bookInfo, const std::string& path,
+             std::string* error = nullptr);
+
+// The TML text of the view (or of a range of it). Saving the whole view first
+// ends a last paragraph that is not left-aligned, so its closing alignment tag
+// can follow a line end.
+std::string writeTml(RichTextView& view, const BookInfo* bookInfo,
+                     const TmlWriteOptions& options = TmlWriteOptions());
+
+}  // namespace scrivora

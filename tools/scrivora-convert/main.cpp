@@ -1,0 +1,102 @@
+// scrivora-convert [--info] IN OUT
+// Opens IN as the editor does (TML and text through the TML loader) and saves
+// it as TML to OUT, without a window. --info prints the book's information.
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include <QGuiApplication>
+
+#include "BookInfo.h"
+#include "BuildLog.h"
+#include "TextDocumentView.h"
+#include "TmlLoader.h"
+#include "TmlWriter.h"
+
+namespace {
+
+int printUsage() {
+  std::fprintf(stderr, "usage: scrivora-convert [--info] IN OUT\n");
+  return 2;
+}
+
+// Loader messages go to standard error, one per line.
+int printToStandardError(const char* format, va_list args) {
+  const int written = std::vfprintf(stderr, format, args);
+  const size_t length = std::strlen(format);
+  if (length == 0 || format[length - 1] != '\n') std::fputc('\n', stderr);
+  return written;
+}
+
+std::string lowerExtension(const std::string& path) {
+  const size_t dot = path.find_last_of('.');
+  const size_t slash = path.find_last_of('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return "";
+  std::string extension = path.substr(dot + 1);
+  for (char& c : extension) c = char(std::tolower(static_cast<unsigned char>(c)));
+  return extension;
+}
+
+void printBookInfo(const scrivora::BookInfo& info) {
+  std::printf("Title: %s\n", info.title.c_str());
+  std::printf("Author: %s\n", info.author.c_str());
+  std::printf("Publisher: %s\n", info.publisher.c_str());
+  std::printf("eISBN: %s\n", info.eisbn.c_str());
+  std::printf("Copyright: %s\n", info.copyright.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  bool info = false;
+  std::string in, out;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--info") {
+      info = true;
+    } else if (!arg.empty() && arg[0] == '-' && arg != "-") {
+      return printUsage();
+    } else if (in.empty()) {
+      in = arg;
+    } else if (out.empty()) {
+      out = arg;
+    } else {
+      return printUsage();
+    }
+  }
+  if (in.empty() || out.empty()) return printUsage();
+
+  // Headless unless a display is given.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+      qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  QGuiApplication app(argc, argv);
+
+  scrivora::setErrorSink(&printToStandardError);
+  scrivora::setWarningSink(&printToStandardError);
+  scrivora::setStatusSink(&printToStandardError);
+
+  const std::string extension = lowerExtension(in);
+  if (extension == "htm" || extension == "html") {
+    std::fprintf(stderr, "scrivora-convert: HTML import is not available\n");
+    return 1;
+  }
+
+  scrivora::TextDocumentView view;
+  scrivora::BookInfo bookInfo;
+  if (!scrivora::loadTml(in, &bookInfo, &view)) {
+    std::fprintf(stderr, "scrivora-convert: cannot read \"%s\"\n", in.c_str());
+    return 1;
+  }
+  if (info) printBookInfo(bookInfo);
+  std::string error;
+  if (!scrivora::saveTml(view, &bookInfo, out, &error)) {
+    std::fprintf(stderr, "scrivora-convert: cannot write \"%s\": %s\n", out.c_str(),
+                 error.c_str());
+    return 1;
+  }
+  return 0;
+}
