@@ -3,6 +3,8 @@
 #include <png.h>
 
 #include <cstdio>
+
+#include <sys/stat.h>
 #include <cstring>
 #include <vector>
 
@@ -12,9 +14,10 @@ namespace {
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& out) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(file) : -1;
-  ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+  // Only a regular file has a size to read (a folder opens but cannot be read).
+  struct stat info;
+  bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+  const long size = ok ? long(info.st_size) : -1;
   if (ok) {
     out.resize(size_t(size));
     ok = size == 0 || std::fread(out.data(), 1, out.size(), file) == out.size();

@@ -1,6 +1,8 @@
 #include "TmlLoader.h"
 
 #include <cstdio>
+
+#include <sys/stat.h>
 #include <list>
 
 #include "BookObject.h"
@@ -34,9 +36,10 @@ struct LoadState {
 bool readWholeFile(const std::string& path, std::string& out) {
   FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
-  bool ok = std::fseek(file, 0, SEEK_END) == 0;
-  const long size = ok ? std::ftell(file) : -1;
-  ok = ok && size >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+  // Only a regular file has a size to read (a folder opens but cannot be read).
+  struct stat info;
+  bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+  const long size = ok ? long(info.st_size) : -1;
   if (ok) {
     out.resize(size_t(size));
     ok = size == 0 || std::fread(&out[0], 1, out.size(), file) == out.size();
