@@ -3,8 +3,12 @@
 #include "BookDatabaseWriter.h"
 #include "BookFileWriter.h"
 #include "BuildLog.h"
+#include "CharacterMapping.h"
 #include "FileSystem.h"
+#include "ImageList.h"
+#include "PageTable.h"
 #include "RecordCompression.h"
+#include "TextPass.h"
 
 namespace scrivora {
 
@@ -95,8 +99,37 @@ bool writeTextRecords(BuildContext& context) {
   return true;
 }
 
-bool writeDatabase(const BuildContext& context) {
+// What the text pass fills for the book.
+struct PassCollections {
+  PageTable smallPages;
+  PageTable largePages;
+  ImageList images;
+};
+
+// Both font passes over the main text; errors in them end the build.
+bool paginateText(const BuildContext& context, PassCollections& collections) {
+  TextPassInput input;
+  input.text = context.source.data();
+  input.length = context.textLength;
+  input.imageDirectory = context.imageDirectory;
+  input.textRecordEnds = &context.tables.textRecordEnds;
+  input.smallPages = &collections.smallPages;
+  input.largePages = &collections.largePages;
+  input.images = &collections.images;
+  TextPass pass;
+  if (pass.run(input)) {
+    reportError("Errors occurred while paginating the book. No output file generated.");
+    reportStatus("Done.");
+    return false;
+  }
+  return true;
+}
+
+bool writeDatabase(const BuildContext& context, const PassCollections& collections) {
   BookDatabaseInput input;
+  input.smallPageTable = &collections.smallPages;
+  input.largePageTable = &collections.largePages;
+  input.images = &collections.images;
   input.textTempPath = context.textTempPath;
   input.sidebarTempPath = context.sidebarTempPath;
   input.footnoteTempPath = context.footnoteTempPath;
@@ -105,8 +138,8 @@ bool writeDatabase(const BuildContext& context) {
   input.info = context.info;
   input.tables = &context.tables;
   input.creationTime = bookCreationTime();
-  // The page tables, chapters, links, images, index, sidebars and footnotes
-  // join the input here once the text pass has collected them.
+  // The chapters, links, index, sidebars and footnotes join the input here
+  // once the text pass collects them.
   return writeBookDatabase(input);
 }
 
@@ -114,15 +147,16 @@ bool writeDatabase(const BuildContext& context) {
 // whatever they return.
 bool compileSource(BuildContext& context) {
   if (!readSource(context)) return false;
-  // Normalisation of the source text runs here (control bytes, character
-  // mapping, line ends), then the notes block is split off, which shortens
-  // context.textLength.
+  // Control bytes, character mapping and line ends, in place.
+  context.textLength = normaliseText(context.source.data(), context.source.size());
+  context.source.resize(context.textLength);
+  // The notes block is split off here, which shortens context.textLength.
   if (!writeTextRecords(context)) return false;
-  // The text pass runs here over source[0, textLength) and fills the
-  // collections; errors in it end the build.
+  PassCollections collections;
+  if (!paginateText(context, collections)) return false;
   // Footnote and sidebar references are resolved and their bodies written
   // here.
-  return writeDatabase(context);
+  return writeDatabase(context, collections);
 }
 
 void cleanUp(BuildContext& context) {
