@@ -97,12 +97,33 @@ class NavigationReader {
   void lineMovedToNextPage(size_t lineStart);
   void finish();
 
+  // The collecting half of the readers above, for a scanner that has
+  // already checked a tag's syntax and level digit (and reported what was
+  // wrong with them) and found its argument. `level` is 0 to 4, or -1 for a
+  // level digit that was wrong (no indentation).
+  //
+  // \Cn whose title starts at titleStart (just after `="`): reads the title
+  // with its messages, makes the entry and returns where the scan resumes
+  // (after the closing quote; after a cut title, after the next quote).
+  size_t collectChapterArgument(size_t t, int level, size_t titleStart);
+  // An opening \x (levelled false) or \Xn: reads the title up to the closing
+  // tag, checks the closing \X digit against the opening one and makes the
+  // entry.
+  void collectChapterScope(size_t t, bool levelled, int level);
+  // \q="#name" and \Q="name" whose name is nameBegin..nameEnd (nothing
+  // happens in the large pass): the length check and the table.
+  void collectLink(size_t t, size_t nameBegin, size_t nameEnd);
+  void collectAnchor(size_t t, size_t nameBegin, size_t nameEnd, uint32_t target);
+  // \Fn="id" and \Sd="id" whose id is idBegin..idEnd (small pass only).
+  void collectFootnote(size_t idBegin, size_t idEnd);
+  void collectSidebar(size_t idBegin, size_t idEnd);
+
  private:
   struct NoteKind;
   size_t readNoteReference(size_t t, const NoteKind& kind, ReferenceList& list);
-  // The title's leading indentation for a level digit, or "" with the
-  // level error when the digit is not 0 to 4.
-  std::string levelIndentation(size_t t, const char* levelMessage) const;
+  // The level digit at t + 2 as 0 to 4, or -1 after the level error.
+  int checkedLevel(size_t t, const char* levelMessage) const;
+  static std::string indentationFor(int level);
   // Just after the closing quote of an argument whose value starts at
   // `valueStart`, or the end of the text; `closingQuote` gets the quote's
   // position (the end of the text when there is none).

@@ -245,3 +245,74 @@ TEST_F(ChapterListTest, LongScopeTitleIsCutWithTheChapterWarning) {
 }
 
 }  // namespace
+
+// ---- through the text pass
+
+#include "NavigationCollector.h"
+#include "TextPass.h"
+
+namespace {
+
+struct PassedBook {
+  explicit PassedBook(std::string source) : text(std::move(source)) {
+    ends = {0, uint32_t(text.size())};
+    input.text = reinterpret_cast<const uint8_t*>(text.data());
+    input.length = text.size();
+    input.textRecordEnds = &ends;
+    input.smallPages = &smallPages;
+    input.largePages = &largePages;
+    input.collector = &collector;
+    failed = TextPass().run(input);
+  }
+  std::string text;
+  U32Table ends;
+  PageTable smallPages, largePages;
+  ChapterList chapters;
+  IndexList index;
+  LinkTable links;
+  ReferenceList sidebars, footnotes;
+  NavigationCollector collector{NavigationLists{chapters, index, links, sidebars, footnotes}};
+  TextPassInput input;
+  bool failed = false;
+};
+
+std::string lines(int count) {
+  std::string text;
+  for (int i = 0; i < count; ++i) text += "a\n";
+  return text;
+}
+
+TEST_F(ChapterListTest, ChapterOnALineThatMovesToANewPageIsStoredOnceThroughTheTextPass) {
+  // Thirteen lines of 11 pixels fill 143 of the 148 pixels of a small-font
+  // page; the fourteenth, which holds the chapter, moves to page 1.
+  PassedBook book(lines(13) + "b \\C1=\"Moved\" c\nd");
+  EXPECT_FALSE(book.failed);
+  ASSERT_GE(book.smallPages.count(), 2u);
+  EXPECT_EQ(book.smallPages.at(1).position, 26u);
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).position, 28u);
+  EXPECT_EQ(book.chapters.at(0).title, "    Moved");
+}
+
+TEST_F(ChapterListTest, PageTitlesAndLevelTitlesAreListedInTextOrderThroughTheTextPass) {
+  PassedBook book("\\xOne\\x\ntext\n\\X2Two\\X3\n" + lines(20) + "\\xThree\\x");
+  EXPECT_TRUE(book.failed);
+  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+            std::vector<std::string>{"\"\\X3\n" + lines(4) + "\" does not match closing \\X"});
+  ASSERT_EQ(book.chapters.size(), 3u);
+  EXPECT_EQ(book.chapters.at(0).title, "One");
+  EXPECT_EQ(book.chapters.at(0).position, 0u);
+  EXPECT_EQ(book.chapters.at(1).title, "        Two");
+  EXPECT_EQ(book.chapters.at(1).position, 13u);
+  EXPECT_EQ(book.chapters.at(2).title, "Three");
+  EXPECT_EQ(book.chapters.at(2).position, 13u + 10u + 40u);
+}
+
+TEST_F(ChapterListTest, MappingFailureInATitleFailsTheTextPass) {
+  PassedBook book("\\C0=\"caf\\U00E9\"");
+  EXPECT_TRUE(book.failed);
+  EXPECT_EQ(navtest::countOf(Kind::Error, "Don't know how to map unicode character 00E9"), 2);
+  EXPECT_EQ(book.chapters.at(0).title, "caf ");
+}
+
+}  // namespace
