@@ -1,0 +1,202 @@
+// Writing the view back as TML: tag order, alignment around line ends, links,
+// red backslashes, codes, indent modes, objects and the information block.
+
+#include <gtest/gtest.h>
+
+#include "support/EditorTestSupport.h"
+
+using namespace scrivora;
+using namespace scrivora::test;
+
+namespace {
+
+class TmlWriterTest : public ::testing::Test {
+ protected:
+  TextDocumentView view;
+  LogCapture log;
+
+  // Loads TML and writes it straight back (no information block).
+  std::string resave(const std::string& tml) {
+    loadText(view, tml);
+    return saveText(view);
+  }
+  void insertStyled(const QString& text, const CharStyle& style) {
+    view.applyStyleAtCaret(style);
+    view.insertText(text);
+  }
+  void setAlignment(int position, FourCC alignment) {
+    AttributeValue value;
+    value.number = int32_t(alignment);
+    view.setAttribute(attr::pjst, position, position, value);
+  }
+  void setIndent(FourCC mode, int position) {
+    AttributeValue value;
+    value.number = 8;
+    view.setAttribute(mode, position, position, value);
+  }
+};
+
+TEST_F(TmlWriterTest, CentredParagraphClosesAfterItsLineEnd) {
+  EXPECT_EQ(resave("\\cTitle\r\n\\cBody"), "\\cTitle\r\n\\cBody");
+}
+
+TEST_F(TmlWriterTest, LastCentredParagraphGetsALineEndFirst) {
+  insertStyled("Title", plainStyle());
+  setAlignment(0, kAlignCentre);
+  view.setSelection(1, 3);
+  EXPECT_EQ(saveText(view), "\\cTitle\r\n\\c");
+  EXPECT_EQ(modelText(view), "Title\r");
+  EXPECT_EQ(view.selectionStart(), 1);
+  EXPECT_EQ(view.selectionEnd(), 3);
+}
+
+TEST_F(TmlWriterTest, LeftAlignedLastParagraphIsLeftAsItIs) {
+  insertStyled("Text", plainStyle());
+  EXPECT_EQ(saveText(view), "Text");
+  EXPECT_EQ(modelText(view), "Text");
+}
+
+TEST_F(TmlWriterTest, AlignmentChangeBetweenParagraphs) {
+  EXPECT_EQ(resave("\\cA\r\n\\c\\rB\r\n\\rC"), "\\cA\r\n\\c\\rB\r\n\\rC");
+}
+
+TEST_F(TmlWriterTest, LinkColouredTextWithoutLinkGetsAPlaceholderTarget) {
+  CharStyle link = plainStyle();
+  link.colour = kLinkColour;
+  link.underline = true;
+  insertStyled("a", plainStyle());
+  insertStyled("typed", link);
+  insertStyled("b", plainStyle());
+  EXPECT_EQ(saveText(view), "a\\q=\"#GNDN\"typed\\qb");
+}
+
+TEST_F(TmlWriterTest, AdjacentLinksAreWrittenSeparately) {
+  EXPECT_EQ(resave("\\q=\"#a\"one\\q\\q=\"#b\"two\\q"), "\\q=\"#a\"one\\q\\q=\"#b\"two\\q");
+}
+
+TEST_F(TmlWriterTest, AnchorJustBeforeALinkKeepsTheLinkTarget) {
+  EXPECT_EQ(resave("\\Q=\"x\"\\q=\"#a\"one\\q"), "\\Q=\"x\"\\q=\"#a\"one\\q");
+}
+
+TEST_F(TmlWriterTest, RedBackslashStaysSingleAndBlackOneIsDoubled) {
+  EXPECT_EQ(resave("\\B x \\\\ y"), "\\B x \\\\ y");
+}
+
+TEST_F(TmlWriterTest, HighBytesAreCharacterCodes) {
+  EXPECT_EQ(resave("caf\\a233 \xE9\x80"), "caf\\a233 \\a233\\a128");
+}
+
+TEST_F(TmlWriterTest, CharactersOutsideTheCodePageAreUnicodeTags) {
+  insertStyled(QString::fromUtf8("a\u263A\u0100b"), plainStyle());
+  EXPECT_EQ(saveText(view), "a\\U263A\\U0100b");
+}
+
+TEST_F(TmlWriterTest, BoldRunCrossingACentredParagraphEnd) {
+  CharStyle bold = plainStyle();
+  bold.face = kFaceBold;
+  insertStyled("a", plainStyle());
+  insertStyled("b\rc", bold);
+  insertStyled("d", plainStyle());
+  setAlignment(0, kAlignCentre);
+  EXPECT_EQ(saveText(view), "\\ca\\bb\r\n\\cc\\bd");
+}
+
+TEST_F(TmlWriterTest, TagsOpenAndCloseInMirroredOrder) {
+  EXPECT_EQ(resave("\\i\\o\\u\\sx\\s\\u\\o\\i"), "\\i\\o\\u\\sx\\s\\u\\o\\i");
+  view.removeText(0, view.length());
+  EXPECT_EQ(resave("\\Spa\\Sp\\Sbb\\Sb"), "\\Spa\\Sp\\Sbb\\Sb");
+}
+
+TEST_F(TmlWriterTest, ScriptInsideSmallTextClosesTheSmallFont) {
+  // The script face replaces the font; the small font is reopened after it.
+  EXPECT_EQ(resave("\\sa\\Spb\\Spc\\s"), "\\sa\\s\\Spb\\Sp\\sc\\s");
+}
+
+TEST_F(TmlWriterTest, FontOpenAtTheEndIsClosed) {
+  EXPECT_EQ(resave("a\\lbig"), "a\\lbig\\l");
+}
+
+TEST_F(TmlWriterTest, UnderlineOfLinkTextIsNotWritten) {
+  // Link text is always underlined, so an underline around it is not kept.
+  EXPECT_EQ(resave("\\u\\q=\"#a\"x\\q\\u"), "\\q=\"#a\"x\\q");
+}
+
+TEST_F(TmlWriterTest, ChapterIsWrittenAsPageBreakAndLevelZeroHeading) {
+  EXPECT_EQ(resave("a\\xOne\\xb"), "a\\p\\X0One\\X0b");
+  view.removeText(0, view.length());
+  EXPECT_EQ(resave("\\X3Sub\\X3\r\n"), "\\X3Sub\\X3\r\n");
+}
+
+TEST_F(TmlWriterTest, BodyIndentComesAfterTheFirstCharacter) {
+  insertStyled("Hello\rNext", plainStyle());
+  setIndent(attr::wibo, 0);
+  EXPECT_EQ(saveText(view), "H\\tello\\t\r\nNext");
+}
+
+TEST_F(TmlWriterTest, FirstLineIndentWrapsTheFirstCharacter) {
+  insertStyled("Hello", plainStyle());
+  setIndent(attr::wifl, 0);
+  EXPECT_EQ(saveText(view), "\\tH\\tello");
+}
+
+TEST_F(TmlWriterTest, BlockIndentWrapsEveryLine) {
+  insertStyled("One\rTwo\r\rEnd", plainStyle());
+  view.setAttribute(attr::wibl, 0, 8, AttributeValue{std::string(), 8, Rgb()});
+  EXPECT_EQ(saveText(view), "\\tOne\\t\r\n\\tTwo\\t\r\n\r\nEnd");
+}
+
+TEST_F(TmlWriterTest, IndentOpenAtTheEndOfTheTextIsClosed) {
+  insertStyled("Last", plainStyle());
+  setIndent(attr::wibl, 0);
+  EXPECT_EQ(saveText(view), "\\tLast\\t");
+}
+
+TEST_F(TmlWriterTest, EmptyBookInfoStillWritesTheWholeBlock) {
+  BookInfo info;
+  EXPECT_EQ(saveText(view, &info),
+            "\\v\r\nTITLE=\"\"\r\nAUTHOR=\"\"\r\nPUBLISHER=\"\"\r\nEISBN=\"\"\r\nCOPYRIGHT=\"\"\r\n\\v");
+}
+
+TEST_F(TmlWriterTest, BookInfoValuesAreWrittenAndReadBack) {
+  BookInfo info;
+  info.title = "The Title";
+  info.copyright = "(c) 2026";
+  insertStyled("Body", plainStyle());
+  const std::string saved = saveText(view, &info);
+  EXPECT_EQ(saved,
+            "\\v\r\nTITLE=\"The Title\"\r\nAUTHOR=\"\"\r\nPUBLISHER=\"\"\r\nEISBN=\"\"\r\n"
+            "COPYRIGHT=\"(c) 2026\"\r\n\\vBody");
+  TextDocumentView again;
+  BookInfo read;
+  loadText(again, saved, &read);
+  EXPECT_EQ(read, info);
+  EXPECT_EQ(modelText(again), "Body");
+}
+
+TEST_F(TmlWriterTest, ObjectsBecomeTheirTags) {
+  EXPECT_EQ(resave("\\d\\Q=\"n\"\\vnote\\v\\w=\"50%\"\\T=\"25%\""),
+            "\\d\\Q=\"n\"\\vnote\\v\\w=\"50%\"\\T=\"25%\"");
+}
+
+TEST_F(TmlWriterTest, StrayObjectCodeIsWrittenAsACode) {
+  EXPECT_EQ(resave("a\\a001b"), "a\\a001b");
+  EXPECT_EQ(modelText(view), "a\1b");
+  EXPECT_EQ(view.nextObject(-1), -1);
+}
+
+TEST_F(TmlWriterTest, HeadingColourAloneMakesTheHeading) {
+  CharStyle heading = plainStyle();
+  heading.colour = headingColour(1);
+  insertStyled("Typed", heading);
+  EXPECT_EQ(saveText(view), "\\X1Typed\\X1");
+}
+
+TEST_F(TmlWriterTest, LongTextCrossesTheReadBlocksIntact) {
+  std::string text;
+  for (int i = 0; i < 40000; ++i) text.push_back(char('a' + i % 26));
+  text[16383] = '\\';  // a backslash right at the end of the first block
+  text[16384] = '\\';
+  EXPECT_EQ(resave(text), text);
+}
+
+}  // namespace
