@@ -1,0 +1,42 @@
+#pragma once
+// Rewrites a text by an ordered list of search-and-replace rules. The rule
+// text holds, for every rule, a carriage return, "s=" and a POSIX extended
+// pattern, then a carriage return, "r=" and the replacement. The rules are
+// applied one after another, each over the whole text.
+
+#include <regex.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Importer.h"
+
+namespace scrivora {
+
+// The rule text that cleans up the raw output of the HTML importer.
+extern const char* const kHtmlCleanupRules;
+
+class RegexImporter : public Importer {
+ public:
+  // Parses and compiles the rules. Throws QXNullPtrException for an empty
+  // rule text, QXGenericImporterBadRulesException when no rule can be found
+  // and QXGenericImporterNoRulesException when the list ends up empty.
+  explicit RegexImporter(const std::string& ruleText);
+  ~RegexImporter() override;
+  RegexImporter(const RegexImporter&) = delete;
+  RegexImporter& operator=(const RegexImporter&) = delete;
+
+  std::string convert(const std::string& text) override;
+  std::string convertFile(const std::string& path) override;
+
+  size_t ruleCount() const { return rules_.size(); }
+
+ private:
+  struct Rule;
+  void applyRule(const Rule& rule, const std::string& text, std::string& result) const;
+
+  std::vector<std::unique_ptr<Rule>> rules_;
+};
+
+}  // namespace scrivora

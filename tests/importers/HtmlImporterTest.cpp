@@ -1,0 +1,172 @@
+// The HTML importer: what each element, attribute and character becomes in
+// TML, the formatting flags and their stack, and the clean-up afterwards.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "HtmlImporter.h"
+#include "QXException.h"
+#include "support/ImportTestSupport.h"
+
+using namespace scrivora;
+using scrivora::test::countOf;
+
+namespace {
+
+class HtmlImport : public ::testing::Test {
+ protected:
+  HtmlImporter importer{scrivora::test::htmlSupportFolder()};
+
+  std::string import(const std::string& html) { return importer.convert(html); }
+  std::string importBody(const std::string& body) {
+    return import("<HTML><HEAD><TITLE>t</TITLE></HEAD><BODY>" + body + "</BODY></HTML>");
+  }
+  // The body's TML after the title comment and the paragraph breaks before it.
+  std::string bodyTml(const std::string& body) {
+    std::string tml = importBody(body);
+    const std::string title = "\\vTITLE=\"t\"\\v ";
+    EXPECT_EQ(tml.compare(0, title.size(), title), 0) << tml;
+    return tml.substr(title.size());
+  }
+};
+
+}  // namespace
+
+TEST_F(HtmlImport, TitleBecomesAnInvisibleCommentAndBodyFollows) {
+  std::string tml = import(
+      "<HTML><HEAD><TITLE>My  Book </TITLE></HEAD><BODY><P>Hello <B>world</B></P></BODY></HTML>");
+  EXPECT_EQ(tml, "\\vTITLE=\"My Book\"\\v \r\rHello \\bworld \\b");
+}
+
+TEST_F(HtmlImport, HeadStyleAndScriptTextIsDropped) {
+  std::string tml = import(
+      "<HTML><HEAD><TITLE>T</TITLE><STYLE>p { color: red }</STYLE><SCRIPT>var secret = 1;</SCRIPT></HEAD>"
+      "<BODY><P>Body text</P><SCRIPT>hidden()</SCRIPT><P>more</P></BODY></HTML>");
+  EXPECT_NE(tml.find("Body text"), std::string::npos);
+  EXPECT_NE(tml.find("more"), std::string::npos);
+  EXPECT_EQ(tml.find("color"), std::string::npos);
+  EXPECT_EQ(tml.find("secret"), std::string::npos);
+  EXPECT_EQ(tml.find("hidden"), std::string::npos);
+}
+
+TEST_F(HtmlImport, AlignCenterOpensAndClosesCentring) {
+  EXPECT_EQ(bodyTml("<P ALIGN=center>x</P>"), "\r\r\\cx \r\\c");
+  EXPECT_EQ(bodyTml("<DIV ALIGN=right>y</DIV>"), "\r\r\\ry \r\\r");
+  // Switching from centre to right turns the centring off first; the third
+  // carriage return in a row goes in the clean-up.
+  EXPECT_EQ(bodyTml("<DIV ALIGN=center>a<P ALIGN=right>b</P></DIV>"), "\r\r\\ca \r\r\\c\\rb \r\\r\\c\r\\c");
+}
+
+TEST_F(HtmlImport, FontSizeChoosesSmallOrLargeOrNothing) {
+  EXPECT_EQ(bodyTml("<FONT SIZE=-1>s</FONT><FONT SIZE=+2>l</FONT><FONT SIZE=0>n</FONT>"), "\\ss \\s\\ll \\ln");
+}
+
+TEST_F(HtmlImport, LinksAndAnchors) {
+  EXPECT_EQ(bodyTml("<A HREF=\"#note\">see</A>"), "\\q=\"#note\"see \\q");
+  EXPECT_EQ(bodyTml("<A NAME=\"here\">x</A>"), "\\Q=\"here\"x");
+  // A quote cannot stand inside a TML argument: it is left out.
+  EXPECT_EQ(bodyTml("<A NAME='say\"hi'></A>"), "\\Q=\"sayhi\"");
+}
+
+TEST_F(HtmlImport, CharactersOfTheCodePageBecomeCodes) {
+  // No charset declared: the bytes are Windows-1252.
+  EXPECT_EQ(bodyTml("caf&eacute; caf\xE9"), "caf\\a233 caf\\a233");
+  EXPECT_EQ(bodyTml("a&nbsp;b"), "a b");
+  EXPECT_EQ(bodyTml("\x93q\x94 &#8217; &#150;"), "\\a147q\\a148 \\a146 \\a150");
+}
+
+TEST_F(HtmlImport, SpecialCharactersOfTheText) {
+  EXPECT_EQ(bodyTml("a\\b\tc"), "a\\\\b c");
+  EXPECT_EQ(bodyTml("co&shy;op"), "co\\-op");
+  EXPECT_EQ(bodyTml("a &gt; b"), "a b");  // ">" is written as a space
+}
+
+TEST_F(HtmlImport, ElementsTheTablesDoNotNameAreMarked) {
+  EXPECT_EQ(bodyTml("<P>a <SPAN>b</SPAN> c</P>"), "\r\ra (SPANb )SPAN c");
+}
+
+TEST_F(HtmlImport, ListsAndTheirEnds) {
+  // The end of UL writes nothing; each item is a bullet and an indent.
+  EXPECT_EQ(bodyTml("<UL><LI>one<LI>two</UL>"), "\r\\a149 \\tone \\t\r\\a149 \\ttwo \\t\r");
+}
+
+TEST_F(HtmlImport, HeadingsBreakThePageAndBecomeChapters) {
+  EXPECT_EQ(bodyTml("<H1>Top</H1><H3>Sub</H3>"), "\r\\p\\X0\\bTop \\X0\\b\\X2\\bSub \\X2\\b");
+}
+
+TEST_F(HtmlImport, NestedStylesWriteOnlyTheChanges) {
+  // Bold inside bold changes nothing; italic inside bold adds only \i.
+  EXPECT_EQ(bodyTml("<B>a<STRONG>b<I>c</I></STRONG></B>"), "\\ba b \\ic \\i\\b");
+}
+
+TEST_F(HtmlImport, NestingDeeperThanTheFlagStackStaysBalanced) {
+  std::string body = "<P><I>";
+  for (int i = 0; i < 1500; ++i) body += "<B>";
+  body += "deep";
+  for (int i = 0; i < 1500; ++i) body += "</B>";
+  body += "</I>after</P>";
+  std::string tml = bodyTml(body);
+  EXPECT_NE(tml.find("deep"), std::string::npos);
+  EXPECT_NE(tml.find("after"), std::string::npos);
+  // Every style switched on is switched off again.
+  EXPECT_EQ(countOf(tml, "\\i"), 2u);
+  EXPECT_EQ(countOf(tml, "\\b") % 2, 0u);
+}
+
+TEST_F(HtmlImport, Utf8PageDeclaredByMetaCharset) {
+  std::string page =
+      "<html><head><meta charset=\"utf-8\"><title>t</title></head><body>"
+      "\xE2\x80\x9CIt\xE2\x80\x99s caf\xC3\xA9\xE2\x80\x9D \xE2\x80\x94 \xCE\xB1\xC5\x91</body></html>";
+  std::string tml = import(page);
+  EXPECT_NE(tml.find("\\a147It\\a146s caf\\a233\\a148 \\a151 \\U03B1\\U0151"), std::string::npos) << tml;
+}
+
+TEST_F(HtmlImport, PageWithoutHeadOrTitleKeepsItsText) {
+  EXPECT_EQ(import("<p>plain text"), "\r\rplain text");
+}
+
+TEST_F(HtmlImport, Utf8PageMarkedByByteOrderMark) {
+  std::string tml = import("\xEF\xBB\xBF<p>na\xC3\xAFve");
+  EXPECT_NE(tml.find("na\\a239ve"), std::string::npos) << tml;
+}
+
+TEST_F(HtmlImport, Html5ElementsKeepTheirText) {
+  std::string tml = import(
+      "<!DOCTYPE html><title>t</title><header>Heading text</header>"
+      "<main><section><p>Main text</section><article>More <mark>marked</mark></article></main>"
+      "<custom-thing>own</custom-thing>");
+  for (const char* words : {"Heading text", "Main text", "More", "marked", "own"})
+    EXPECT_NE(tml.find(words), std::string::npos) << words << " in " << tml;
+  EXPECT_NE(tml.find("(CUSTOM-THING"), std::string::npos);
+}
+
+TEST_F(HtmlImport, XhtmlPrologAndEmptyElementsImport) {
+  std::string tml = import(
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+      "<!DOCTYPE html PUBLIC \"-//W3C//DTD XHTML 1.0 Strict//EN\" "
+      "\"http://www.w3.org/TR/xhtml1/DTD/xhtml1-strict.dtd\">\n"
+      "<html xmlns=\"http://www.w3.org/1999/xhtml\"><head><title>X</title></head>"
+      "<body><p>one<br />two</p></body></html>");
+  EXPECT_EQ(tml, "\\vTITLE=\"X\"\\v \r\rone \r two");
+}
+
+TEST_F(HtmlImport, BrokenMarkupImportsQuietlyAsFarAsItGoes) {
+  ::testing::internal::CaptureStderr();
+  std::string tml = bodyTml("<P>unclosed <B>bold <I>both</P> after </X> <");
+  std::string messages = ::testing::internal::GetCapturedStderr();
+  EXPECT_EQ(messages, "");
+  EXPECT_NE(tml.find("bold"), std::string::npos);
+  EXPECT_NE(tml.find("both"), std::string::npos);
+  EXPECT_NE(tml.find("after"), std::string::npos);
+}
+
+TEST(HtmlImportSupport, MissingCatalogIsReportedWithItsPath) {
+  HtmlImporter importer(::testing::TempDir() + "/no-such-folder");
+  try {
+    importer.convert("<p>x");
+    FAIL() << "expected QXFileException";
+  } catch (const QXFileException& failure) {
+    EXPECT_NE(failure.path().find("no-such-folder/catalog"), std::string::npos);
+  }
+}
