@@ -6,8 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdio>
 #include <vector>
 
+#include "support/PngTestImages.h"
 #include "support/TextPassTestSupport.h"
 
 using namespace passtest;
@@ -160,6 +164,53 @@ TEST_F(PaginationTest, PageTitleBeginsANewPageWithItsTag) {
   EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 3, 3, 0}}));
   // At the top of the book it opens no page of its own.
   EXPECT_EQ(pagesOf(runPass("\\xTitle\\x more").small), (std::vector<Page>{{0, 1, 0, 0, 0}}));
+}
+
+TEST_F(PaginationTest, BrokenLineTakesTheHeightAndFontOfItsBreakPoint) {
+  // A large line (14) and 11 small ones bring y to 135. Line 13 has 15 'm',
+  // a space, then large 'm' from \l at 44 that overflow: the line breaks at
+  // the \l, keeps height 11 and fits (146). The rest moves to page 1 at 44 in
+  // the small font of the break point. Had the line kept height 14 it would
+  // have moved whole, opening page 1 at 28.
+  std::string text = "\\lA\\l\n" + repeat("a\n", 11) + std::string(15, 'm') + " \\lmmmm\\l";
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 44, 44, 0}}));
+}
+
+TEST_F(PaginationTest, SidebarMarkTakesSixteenPixelsAndASpace) {
+  // 17 'm' (136), the mark (16) and its space (2) make 154; 'x' overflows and
+  // the line breaks at the \Sd (41), which opens page 1.
+  std::string text = repeat("a\n", 12) + std::string(17, 'm') + "\\Sd=\"s\"x\\Sd";
+  PassResult result = runPass(text);
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 41, 41, 0}}));
+}
+
+TEST_F(PaginationTest, IndentedParagraphLinesStartEightPixelsIn) {
+  // 18 'm' after the indent fill 152; 13 lines take 234 letters, so the 14th
+  // line starts at 2 + 234 with the indented style (0x2000).
+  std::string text = "\\t" + std::string(18 * 13 + 1, 'm');
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 236, 236, 0x2000}}));
+}
+
+TEST_F(PaginationTest, ImageTakesItsWidthAndHeight) {
+  char pattern[] = "/tmp/pagination-images-XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  std::string folder = pattern;
+  pngtest::PngSpec spec;
+  spec.width = 100;
+  spec.height = 50;
+  spec.pixels = pngtest::noisePixels(spec, 7);
+  pngtest::writeFile(folder + "/pic.png", pngtest::encodePng(spec));
+  // Line 13: 8 'm' (64) and the image (100) overflow; the image goes to
+  // line 14 at 32, whose 50 pixels do not fit under 143: page 1 at 32.
+  std::string text = repeat("a\n", 12) + std::string(8, 'm') + "\\m=\"pic.png\"";
+  PassResult result = runPass(text, {}, nullptr, folder);
+  std::remove((folder + "/pic.png").c_str());
+  rmdir(folder.c_str());
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 32, 32, 0}}));
 }
 
 TEST_F(PaginationTest, TooManyPagesFailsForEachFont) {
