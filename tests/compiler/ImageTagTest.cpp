@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "PageTable.h"
+#include "TextPass.h"
 #include "support/PngTestImages.h"
 
 using namespace scrivora;
@@ -310,6 +312,68 @@ TEST_F(ImageTagTest, NameInASubfolderIsFoundThroughTheBackslash) {
   EXPECT_EQ(m.width, 9u);
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images.entry(0).path, imageDir + "\\sub\\in.png");
+}
+
+// The tag as the text pass meets it: both passes, the list, the finishing.
+class ImageTagInTextTest : public ImageTagTest {
+ protected:
+  bool runText(const std::string& text) {
+    source = text;
+    recordEnds = {0, uint32_t(source.size())};
+    TextPassInput input;
+    input.text = reinterpret_cast<const uint8_t*>(source.data());
+    input.length = source.size();
+    input.imageDirectory = imageDir;
+    input.textRecordEnds = &recordEnds;
+    input.smallPages = &smallPages;
+    input.largePages = &largePages;
+    input.images = &images;
+    return TextPass().run(input);
+  }
+  size_t countErrors(const std::string& text) const {
+    size_t n = 0;
+    for (const std::string& e : log.errors()) n += e == text;
+    return n;
+  }
+  std::string source;
+  U32Table recordEnds;
+  PageTable smallPages;
+  PageTable largePages;
+};
+
+TEST_F(ImageTagInTextTest, RgbImageFailsTheBuildWithTheHeaderMessageInBothPasses) {
+  pngtest::PngSpec spec;
+  spec.width = 4;
+  spec.height = 4;
+  spec.colourType = pngtest::kRgb;
+  spec.pixels = pngtest::noisePixels(spec, 1);
+  writeImage("colour.png", pngtest::encodePng(spec));
+  EXPECT_TRUE(runText("Before \\m=\"colour.png\" after.\n"));
+  EXPECT_EQ(countErrors("Unrecognized PNG color type for " + stored("colour.png")), 2u);
+}
+
+TEST_F(ImageTagInTextTest, GoodImagesAreListedOnceAndReencoded) {
+  writeGreyImage("one.png", 10, 10);
+  EXPECT_FALSE(runText("\\m=\"one.png\" and \\m=\"one.png\"\n"));
+  EXPECT_TRUE(log.errors().empty());
+  ASSERT_EQ(images.size(), 1u);
+  EXPECT_GT(images.entry(0).dataSize, 0u);
+  EXPECT_EQ(images.imageData().size(), images.entry(0).dataSize);
+}
+
+TEST_F(ImageTagInTextTest, OversizeImageTakesLessRoomOnThePage) {
+  // Two 100-pixel-high lines do not fit one 148-pixel page; two 16-pixel
+  // placeholders do.
+  writeGreyImage("tall.png", 10, 100);
+  writeGreyImage("huge.png", 200, 100);
+  ASSERT_FALSE(runText("\\m=\"tall.png\"\n\\m=\"tall.png\"\n"));
+  const size_t tallPages = smallPages.count();
+  smallPages.clear();
+  largePages.clear();
+  ImageList fresh;
+  std::swap(images, fresh);
+  ASSERT_FALSE(runText("\\m=\"huge.png\"\n\\m=\"huge.png\"\n"));
+  EXPECT_EQ(smallPages.count() + 1, tallPages);
 }
 
 }  // namespace
