@@ -116,9 +116,17 @@ void TextPass::runPass(FontPass pass) {
     size_t next = outcome.next;
     // An opening \x or \Xn goes on past its tag only when its line stayed;
     // a moved line is scanned again from its start and meets the tag again.
-    if (!outcome.lineMoved && next == q) {
-      if (pageTitleOpened) next = q + 2;
-      if (levelTitleOpened) next = q + 2;
+    if (!outcome.lineMoved && next == q && (pageTitleOpened || levelTitleOpened)) {
+      next = std::min(q + 2, length);
+      // That advance may reach the end of the text unseen by the line
+      // handling, which must still end the last line.
+      if (next == length) {
+        outcome = paginator.finishStep(next, next);
+        if (outcome.chaptersWithdrawn > 0) {
+          collector_->withdrawChapters(*context_, outcome.next, outcome.chaptersWithdrawn);
+        }
+        next = outcome.next;
+      }
     }
     p = std::min(next, length);
   }

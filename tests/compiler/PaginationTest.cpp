@@ -257,6 +257,15 @@ TEST_F(PaginationTest, ChapterOnAMovedLineIsWithdrawnAndMadeAgain) {
   EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 1}}));
 }
 
+TEST_F(PaginationTest, ChapterTagAtTheTextEndStillEndsTheLastLine) {
+  // Line 14 "ab" is followed only by \X1: the line still ends at the text
+  // end, does not fit and moves to page 1 at 26.
+  RecordingCollector collector;
+  PassResult result = runPass(repeat("a\n", 13) + "ab\\X1", {}, &collector);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
+  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 1}}));
+}
+
 TEST_F(PaginationTest, PageTitleWhoseLineMovesIsWithdrawnAndMadeAgain) {
   // "ab" ends at the \x but does not fit: it moves to page 1 (26), the \x
   // is met again and opens page 2 at its own position (28).
