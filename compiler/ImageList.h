@@ -70,8 +70,10 @@ class ImageList : public BookSection {
 // The stored path of an image: folder, a backslash, name.
 std::string joinImagePath(const std::string& imageDirectory, const std::string& name);
 
-// The stored path as a file name of this platform: the backslashes that join
-// folder and name are directory separators here.
+// The stored path as a file name of this platform. Every backslash counts as
+// a directory separator: the one that joins folder and name, and any the
+// author wrote in the name for a subfolder. (A folder whose own name holds a
+// backslash cannot be told apart and is not supported.)
 std::string hostImagePath(const std::string& storedPath);
 
 // The part of a stored path after its last backslash (the whole path if none).
