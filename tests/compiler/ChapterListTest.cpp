@@ -248,33 +248,9 @@ TEST_F(ChapterListTest, LongScopeTitleIsCutWithTheChapterWarning) {
 
 // ---- through the text pass
 
-#include "NavigationCollector.h"
-#include "TextPass.h"
-
 namespace {
 
-struct PassedBook {
-  explicit PassedBook(std::string source) : text(std::move(source)) {
-    ends = {0, uint32_t(text.size())};
-    input.text = reinterpret_cast<const uint8_t*>(text.data());
-    input.length = text.size();
-    input.textRecordEnds = &ends;
-    input.smallPages = &smallPages;
-    input.largePages = &largePages;
-    input.collector = &collector;
-    failed = TextPass().run(input);
-  }
-  std::string text;
-  U32Table ends;
-  PageTable smallPages, largePages;
-  ChapterList chapters;
-  IndexList index;
-  LinkTable links;
-  ReferenceList sidebars, footnotes;
-  NavigationCollector collector{NavigationLists{chapters, index, links, sidebars, footnotes}};
-  TextPassInput input;
-  bool failed = false;
-};
+using navtest::PassedBook;
 
 std::string lines(int count) {
   std::string text;

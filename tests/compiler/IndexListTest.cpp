@@ -204,3 +204,23 @@ TEST_F(IndexListTest, FinishingReportsTheStatusOnlyForAnIndex) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(IndexThroughTheTextPass, TermOnALineMovedToTheNextPageIsWrittenOnce) {
+  navtest::captureLog();
+  std::string text;
+  for (int i = 0; i < 13; ++i) text += "a\n";
+  navtest::PassedBook book(text + "\\IZebra\\I and \\Iapple\\I\n");
+  EXPECT_FALSE(book.failed);
+  ASSERT_GE(book.smallPages.count(), 2u);
+  EXPECT_EQ(book.smallPages.at(1).position, 26u);
+  ASSERT_EQ(book.index.size(), 2u);
+  EXPECT_EQ(book.index.at(0).term, "apple");
+  EXPECT_EQ(book.index.at(0).offset, 26u + 14u);
+  EXPECT_EQ(book.index.at(1).term, "Zebra");
+  EXPECT_EQ(book.index.at(1).offset, 26u);
+  EXPECT_EQ(navtest::countOf(Kind::Status, "Processing index records..."), 1);
+}
+
+}  // namespace

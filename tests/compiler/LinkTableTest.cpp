@@ -199,3 +199,18 @@ TEST_F(LinkTableTest, UnclosedLinkArgumentEndsWithTheText) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LinksThroughTheTextPass, UnusedAnchorsAreDroppedAndMissingOnesWritten) {
+  navtest::captureLog();
+  navtest::PassedBook book("\\Q=\"top\"Start \\Q=\"unused\"\\q=\"#Top\"back\\q \\q=\"#nowhere\"x\\q");
+  EXPECT_FALSE(book.failed);
+  ASSERT_EQ(book.links.recordCount(), 2u);
+  EXPECT_EQ(navtest::recordBytes(book.links, 0),
+            navtest::join({navtest::u32(0xFFFFFFFF), navtest::cstring("nowhere")}));
+  EXPECT_EQ(navtest::recordBytes(book.links, 1), navtest::join({navtest::u32(9), navtest::cstring("top")}));
+  EXPECT_EQ(navtest::messagesOf(Kind::Warning), std::vector<std::string>{"Link \"nowhere\" has not been defined"});
+}
+
+}  // namespace

@@ -137,3 +137,20 @@ TEST_F(ReferenceListTest, FinishingOrderRunsSidebarsAndFootnotesToo) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ReferencesThroughTheTextPass, TagInsideAFootnoteFailsOnceInEachPass) {
+  navtest::captureLog();
+  navtest::PassedBook book("See \\Fn=\"Note1\"Text\\i\\Fn and \\Sd=\"b\"side\\Sd \\Sd=\"A\"more\\Sd.");
+  EXPECT_TRUE(book.failed);
+  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within footnote references, see reference to Note1"),
+            2);
+  EXPECT_EQ(book.footnotes.idCount(), 1u);
+  EXPECT_EQ(book.footnotes.idAt(0), "note1");
+  ASSERT_EQ(book.sidebars.idCount(), 2u);
+  EXPECT_EQ(book.sidebars.idAt(0), "a");
+  EXPECT_EQ(book.sidebars.idAt(1), "b");
+}
+
+}  // namespace

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "BuildLog.h"
+#include "TextPass.h"
 
 namespace navtest {
 
@@ -60,6 +61,18 @@ Harness::Harness(std::string source, scrivora::U32Table ends)
       reader(reinterpret_cast<const uint8_t*>(text.data()), text.size(), recordEnds,
              scrivora::NavigationLists{chapters, index, links, sidebars, footnotes}, failed, mappingWarnings) {
   if (recordEnds.empty()) recordEnds = {0, uint32_t(text.size())};
+}
+
+PassedBook::PassedBook(std::string source) : text(std::move(source)) {
+  ends = {0, uint32_t(text.size())};
+  scrivora::TextPassInput input;
+  input.text = reinterpret_cast<const uint8_t*>(text.data());
+  input.length = text.size();
+  input.textRecordEnds = &ends;
+  input.smallPages = &smallPages;
+  input.largePages = &largePages;
+  input.collector = &collector;
+  failed = scrivora::TextPass().run(input);
 }
 
 std::vector<uint8_t> recordBytes(const scrivora::BookSection& section, size_t i) {

@@ -11,7 +11,9 @@
 #include "ChapterList.h"
 #include "IndexList.h"
 #include "LinkTable.h"
+#include "NavigationCollector.h"
 #include "NavigationReader.h"
+#include "PageTable.h"
 #include "ReferenceList.h"
 
 namespace navtest {
@@ -48,6 +50,22 @@ struct Harness {
   bool failed = false;
   int mappingWarnings = 0;
   scrivora::NavigationReader reader;
+};
+
+// A text run through both passes of the text pass with the navigation
+// collector plugged in; one text record holds the whole text.
+struct PassedBook {
+  explicit PassedBook(std::string source);
+
+  std::string text;
+  scrivora::U32Table ends;
+  scrivora::PageTable smallPages, largePages;
+  scrivora::ChapterList chapters;
+  scrivora::IndexList index;
+  scrivora::LinkTable links;
+  scrivora::ReferenceList sidebars, footnotes;
+  scrivora::NavigationCollector collector{scrivora::NavigationLists{chapters, index, links, sidebars, footnotes}};
+  bool failed = false;
 };
 
 // The bytes of a section's record i.
