@@ -1,0 +1,170 @@
+// The build driver as far as it goes without the text pass: path checks, the
+// book name, temporary files, the text records and the finished book, and
+// what is left behind after each kind of failure.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "BookBuilder.h"
+#include "BookReader.h"
+#include "support/BookTestSupport.h"
+
+using namespace scrivora;
+using booktest::LogCapture;
+using booktest::TempDir;
+
+namespace {
+
+class BookBuildTest : public testing::Test {
+ protected:
+  std::string source(const std::string& name, const std::string& text) {
+    std::string path = dir.file(name);
+    booktest::writeFile(path, text);
+    return path;
+  }
+
+  BookInfo titled(const std::string& title) {
+    BookInfo info;
+    info.title = title;
+    return info;
+  }
+
+  TempDir dir;
+  LogCapture log;
+};
+
+}  // namespace
+
+TEST_F(BookBuildTest, PlainSourceBecomesABookWithTheSameTextAndNoTemporariesLeft) {
+  std::string text;
+  for (int i = 0; text.size() < 20000; ++i) text += "Line " + std::to_string(i) + " of the story.\n";
+  std::string src = source("story.tml", text);
+  ASSERT_TRUE(buildBook(src, dir.file("story.tdb"), titled("Story")));
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"story.tdb", "story.tml"}));
+  EXPECT_TRUE(log.errors().empty());
+  ASSERT_GE(log.statuses().size(), 2u);
+  EXPECT_EQ(log.statuses().front(), "Writing book <Story> from file <story.tml>...");
+  EXPECT_EQ(log.statuses().back(), "Done.");
+  BookReader reader;
+  ASSERT_TRUE(reader.readFile(dir.file("story.tdb")));
+  EXPECT_TRUE(reader.consistent());
+  EXPECT_EQ(reader.contents().text, text);
+  EXPECT_EQ(reader.contents().header.name, "Story");
+}
+
+TEST_F(BookBuildTest, SameSourceAndOutputIsRefusedAndNothingChanges) {
+  std::string src = source("same.tml", "text");
+  EXPECT_FALSE(buildBook(src, src, titled("T")));
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"The input and output files are the same! (" + src + ")"});
+  EXPECT_EQ(booktest::readText(src), "text");
+  EXPECT_TRUE(log.statuses().empty());
+}
+
+TEST_F(BookBuildTest, MissingSourceIsReportedAndIsNeverCreated) {
+  std::string missing = dir.file("missing.tml");
+  EXPECT_FALSE(buildBook(missing, dir.file("out.tdb"), titled("T")));
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"The input file \"" + missing + "\" could not be opened."});
+  EXPECT_FALSE(booktest::fileExists(missing));
+  // The output check ran and created an empty file, as the first check does.
+  EXPECT_TRUE(booktest::fileExists(dir.file("out.tdb")));
+  EXPECT_TRUE(booktest::readFile(dir.file("out.tdb")).empty());
+}
+
+TEST_F(BookBuildTest, BothPathProblemsAreReportedTogether) {
+  std::string missing = dir.file("missing.tml");
+  std::string unwritable = dir.file("no/such/folder/out.tdb");
+  EXPECT_FALSE(buildBook(missing, unwritable, titled("T")));
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"The input file \"" + missing + "\" could not be opened.",
+                                                    "The file \"" + unwritable + "\" could not be opened for writing."}));
+}
+
+TEST_F(BookBuildTest, FolderGivenAsSourceIsNotAReadableFile) {
+  ASSERT_EQ(mkdir(dir.file("folder.tml").c_str(), 0755), 0);
+  EXPECT_FALSE(buildBook(dir.file("folder.tml"), dir.file("out.tdb"), titled("T")));
+  ASSERT_EQ(log.errors().size(), 1u);
+  EXPECT_NE(log.errors()[0].find("could not be opened."), std::string::npos);
+}
+
+TEST_F(BookBuildTest, TitleOf29CharactersIsTheBookNameUnchanged) {
+  std::string title(29, 'a');
+  ASSERT_TRUE(buildBook(source("b.tml", "x"), dir.file("b.tdb"), titled(title)));
+  EXPECT_TRUE(log.warnings().empty());
+  BookReader reader;
+  reader.readFile(dir.file("b.tdb"));
+  EXPECT_EQ(reader.contents().header.name, title);
+}
+
+TEST_F(BookBuildTest, TitleOf30CharactersIsCutTo29WithAWarningButStoredWhole) {
+  std::string title = std::string(29, 'a') + "b";
+  ASSERT_TRUE(buildBook(source("b.tml", "x"), dir.file("b.tdb"), titled(title)));
+  EXPECT_EQ(log.warnings(), std::vector<std::string>{"Book name is greater than 29 characters.  Truncating."});
+  BookReader reader;
+  reader.readFile(dir.file("b.tdb"));
+  EXPECT_EQ(reader.contents().header.name, std::string(29, 'a'));
+  EXPECT_EQ(reader.contents().metadata.title, title);
+}
+
+TEST_F(BookBuildTest, ColonsBecomeHyphensInTheNameWithOneWarning) {
+  ASSERT_TRUE(buildBook(source("c.tml", "x"), dir.file("c.tdb"), titled("Part 1: Intro: More")));
+  EXPECT_EQ(log.warnings(), std::vector<std::string>{
+                                "Colons are not currently permitted in the book title. Translating colons to hyphens."});
+  BookReader reader;
+  reader.readFile(dir.file("c.tdb"));
+  EXPECT_EQ(reader.contents().header.name, "Part 1- Intro- More");
+  EXPECT_EQ(reader.contents().metadata.title, "Part 1: Intro: More");
+}
+
+TEST_F(BookBuildTest, EmptyTitleGivesAnEmptyBookName) {
+  ASSERT_TRUE(buildBook(source("e.tml", "x"), dir.file("e.tdb"), BookInfo()));
+  EXPECT_EQ(log.statuses()[0], "Writing book <> from file <e.tml>...");
+}
+
+TEST_F(BookBuildTest, ImageFolderDropsOnlyAnExactTmlOrTxtExtension) {
+  EXPECT_EQ(imageDirectoryFor("/books/novel.tml"), "/books/novel_img");
+  EXPECT_EQ(imageDirectoryFor("/books/novel.txt"), "/books/novel_img");
+  EXPECT_EQ(imageDirectoryFor("/books/novel.TML"), "/books/novel.TML_img");
+  EXPECT_EQ(imageDirectoryFor("/books/novel.htm"), "/books/novel.htm_img");
+  EXPECT_EQ(imageDirectoryFor("/books/novel"), "/books/novel_img");
+}
+
+TEST_F(BookBuildTest, FileInPlaceOfTheImageFolderIsWarnedAboutAndTheBookIsBuilt) {
+  booktest::writeFile(dir.file("pic_img"), std::string("not a folder"));
+  ASSERT_TRUE(buildBook(source("pic.tml", "x"), dir.file("pic.tdb"), titled("P")));
+  EXPECT_EQ(log.warnings(), std::vector<std::string>{"The image directory \"" + dir.file("pic_img") +
+                                                     "\" isn't a directory."});
+}
+
+TEST_F(BookBuildTest, LeftoverTemporariesFromAnEarlierBuildAreReplaced) {
+  std::string src = source("l.tml", "fresh text");
+  booktest::writeFile(src + ".tmp", std::string("stale records"));
+  booktest::writeFile(src + ".sid", std::string("stale"));
+  booktest::writeFile(src + ".ftn", std::string("stale"));
+  ASSERT_TRUE(buildBook(src, dir.file("l.tdb"), titled("L")));
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"l.tdb", "l.tml"}));
+  BookReader reader;
+  reader.readFile(dir.file("l.tdb"));
+  EXPECT_EQ(reader.contents().text, "fresh text");
+}
+
+TEST_F(BookBuildTest, TextRecordsThatCannotBeWrittenEndTheBuildWithoutABook) {
+  std::string src = source("f.tml", "text");
+  // A non-empty folder where the text records should go cannot be removed
+  // or opened as a file.
+  ASSERT_EQ(mkdir((src + ".tmp").c_str(), 0755), 0);
+  booktest::writeFile(src + ".tmp/keep", std::string("x"));
+  booktest::writeFile(dir.file("f.tdb"), std::string("earlier book"));
+  EXPECT_FALSE(buildBook(src, dir.file("f.tdb"), titled("F")));
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"Could not open file " + src + ".tmp for writing."});
+  EXPECT_FALSE(booktest::fileExists(dir.file("f.tdb"))) << "the earlier book does not pass for this build's";
+}
+
+TEST_F(BookBuildTest, BuildingTwiceWithTheSameDateGivesIdenticalBooks) {
+  setenv("SOURCE_DATE_EPOCH", "1600000000", 1);
+  std::string src = source("r.tml", std::string(20000, 'r') + "\n");
+  ASSERT_TRUE(buildBook(src, dir.file("one.tdb"), titled("R")));
+  ASSERT_TRUE(buildBook(src, dir.file("two.tdb"), titled("R")));
+  unsetenv("SOURCE_DATE_EPOCH");
+  EXPECT_EQ(booktest::readFile(dir.file("one.tdb")), booktest::readFile(dir.file("two.tdb")));
+}
