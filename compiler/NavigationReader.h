@@ -3,8 +3,15 @@
 // fills the lists the book's chapter, index, link, footnote and sidebar
 // records are written from. One reader serves both passes of one build.
 //
-// How the text pass uses it (positions are text positions, t being the
-// backslash of the tag met):
+// Two ways in:
+// - the read* operations take a whole tag from its backslash: they check its
+//   syntax and level digit, collect, and return where scanning resumes. They
+//   serve a scanner that leaves these tags entirely to this reader (and the
+//   tests);
+// - the collect* operations start after a scanner that has already checked
+//   the syntax, reported what was wrong with it and found the argument; this
+//   is how the text pass uses it, through NavigationCollector.
+// Positions are text positions; t is the backslash of the tag met.
 //   beginPass(pass)              at the start of each pass, before scanning.
 //   readChapterArgument(t)       at \C; returns where scanning resumes.
 //   readChapterScope(t)          at an opening \x or \Xn (the scan itself then
@@ -22,11 +29,15 @@
 //                                is the scanner's).
 //   lineMovedToNextPage(start)   whenever pagination moves a line that began
 //                                at `start` to the next page (before it is
-//                                scanned again).
+//                                scanned again); withdraws the chapter
+//                                entries made on it.
 //   finish()                     once, after both passes and after the images
-//                                have been sorted and loaded.
+//                                have been sorted and loaded: links, chapters,
+//                                sidebars, footnotes, then the index.
 //
-// Messages, each with its kind (see NavigationScan.h) and pass:
+// Messages, each with its kind (see NavigationScan.h) and pass. Through the
+// collect* operations the syntax, level-digit, illegal-first-tag and
+// tags-inside messages are the scanner's; all the others are raised here.
 //   \Cn: "Chapter syntax is \Cn (0 <= n <= 4); you have "%s"",
 //        "Chapter syntax is \Cx="chapter title"; you have "%s"" and
 //        "Chapter tag spans text records -- reduce chapter to 80 characters.
