@@ -12,7 +12,5 @@ cmake --build build -j "$jobs"
 
 sample=examples/sample.tml
 out=build/sample.tdb
-if [ -x build/bin/scrivora-make ] && [ -f "$sample" ]; then
-  build/bin/scrivora-make -o "$out" "$sample"
-  build/bin/scrivora-inspect "$out"
-fi
+build/bin/scrivora-make -o "$out" "$sample"
+build/bin/scrivora-inspect "$out"
