@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "BookBuilder.h"
+#include "BookReader.h"
 #include "PngReencode.h"
 #include "support/PngTestImages.h"
 
@@ -291,6 +293,78 @@ TEST(ImagePathTest, StoredPathsUseABackslashThatThisPlatformOpensAsASeparator) {
   EXPECT_EQ(hostImagePath("/books/novel_img\\pic.png"), "/books/novel_img/pic.png");
   EXPECT_EQ(imageFileName("/books/novel_img\\sub\\pic.png"), "pic.png");
   EXPECT_EQ(imageFileName("pic.png"), "pic.png");
+}
+
+// Whole books: the images a source names come back out of the book file.
+class BookImagesTest : public ImageListTest {
+ protected:
+  bool build(const std::string& text) {
+    source = root + "/book.tml";
+    output = root + "/book.tdb";
+    pngtest::writeFile(source, Bytes(text.begin(), text.end()));
+    BookInfo info;
+    info.title = "Pictures";
+    return buildBook(source, output, info);
+  }
+  std::string source;
+  std::string output;
+};
+
+TEST_F(BookImagesTest, ImagesComeBackAsPlainPngsOfTheSamePixels) {
+  PngSpec palette;
+  palette.width = 21;
+  palette.height = 5;
+  palette.bitDepth = 4;
+  palette.colourType = pngtest::kPalette;
+  palette.interlaced = true;
+  palette.palette = pngtest::rampPalette(16);
+  palette.transparency = {0, 0, 0, 90};
+  palette.pixels = pngtest::noisePixels(palette, 12);
+  pngtest::writeFile(imageDir + "/Shield.PNG", pngtest::encodePng(palette));
+  PngSpec grey = greySpec(200, 30, 13);  // wider than a line: measured small, stored whole
+  grey.bitDepth = 8;
+  grey.textAndGamma = true;
+  pngtest::writeFile(imageDir + "/map.png", pngtest::encodePng(grey));
+
+  ASSERT_TRUE(build("A map \\m=\"map.png\" and a shield \\m=\"Shield.PNG\".\nThe map again: \\m=\"map.png\"\n"));
+  BookReader reader;
+  ASSERT_TRUE(reader.readFile(output));
+  EXPECT_TRUE(reader.consistent());
+  const auto& stored = reader.contents().images;
+  ASSERT_EQ(stored.size(), 2u);
+  EXPECT_EQ(stored[0].name, "Shield.PNG");  // 'S' sorts before 'm'
+  EXPECT_EQ(stored[0].width, 21u);
+  EXPECT_EQ(stored[0].height, 5u);
+  EXPECT_EQ(stored[1].name, "map.png");
+  EXPECT_EQ(stored[1].width, 200u);
+  EXPECT_EQ(stored[1].height, 30u);
+
+  pngtest::DecodedPng decoded;
+  ASSERT_TRUE(pngtest::decodePng(stored[0].png, decoded));
+  EXPECT_EQ(decoded.interlace, 0);
+  EXPECT_EQ(decoded.palette, palette.palette);
+  EXPECT_FALSE(decoded.hasTransparency);
+  EXPECT_EQ(decoded.pixels, palette.pixels);
+  EXPECT_EQ(pngtest::chunkTypes(stored[0].png), (std::vector<std::string>{"IHDR", "PLTE", "IDAT", "IEND"}));
+  ASSERT_TRUE(pngtest::decodePng(stored[1].png, decoded));
+  EXPECT_EQ(decoded.pixels, grey.pixels);
+  EXPECT_EQ(pngtest::chunkTypes(stored[1].png), (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+}
+
+TEST_F(BookImagesTest, RgbImageFailsInBothPassesAndLeavesNoBook) {
+  PngSpec rgb;
+  rgb.width = 3;
+  rgb.height = 3;
+  rgb.colourType = pngtest::kRgb;
+  rgb.pixels = pngtest::noisePixels(rgb, 4);
+  pngtest::writeFile(imageDir + "/photo.png", pngtest::encodePng(rgb));
+
+  EXPECT_FALSE(build("A photo: \\m=\"photo.png\"\n"));
+  EXPECT_FALSE(std::filesystem::exists(output));
+  const std::string header = "Unrecognized PNG color type for " + joinImagePath(imageDir, "photo.png");
+  size_t headerReports = 0;
+  for (const std::string& e : log.errors()) headerReports += e == header;
+  EXPECT_EQ(headerReports, 2u);
 }
 
 }  // namespace

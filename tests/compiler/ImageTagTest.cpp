@@ -133,63 +133,51 @@ TEST_F(ImageTagTest, MissingFileFailsInBothPassesButIsReportedOnce) {
   EXPECT_EQ(images.entry(0).path, stored("absent.png"));
 }
 
-TEST_F(ImageTagTest, RgbImageFailsAndIsReportedInEveryPass) {
-  pngtest::PngSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  spec.colourType = pngtest::kRgb;
-  spec.pixels = pngtest::noisePixels(spec, 1);
-  writeImage("colour.png", pngtest::encodePng(spec));
-  runBothPasses("colour.png");
-  const std::string message = "Unrecognized PNG color type for " + stored("colour.png");
+// A file whose first 26 bytes fail the check, and the message it draws
+// (%s standing for the stored path).
+struct BadHeader {
+  const char* label;
+  Bytes bytes;
+  const char* message;
+};
+
+Bytes withByte(Bytes bytes, size_t at, uint8_t value) {
+  bytes[at] = value;
+  return bytes;
+}
+Bytes cutTo(Bytes bytes, size_t size) {
+  bytes.resize(size);
+  return bytes;
+}
+
+class ImageHeaderFailure : public ImageTagTest, public testing::WithParamInterface<BadHeader> {};
+
+TEST_P(ImageHeaderFailure, FailsAndIsReportedInEveryPassAtZeroByZero) {
+  const BadHeader& bad = GetParam();
+  writeImage("bad.png", bad.bytes);
+  runBothPasses("bad.png");
+  std::string message = bad.message;
+  message.replace(message.find("%s"), 2, stored("bad.png"));
   EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
   ASSERT_EQ(images.size(), 1u);
   EXPECT_EQ(images.entry(0).width, 0u);
+  EXPECT_EQ(images.entry(0).height, 0u);
 }
 
-TEST_F(ImageTagTest, EmptyFileIsReportedInEveryPass) {
-  writeImage("empty.png", Bytes{});
-  runBothPasses("empty.png");
-  const std::string message = "PNG file " + stored("empty.png") + " appears to be empty\n";
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
-}
-
-TEST_F(ImageTagTest, WrongSignatureIsReportedInEveryPass) {
-  Bytes bytes = pngHead(10, 10, 0);
-  bytes[1] = 'Q';
-  writeImage("fake.png", bytes);
-  runBothPasses("fake.png");
-  const std::string message = "Bad PNG signature for " + stored("fake.png");
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
-}
-
-TEST_F(ImageTagTest, FileShorterThanTheSignatureCountsAsABadSignature) {
-  writeImage("stub.png", Bytes{137, 80, 78, 71, 13});
-  tag("stub.png", ImagePass::Small);
-  EXPECT_TRUE(failed);
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Bad PNG signature for " + stored("stub.png")}));
-}
-
-TEST_F(ImageTagTest, FileCutBeforeTheColourTypeCountsAsAMissingHeader) {
-  Bytes bytes = pngHead(10, 10, 0);
-  bytes.resize(25);  // everything but the colour type
-  writeImage("cut.png", bytes);
-  tag("cut.png", ImagePass::Small);
-  EXPECT_TRUE(failed);
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Couldn't find PNG header for " + stored("cut.png")}));
-}
-
-TEST_F(ImageTagTest, OtherFirstChunkIsAMissingHeaderInEveryPass) {
-  Bytes bytes = pngHead(10, 10, 0);
-  bytes[12] = 't';
-  bytes[13] = 'E';
-  bytes[14] = 'X';
-  bytes[15] = 't';
-  writeImage("noheader.png", bytes);
-  runBothPasses("noheader.png");
-  const std::string message = "Couldn't find PNG header for " + stored("noheader.png");
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{message, message}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    ImageTag, ImageHeaderFailure,
+    testing::Values(
+        BadHeader{"Empty", Bytes{}, "PNG file %s appears to be empty\n"},
+        BadHeader{"WrongSignature", withByte(pngHead(10, 10, 0), 1, 'Q'), "Bad PNG signature for %s"},
+        // Short files are judged on the bytes they have.
+        BadHeader{"ShorterThanSignature", cutTo(pngHead(10, 10, 0), 5), "Bad PNG signature for %s"},
+        BadHeader{"CutBeforeColourType", cutTo(pngHead(10, 10, 0), 25), "Couldn't find PNG header for %s"},
+        BadHeader{"CutInChunkType", cutTo(pngHead(10, 10, 0), 14), "Couldn't find PNG header for %s"},
+        BadHeader{"OtherFirstChunk", withByte(pngHead(10, 10, 0), 12, 't'), "Couldn't find PNG header for %s"},
+        BadHeader{"Rgb", pngHead(10, 10, 2), "Unrecognized PNG color type for %s"},
+        BadHeader{"GreyAlpha", pngHead(10, 10, 4), "Unrecognized PNG color type for %s"},
+        BadHeader{"RgbAlpha", pngHead(10, 10, 6), "Unrecognized PNG color type for %s"}),
+    [](const testing::TestParamInfo<BadHeader>& info) { return std::string(info.param.label); });
 
 TEST_F(ImageTagTest, FolderWithAPngNameCannotBeReadInEveryPass) {
   ASSERT_EQ(mkdir((imageDir + "/folder.png").c_str(), 0755), 0);
