@@ -11,6 +11,8 @@ NavigationPass navigationPassOf(const TextPassContext& context) {
 }  // namespace
 
 void NavigationCollector::beginPass(TextPassContext& context) {
+  // Every failure raised so far has been handed on to the pass already.
+  failed_ = false;
   reader_.emplace(context.text(), context.length(), context.textRecordEnds(), lists_, failed_,
                   context.mappingWarningCount());
   reader_->beginPass(navigationPassOf(context));
