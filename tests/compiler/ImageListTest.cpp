@@ -47,17 +47,19 @@ uint32_t reencodedSize(const Bytes& png) {
 
 // A one-row greyscale noise image whose re-encoded form has exactly `target`
 // bytes. Noise does not compress, so each extra pixel adds about one byte;
-// the search steps the width towards the target.
+// the search steps the width towards the target, and tries other noise when
+// one pixel more jumps over it.
 bool noiseImageOfReencodedSize(uint32_t target, Bytes& png) {
-  uint32_t width = target - 100;
-  for (int attempt = 0; attempt < 200; ++attempt) {
-    png = pngtest::encodePng(greySpec(width, 1, 42));
-    const uint32_t size = reencodedSize(png);
-    if (size == target) return true;
-    if (size == 0) return false;
-    width = size < target ? width + 1 : width - 1;
-    if (size + 3 < target) width += (target - size) - 1;
-    if (size > target + 3) width -= (size - target) - 1;
+  for (uint32_t seed = 42; seed < 52; ++seed) {
+    uint32_t width = target - 100;
+    for (int step = 0; step < 30; ++step) {
+      png = pngtest::encodePng(greySpec(width, 1, seed));
+      const uint32_t size = reencodedSize(png);
+      if (size == 0) return false;
+      if (size == target) return true;
+      const int64_t change = int64_t(target) - int64_t(size);
+      width = uint32_t(int64_t(width) + change);
+    }
   }
   return false;
 }
