@@ -319,3 +319,40 @@ TEST_F(BookReaderTest, ImageRecordWithoutAPngIsReported) {
 TEST_F(BookReaderTest, UnreadableFileIsNotABook) {
   EXPECT_FALSE(reader.readFile(dir.file("nothing.tdb")));
 }
+
+TEST_F(BookReaderTest, DamagedBooksAreReadWithoutGoingOutOfBounds) {
+  // A book with every kind of section, then thousands of damaged copies: the
+  // reader must stay inside the bytes it was given (the sanitizers watch)
+  // and report something for each copy it cannot read cleanly.
+  BookDatabaseInput input = inputFor(std::string(3000, 'w') + "\n" + std::string(9000, 'v'));
+  FakePageTable small(20);
+  FakeSection chapters({booktest::numberAndName(0, "One")});
+  FakeSection links({booktest::numberAndName(5, "home")});
+  FakeSection images({imageRecord("a.png", 2, 2)});
+  FakeSection index({Bytes{'a', 0}, indexDataRecord({{1, 1, "a"}})});
+  std::vector<uint32_t> counts;
+  writeBodies(input.footnoteTempPath, {"note body"}, tables.footnoteRecordSizes, counts);
+  FakeReferences footnotes({"n"}, counts);
+  input.smallPageTable = &small;
+  input.chapters = &chapters;
+  input.links = &links;
+  input.images = &images;
+  input.index = &index;
+  input.footnotes = &footnotes;
+  Bytes book = write(input);
+  read(book);
+  ASSERT_TRUE(reader.consistent()) << allProblems();
+  uint32_t state = 12345;
+  auto next = [&state]() {
+    state = state * 1103515245u + 12345u;
+    return state >> 8;
+  };
+  for (int round = 0; round < 3000; ++round) {
+    Bytes damaged = book;
+    int flips = 1 + int(next() % 4);
+    for (int f = 0; f < flips; ++f) damaged[next() % damaged.size()] ^= uint8_t(1 + next() % 255);
+    if (round % 7 == 0) damaged.resize(next() % damaged.size());
+    read(damaged);
+    if (damaged.size() < book.size()) EXPECT_FALSE(reader.consistent()) << "a cut book is never sound";
+  }
+}
