@@ -32,13 +32,6 @@ TEST_F(ChapterListTest, RecordsHoldPositionTitleAndZeroByte) {
   EXPECT_EQ(navtest::recordBytes(h.chapters, 1), (std::vector<uint8_t>{0, 0, 0, 12, ' ', 'T', 'w', 'o', 0}));
 }
 
-TEST_F(ChapterListTest, LargePositionsAreBigEndian) {
-  ChapterList list;
-  list.beginPass(NavigationPass::Small);
-  list.add(NavigationPass::Small, 0x01020304, "    Deep");
-  EXPECT_EQ(navtest::recordBytes(list, 0), navtest::join({navtest::u32(0x01020304), navtest::cstring("    Deep")}));
-}
-
 TEST_F(ChapterListTest, EntriesAreListedInTheSmallPassAndCountedInBoth) {
   Harness h("\\C0=\"A\"\\C4=\"B\"");
   h.reader.beginPass(NavigationPass::Small);
@@ -105,15 +98,6 @@ TEST_F(ChapterListTest, TagsMetAgainAfterABreakPointAreListedOnce) {
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list.at(0).title, "A");
   EXPECT_EQ(list.at(1).title, "B");
-}
-
-TEST_F(ChapterListTest, SameTitleAtAnotherPlaceIsKept) {
-  ChapterList list;
-  list.beginPass(NavigationPass::Small);
-  list.add(NavigationPass::Small, 1, "Notes");
-  list.add(NavigationPass::Small, 2, "Notes");
-  list.removeDuplicates();
-  EXPECT_EQ(list.size(), 2u);
 }
 
 TEST_F(ChapterListTest, BadLevelDigitIsReportedAndLeavesNoIndentation) {
@@ -223,14 +207,6 @@ TEST_F(ChapterListTest, BadScopeLevelIsReported) {
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Chapter syntax is \\Xn (0 <= n <= 4); you have \"X9Nin\""});
   EXPECT_EQ(h.chapters.at(0).title, "Nine");
-}
-
-TEST_F(ChapterListTest, UnclosedScopeRunsToTheEndOfTheText) {
-  Harness h("\\X1Open to the end");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterScope(0);
-  EXPECT_FALSE(h.failed);
-  EXPECT_EQ(h.chapters.at(0).title, "    Open to the end");
 }
 
 TEST_F(ChapterListTest, LongScopeTitleIsCutWithTheChapterWarning) {

@@ -109,13 +109,6 @@ TEST_F(LinkTableTest, NamesSortAsSignedBytes) {
   EXPECT_EQ(namesOf(table), (std::vector<std::string>{"\x80", "\xE9t\xE9", "a-b", "ab", "abc", "zed"}));
 }
 
-TEST_F(LinkTableTest, LookupIgnoresCaseOfAsciiLettersOnly) {
-  LinkTable table;
-  table.addDefinition("\xC9T\xC9", 5);
-  EXPECT_NE(table.find("\xC9t\xC9"), nullptr);
-  EXPECT_EQ(table.find("\xE9t\xE9"), nullptr);
-}
-
 TEST_F(LinkTableTest, BadLinkSyntaxIsAnExcerptErrorAndResumesAfterTheTag) {
   //          0123456789012345678901
   Harness h("A link: \\q=\"x\"text\\q");
@@ -188,14 +181,6 @@ TEST_F(LinkTableTest, BarredFirstTagInLinkTextIsReportedWithoutFailing) {
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Illegal tag \"\\I\" in link reference to \"two\""});
   EXPECT_FALSE(h.failed);
-}
-
-TEST_F(LinkTableTest, UnclosedLinkArgumentEndsWithTheText) {
-  Harness h("\\q=\"#open");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readLink(0), h.text.size());
-  ASSERT_EQ(h.links.size(), 1u);
-  EXPECT_EQ(h.links.at(0).name, "open");
 }
 
 }  // namespace
