@@ -1,7 +1,11 @@
 #include "RegexImporter.h"
 
+#include <algorithm>
+#include <cstring>
 #include <new>
+#include <unordered_map>
 
+#include "PatternReach.h"
 #include "QXException.h"
 
 namespace scrivora {
@@ -93,6 +97,7 @@ struct RegexImporter::Rule {
   int highestGroup = 0;
   regex_t compiled{};
   int compileResult = REG_BADPAT;
+  PatternReach reach;
 
   bool isCompiled() const { return compileResult == 0; }
   ~Rule() {
@@ -118,6 +123,7 @@ RegexImporter::RegexImporter(const std::string& ruleText) {
       size_t patternEnd = ruleText.find(kCarriageReturn, patternStart);
       rule->pattern = convertPatternEscapes(ruleText.substr(patternStart, patternEnd - patternStart));
       rule->compileResult = regcomp(&rule->compiled, rule->pattern.c_str(), REG_EXTENDED | REG_NEWLINE);
+      if (rule->compileResult == 0) rule->reach = analysePattern(rule->pattern);
 
       size_t replacementStart = replacementMark + kReplacementMark.size();
       size_t replacementEnd = ruleText.find(kCarriageReturn, replacementStart);
@@ -138,6 +144,23 @@ RegexImporter::RegexImporter(const std::string& ruleText) {
 
 RegexImporter::~RegexImporter() = default;
 
+namespace {
+
+// Appends the replacement of one match; offsets in match are from base.
+template <typename RuleType>
+void appendReplacement(const RuleType& rule, const char* base, const regmatch_t* match, std::string& result) {
+  for (const ReplacementPiece& piece : rule.pieces) {
+    if (piece.group == 0) {
+      result += piece.literal;
+    } else if (match[piece.group].rm_so >= 0) {
+      const regmatch_t& group = match[piece.group];
+      result.append(base + group.rm_so, size_t(group.rm_eo - group.rm_so));
+    }
+  }
+}
+
+}  // namespace
+
 // Builds the rule's result in a new buffer while scanning the text once: the
 // text after a replacement is the same whether it was copied or not, and each
 // search treats its starting position as the start of a line, so scanning the
@@ -157,14 +180,7 @@ void RegexImporter::applyRule(const Rule& rule, const std::string& text, std::st
 
     const char* searched = text.data() + position;
     result.append(searched, size_t(match[0].rm_so));
-    for (const ReplacementPiece& piece : rule.pieces) {
-      if (piece.group == 0) {
-        result += piece.literal;
-      } else if (match[piece.group].rm_so >= 0) {
-        const regmatch_t& group = match[piece.group];
-        result.append(searched + group.rm_so, size_t(group.rm_eo - group.rm_so));
-      }
-    }
+    appendReplacement(rule, searched, match, result);
     position += size_t(match[0].rm_eo);
     if (match[0].rm_eo == match[0].rm_so) {
       // An empty match would be found again at the same place: step over
@@ -176,12 +192,132 @@ void RegexImporter::applyRule(const Rule& rule, const std::string& text, std::st
   if (position < text.size()) result.append(text, position, std::string::npos);
 }
 
+namespace {
+
+struct WindowOutcome {
+  bool known = false;
+  int found = REG_NOMATCH;
+  regmatch_t match[kMaxGroups];
+};
+
+// Windows up to this length have their search outcome kept.
+constexpr size_t kMaxKeptWindow = 48;
+
+}  // namespace
+
+// The same search as applyRule, but the library sees only short windows: a
+// match begins with one of the pattern's first bytes and consists of the
+// pattern's bytes only, so it lies inside the run of such bytes that starts at
+// a candidate. The window keeps the context of the whole text: "^" holds at
+// its start only at the search start or after a line feed, "$" at its end
+// only at the end of the text or before a line feed.
+void RegexImporter::applyRuleByCandidates(const Rule& rule, std::string& text, std::string& result) const {
+  result.clear();
+  result.reserve(text.size() + text.size() / 16);
+  const PatternReach& reach = rule.reach;
+  bool startsMatch[256], insideMatch[256];
+  for (int b = 0; b < 256; ++b) {
+    startsMatch[b] = reach.firstBytes[size_t(b)];
+    insideMatch[b] = reach.bytes[size_t(b)];
+  }
+  const bool windowsHoldLineFeeds = insideMatch[(unsigned char)'\n'];
+  size_t groupCount = std::min(rule.compiled.re_nsub + 1, kMaxGroups);
+  regmatch_t match[kMaxGroups];
+  const size_t size = text.size();
+  size_t searchStart = 0;  // where the current search began; text before it is copied
+  size_t scan = 0;         // where the next candidate is looked for
+  auto atLineStart = [&](size_t position) { return position == searchStart || text[position - 1] == '\n'; };
+
+  // The outcome of a search depends only on the window's bytes and its two
+  // context flags, and the same short windows ("  ", " \r\r") come back
+  // thousands of times: their outcomes are kept instead of searched again.
+  std::unordered_map<std::string, WindowOutcome> outcomes;
+  std::string key;
+
+  while (scan < size) {
+    if (reach.startsAtLineStart && !atLineStart(scan)) {
+      // Only a line start can begin a match: go to the next line feed.
+      const void* lineFeed = std::memchr(text.data() + scan, '\n', size - scan);
+      if (!lineFeed) break;
+      scan = size_t(static_cast<const char*>(lineFeed) - text.data()) + 1;
+      continue;
+    }
+    if (!startsMatch[(unsigned char)text[scan]]) {
+      const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
+      do ++scan;
+      while (scan < size && !startsMatch[bytes[scan]]);
+      continue;
+    }
+    size_t runEnd = scan + 1;
+    while (runEnd < size && insideMatch[(unsigned char)text[runEnd]]) ++runEnd;
+    bool tooShort = runEnd - scan < reach.minimumLength;
+    bool noLineEndInReach = reach.endsAtLineEnd && !windowsHoldLineFeeds && runEnd < size && text[runEnd] != '\n';
+    if (tooShort || noLineEndInReach) {
+      scan = runEnd;  // no match lies in this run
+      continue;
+    }
+
+    int flags = REG_STARTEND;
+    if (!atLineStart(scan)) flags |= REG_NOTBOL;
+    if (runEnd < size && text[runEnd] != '\n') flags |= REG_NOTEOL;
+    int found = REG_NOMATCH;
+    size_t windowLength = runEnd - scan;
+    WindowOutcome* kept = nullptr;
+    if (windowLength <= kMaxKeptWindow) {
+      key.assign(text, scan, windowLength);
+      key += char(flags);
+      auto inserted = outcomes.try_emplace(key);
+      kept = &inserted.first->second;
+      if (!inserted.second) {
+        found = kept->found;
+        std::copy(kept->match, kept->match + groupCount, match);
+      }
+    }
+    if (!kept || !kept->known) {
+      match[0].rm_so = 0;
+      match[0].rm_eo = regoff_t(windowLength);
+      // End the window with a zero byte too, for anything that looks for one.
+      char saved = runEnd < size ? text[runEnd] : '\0';
+      if (runEnd < size) text[runEnd] = '\0';
+      found = regexec(&rule.compiled, text.data() + scan, groupCount, match, flags);
+      if (runEnd < size) text[runEnd] = saved;
+      if (kept) {
+        kept->known = true;
+        kept->found = found;
+        std::copy(match, match + groupCount, kept->match);
+      }
+    }
+
+    if (found != 0) {
+      scan = runEnd;  // no match starts inside the run, nor at the byte after it
+      continue;
+    }
+    if (size_t(rule.highestGroup) > rule.compiled.re_nsub) throw QXGenericImporterRegexException();
+    size_t matchStart = scan + size_t(match[0].rm_so);
+    size_t matchEnd = scan + size_t(match[0].rm_eo);
+    result.append(text, searchStart, matchStart - searchStart);
+    appendReplacement(rule, text.data() + scan, match, result);
+    searchStart = scan = matchEnd;
+    if (matchEnd == matchStart) {
+      // Not expected for a pattern that cannot match empty; step over one
+      // character all the same so that the search always ends.
+      if (matchEnd < size) result += text[matchEnd];
+      searchStart = scan = matchEnd + 1;
+    }
+  }
+  if (searchStart < size) result.append(text, searchStart, std::string::npos);
+}
+
 std::string RegexImporter::convert(const std::string& text) {
   try {
     std::string current = text;
     std::string next;
     for (const auto& rule : rules_) {
-      applyRule(*rule, current, next);
+      if (!rule->isCompiled()) throw QXNullPtrException();
+      if (candidateScanning_ && rule->reach.usable && !rule->reach.canMatchEmpty)
+        applyRuleByCandidates(*rule, current, next);
+      else
+        applyRule(*rule, current, next);
       current.swap(next);
     }
     return current;

@@ -32,11 +32,18 @@ class RegexImporter : public Importer {
 
   size_t ruleCount() const { return rules_.size(); }
 
+  // Searching only the stretches of text where a match can lie is on by
+  // default; off, every search walks the rest of the text. Both give the same
+  // result, which is what switching it off is for.
+  void setCandidateScanning(bool enabled) { candidateScanning_ = enabled; }
+
  private:
   struct Rule;
   void applyRule(const Rule& rule, const std::string& text, std::string& result) const;
+  void applyRuleByCandidates(const Rule& rule, std::string& text, std::string& result) const;
 
   std::vector<std::unique_ptr<Rule>> rules_;
+  bool candidateScanning_ = true;
 };
 
 }  // namespace scrivora

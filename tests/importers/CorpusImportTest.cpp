@@ -40,6 +40,7 @@ INSTANTIATE_TEST_SUITE_P(
         CorpusPage{"books/flatland.html", {"Flatland", "Square", "\\X2"}},
         CorpusPage{"books/monte-cristo-1.html", {"Dant\\a232s", "Gar\\a231on", "\\a156"}},
         CorpusPage{"books/pride-and-prejudice.html", {"Elizabeth", "Darcy", "\\a147"}},
+        CorpusPage{"books/war-and-peace.html", {"Pierre", "Nat\\a225sha", "\\a156", "\\X1"}},
         CorpusPage{"html/apache-glossary.de.html", {"Schl\\a252ssel", "\\U0259"}},
         CorpusPage{"html/apache-mod_rewrite.en.html", {"RewriteRule", "\\a182"}},
         CorpusPage{"html/lemon.html", {"Lemon", "grammar"}}),
