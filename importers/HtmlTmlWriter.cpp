@@ -219,6 +219,9 @@ void HtmlTmlWriter::applyAttributes(const StartElementEvent& event, const std::s
       writeAttributeValue(attribute);
       output_ += '"';
     } else if (elementName == "A" && name == "HREF") {
+      // A book links only to its own anchors: a link to another file or site
+      // has no TML form (the book would not compile), so only its text stays.
+      if (value[0] != '#' || value.size() < 2) continue;
       output_ += "\\q=\"";
       writeAttributeValue(attribute);
       output_ += '"';

@@ -65,6 +65,8 @@ TEST_F(HtmlImport, FontSizeChoosesSmallOrLargeOrNothing) {
 TEST_F(HtmlImport, LinksAndAnchors) {
   EXPECT_EQ(bodyTml("<A HREF=\"#note\">see</A>"), "\\q=\"#note\"see \\q");
   EXPECT_EQ(bodyTml("<A NAME=\"here\">x</A>"), "\\Q=\"here\"x");
+  // Links that leave the page keep only their text.
+  EXPECT_EQ(bodyTml("<A HREF=\"other.html#x\">away</A> <A HREF=\"http://example.org/\">web</A>"), "away web");
   // A quote cannot stand inside a TML argument: it is left out.
   EXPECT_EQ(bodyTml("<A NAME='say\"hi'></A>"), "\\Q=\"sayhi\"");
 }
