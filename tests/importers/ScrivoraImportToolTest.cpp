@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,7 +15,10 @@ namespace {
 
 class ImportTool : public ::testing::Test {
  protected:
-  std::string folder = ::testing::TempDir() + "/scrivora-import-tool";
+  // One folder per test and process: the tests may run side by side.
+  std::string folder = ::testing::TempDir() + "/scrivora-import-tool-" +
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
+                       std::to_string(getpid());
   std::string program = std::string(SCRIVORA_BINARY_DIR) + "/bin/scrivora-import";
 
   void SetUp() override { std::system(("mkdir -p '" + folder + "'").c_str()); }
