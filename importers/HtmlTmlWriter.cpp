@@ -192,6 +192,15 @@ void HtmlTmlWriter::writeCharacters(const Char* characters, size_t length) {
 
 void HtmlTmlWriter::writeElementName(const CharString& name) { output_ += asciiUpperName(name); }
 
+// An element the tables do not name is marked where its text would show;
+// where text output is off (the head, styles, scripts) its content is
+// dropped anyway, and a mark there would only put stray text in the book.
+void HtmlTmlWriter::writeUnknownElementMark(char mark, const CharString& name) {
+  if (!textOutputOn()) return;
+  output_ += mark;
+  writeElementName(name);
+}
+
 // Attribute values go into a TML argument, which ends at the next double
 // quote and has no escapes: quotes and control characters cannot stand in it
 // and are left out, other characters are written as Windows-1252 bytes.
@@ -305,8 +314,7 @@ void HtmlTmlWriter::startElement(const StartElementEvent& event) {
     if (rule) {
       output_ += rule->startText;
     } else {
-      output_ += '(';
-      writeElementName(event.gi);
+      writeUnknownElementMark('(', event.gi);
     }
     return;
   }
@@ -317,8 +325,7 @@ void HtmlTmlWriter::startElement(const StartElementEvent& event) {
     if (rule->flags & kTextOff) flags_ &= uint16_t(~kTextOn);
     flags_ |= rule->flags;
   } else {
-    output_ += '(';
-    writeElementName(event.gi);
+    writeUnknownElementMark('(', event.gi);
   }
   writeFlagChangesOnStart(savedFlagsOnTop(), flags_);
   savedFlags_[depth_++] = flags_;
@@ -330,8 +337,7 @@ void HtmlTmlWriter::endElement(const EndElementEvent& event) {
   if (rule) {
     output_ += rule->endText;
   } else {
-    output_ += ')';
-    writeElementName(event.gi);
+    writeUnknownElementMark(')', event.gi);
   }
   if (untrackedDepth_ > 0) {
     --untrackedDepth_;

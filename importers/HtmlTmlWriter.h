@@ -60,6 +60,7 @@ class HtmlTmlWriter : public SGMLApplication {
   void writeCharacters(const Char* characters, size_t length);
   void writeCharacter(Char character);
   void writeElementName(const CharString& name);
+  void writeUnknownElementMark(char mark, const CharString& name);
   void writeAttributeValue(const Attribute& attribute);
   void applyAttributes(const StartElementEvent& event, const std::string& elementName);
   void writeFlagChangesOnStart(uint16_t previous, uint16_t current);

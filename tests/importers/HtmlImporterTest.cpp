@@ -88,6 +88,12 @@ TEST_F(HtmlImport, ElementsTheTablesDoNotNameAreMarked) {
   EXPECT_EQ(bodyTml("<P>a <SPAN>b</SPAN> c</P>"), "\r\ra (SPANb )SPAN c");
 }
 
+TEST_F(HtmlImport, ElementsInTheHeadLeaveNoMarks) {
+  EXPECT_EQ(import("<html><head><title>t</title><link rel=stylesheet href=a.css><base href=x></head>"
+                   "<body><p>text</p></body></html>"),
+            "\\vTITLE=\"t\"\\v \r\rtext");
+}
+
 TEST_F(HtmlImport, ListsAndTheirEnds) {
   // The end of UL writes nothing; each item is a bullet and an indent.
   EXPECT_EQ(bodyTml("<UL><LI>one<LI>two</UL>"), "\r\\a149 \\tone \\t\r\\a149 \\ttwo \\t\r");
