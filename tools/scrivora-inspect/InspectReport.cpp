@@ -182,6 +182,12 @@ void printJsonReport(std::FILE* out, const std::string& path, const BookContents
   json.number("version", h.version);
   json.number("creationTime", h.creationTime);
   json.number("modificationTime", h.modificationTime);
+  json.number("backupTime", h.backupTime);
+  json.number("modificationNumber", h.modificationNumber);
+  json.number("appInfoOffset", h.appInfoOffset);
+  json.number("sortInfoOffset", h.sortInfoOffset);
+  json.number("uniqueIdSeed", h.uniqueIdSeed);
+  json.number("nextRecordList", h.nextRecordList);
   json.string("type", h.type);
   json.string("creator", h.creator);
   json.number("recordCount", h.recordCount);
@@ -191,6 +197,7 @@ void printJsonReport(std::FILE* out, const std::string& path, const BookContents
     json.open(nullptr, '{');
     json.number("offset", r.offset);
     json.number("size", r.size);
+    json.number("attributes", r.attributes);
     json.number("uniqueId", r.uniqueId);
     json.close('}');
   }
@@ -198,10 +205,34 @@ void printJsonReport(std::FILE* out, const std::string& path, const BookContents
   if (book.hasBookHeader) {
     const BookHeaderFields& b = book.bookHeader;
     json.open("bookHeader", '{');
+    json.number("marker", b.marker);
+    json.number("reserved2", b.reserved2);
+    json.number("magic", b.magic);
     json.number("smallPageEntries", b.smallPageEntries);
     json.number("largePageEntries", b.largePageEntries);
     json.number("textRecordsPlusOne", b.textRecordsPlusOne);
-    json.number("textLengthRecords", b.textLengthCount);
+    json.number("chapterCount", b.chapterCount);
+    json.number("smallPageRecords", b.smallPageRecords);
+    json.number("largePageRecords", b.largePageRecords);
+    json.number("imageCount", b.imageCount);
+    json.number("linkCount", b.linkCount);
+    json.number("metadataCount", b.metadataCount);
+    json.number("indexCount", b.indexCount);
+    json.number("footnoteCount", b.footnoteCount);
+    json.number("sidebarCount", b.sidebarCount);
+    json.number("firstChapter", b.firstChapter);
+    json.number("marker34", b.marker34);
+    json.number("marker35", b.marker35);
+    json.number("firstSmallPage", b.firstSmallPage);
+    json.number("firstLargePage", b.firstLargePage);
+    json.number("firstImage", b.firstImage);
+    json.number("firstLink", b.firstLink);
+    json.number("firstMetadata", b.firstMetadata);
+    json.number("firstIndex", b.firstIndex);
+    json.number("firstFootnote", b.firstFootnote);
+    json.number("firstSidebar", b.firstSidebar);
+    json.number("firstTextLength", b.firstTextLength);
+    json.number("textLengthCount", b.textLengthCount);
     json.close('}');
     json.open("sections", '[');
     for (const SectionPlacement& s : book.sections) {
