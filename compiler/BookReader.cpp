@@ -226,7 +226,16 @@ void BookReader::planSections() {
       {"text-length", b.firstTextLength, b.textLengthCount},
   };
   size_t expected = b.textRecordsPlusOne == 0 ? 1 : b.textRecordsPlusOne;
+  size_t n = contents_.records.size();
+  if (expected > n) {
+    problem("the book header counts " + number(expected - 1) + " text records but the book has only " + number(n) +
+            " records");
+  }
   for (const SectionPlacement& section : contents_.sections) {
+    if (size_t(section.first) + section.count > n) {
+      problem("the " + section.name + " section's records " + number(section.first) + " to " +
+              number(size_t(section.first) + section.count - 1) + " lie beyond the record list");
+    }
     if (section.first != expected) {
       problem("the " + section.name + " section starts at record " + number(section.first) + ", expected " +
               number(expected));
@@ -240,11 +249,9 @@ void BookReader::planSections() {
 }
 
 bool BookReader::sectionRecord(const SectionPlacement& section, size_t i, Span& span) {
+  // Sections that run past the record list were reported once, as a whole.
   size_t index = size_t(section.first) + i;
-  if (index >= contents_.records.size()) {
-    problem(recordName(section.name, i) + " would be record " + number(index) + ", beyond the record list");
-    return false;
-  }
+  if (index >= contents_.records.size()) return false;
   const RecordListEntry& record = contents_.records[index];
   if (!record.usable) return false;
   span.data = bytes_.data() + record.offset;

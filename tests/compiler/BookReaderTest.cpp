@@ -356,3 +356,13 @@ TEST_F(BookReaderTest, DamagedBooksAreReadWithoutGoingOutOfBounds) {
     if (damaged.size() < book.size()) EXPECT_FALSE(reader.consistent()) << "a cut book is never sound";
   }
 }
+
+TEST_F(BookReaderTest, TextCountBeyondTheRecordListIsReportedOnceNotPerRecord) {
+  Bytes book = write(inputFor("text"));
+  uint32_t header = recordOffset(book, 0);
+  book[header + 12] = 0x01;  // 500 text records plus 1
+  book[header + 13] = 0xF5;
+  read(book);
+  EXPECT_TRUE(reports("counts 500 text records but the book has only 4 records")) << allProblems();
+  EXPECT_LT(reader.problems().size(), 10u) << allProblems();
+}
