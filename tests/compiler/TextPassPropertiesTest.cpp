@@ -1,0 +1,94 @@
+// Properties every page table must have, on real books and on scrambled TML:
+// the pass always ends, pages are numbered 0, 1, 2... in text order, and each
+// entry's text location agrees with its position.
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "CharacterMapping.h"
+#include "support/TextPassTestSupport.h"
+
+using namespace passtest;
+
+namespace {
+
+class TextPassPropertiesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { captureLog(); }
+};
+
+// Record ends for a text cut into records of `size` bytes.
+scrivora::U32Table recordsOf(size_t length, size_t size) {
+  scrivora::U32Table ends{0};
+  for (size_t end = size; end < length; end += size) ends.push_back(uint32_t(end));
+  if (length > 0) ends.push_back(uint32_t(length));
+  return ends;
+}
+
+void expectWellFormed(const scrivora::PageTable& table, const scrivora::U32Table& ends, size_t length) {
+  ASSERT_GE(table.count(), 1u);
+  uint32_t previous = 0;
+  for (size_t i = 0; i < table.count(); ++i) {
+    const scrivora::PageEntry& entry = table.at(i);
+    ASSERT_EQ(entry.page, uint16_t(i));
+    ASSERT_GE(entry.position, previous) << "page " << i;
+    ASSERT_LE(entry.position, length);
+    previous = entry.position;
+    // The location names the record the position falls in.
+    ASSERT_GE(entry.record, 1u);
+    ASSERT_LT(entry.record, ends.size() > 1 ? ends.size() : 2u);
+    uint32_t start = ends.size() > 1 ? ends[entry.record - 1] : 0;
+    ASSERT_EQ(start + entry.offset, entry.position);
+    if (entry.position > 0) {
+      ASSERT_LT(start, entry.position);
+      ASSERT_LE(entry.position, ends[entry.record]);
+    }
+  }
+}
+
+std::string readCorpusBook(const std::string& name) {
+  std::ifstream in(std::string(SCRIVORA_CORPUS_DIR) + "/books/" + name, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST_F(TextPassPropertiesTest, RealBookPaginatesConsistentlyInBothFonts) {
+  std::string text = readCorpusBook("pride-and-prejudice.txt");
+  if (text.empty()) GTEST_SKIP() << "corpus book not available";
+  scrivora::normaliseText(text);
+  scrivora::U32Table ends = recordsOf(text.size(), 8192);
+  PassResult result = runPass(text, ends);
+  EXPECT_FALSE(result.failed);
+  expectWellFormed(result.small, ends, text.size());
+  expectWellFormed(result.large, ends, text.size());
+  // The large font fits less on a page.
+  EXPECT_GT(result.large.count(), result.small.count());
+  EXPECT_GT(result.small.count(), 1000u);
+}
+
+TEST_F(TextPassPropertiesTest, ScrambledMarkupAlwaysEndsWithWellFormedTables) {
+  // Pieces that exercise every tag, broken arguments, escapes and line ends.
+  const std::vector<std::string> pieces = {
+      "\\", "\\p", "\\x", "\\X1", "\\X", "\\C2=\"t\"", "\\C", "\\c", "\\r", "\\i", "\\u", "\\o", "\\v",
+      "\\t", "\\T=\"50%\"", "\\T=\"", "\\w=\"40%\"", "\\w", "\\n", "\\s", "\\l", "\\b", "\\B", "\\Sp", "\\Sb",
+      "\\Sd=\"s\"", "\\Sd", "\\Fn=\"f\"", "\\Fn", "\\F", "\\q=\"#a\"", "\\q", "\\Q=\"a\"", "\\m=\"x.png\"",
+      "\\m", "\\I", "\\-", "\\\\", "\\a149", "\\a", "\\U0041", "\\U00", "\\d", "\\z", "\"", "=", "%",
+      " ", "  ", "-", "_", "\n", "\n\n", "\r", "m", "mmmmmmmmmmmmmmmmmmmmmmmmm", "word ", "\xAD", "\x80"};
+  std::mt19937 random(20261206);
+  for (int round = 0; round < 150; ++round) {
+    std::string text;
+    size_t count = 1 + random() % 400;
+    for (size_t i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
+    scrivora::U32Table ends = recordsOf(text.size(), 1 + random() % 300);
+    PassResult result = runPass(text, ends, nullptr, "/nonexistent-image-folder");
+    SCOPED_TRACE("round " + std::to_string(round));
+    expectWellFormed(result.small, ends, text.size());
+    expectWellFormed(result.large, ends, text.size());
+    if (HasFatalFailure()) return;
+  }
+}
+
+}  // namespace
