@@ -41,9 +41,10 @@ class IndexList : public BookSection {
   const Entry& at(size_t i) const { return entries_[i]; }
 
   // After the second pass: sort (terms compared byte by byte through the
-  // sort key table, spaces, hyphens and apostrophes skipped, then record,
-  // then offset), drop repeats of the same term at the same place, and group
-  // the entries into data records. May be called again after more adds.
+  // sort key table as unsigned values, spaces, hyphens and apostrophes (0x27)
+  // skipped, a term that runs out first coming first; then record, then
+  // offset), drop repeats of the same term at the same place, and group the
+  // entries into data records. May be called again after more adds.
   void buildRecords();
 
   // True when `a` sorts before `b` in the index.
