@@ -117,6 +117,13 @@ TEST_F(CommandLineTest, BookNameFollowsTheSourceName) {
                                                      "old.tdb.txt", "story.tdb", "story.tml"}));
 }
 
+TEST_F(CommandLineTest, DefaultBookGoesBesideASourceInAnotherFolder) {
+  ASSERT_EQ(std::system(("mkdir '" + dir.file("sub.tml") + "'").c_str()), 0);
+  source("sub.tml/chapter.txt", "text");
+  ASSERT_EQ(run("scrivora-make", "-q sub.tml/chapter.txt").status, 0);
+  EXPECT_TRUE(booktest::fileExists(dir.file("sub.tml/chapter.tdb")));
+}
+
 TEST_F(CommandLineTest, OutputOptionNamesTheBookFile) {
   source("in.tml", "text");
   ASSERT_EQ(run("scrivora-make", "-q -o custom.book in.tml").status, 0);
