@@ -141,6 +141,24 @@ TEST_F(PaginationTest, PageEntriesCarryStyleAlignmentAndFont) {
   EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 14, 14, state}}));
 }
 
+TEST_F(PaginationTest, LargeBoldLinesAreFifteenHigh) {
+  // Nine lines of 15 fill 135; the tenth (at 4 + 9 x 2) opens page 1. In the
+  // large pass \l returns to the large base font, so both tables agree;
+  // the state is bold style (0x80) and font 2 (16).
+  std::string text = "\\l\\B" + repeat("a\n", 10);
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 22, 22, 0x90}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 22, 22, 0x90}}));
+}
+
+TEST_F(PaginationTest, SuperscriptLinesKeepTheDefaultHeight) {
+  // Superscript asks for at least 7, but every line starts at 11: 13 lines
+  // fit, the 14th (at 3 + 13 x 2) opens page 1.
+  std::string text = "\\Sp" + repeat("a\n", 14);
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 29, 29, 0x0200}}));
+}
+
 TEST_F(PaginationTest, UnicodeCharactersAreTenPixelsWide) {
   // 15 of them fill 150 pixels; the 16th begins line 14 at 24 + 15 x 6.
   std::string text = repeat("a\n", 12) + repeat("\\U0041", 16);
