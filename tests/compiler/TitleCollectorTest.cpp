@@ -157,7 +157,9 @@ TEST_F(TitleCollectorTest, BadHexDigitInScopedTitleIsLeftToTheScanner) {
   Harness h("\\xA\\U01g1B\\x");
   h.reader.beginPass(NavigationPass::Small);
   h.reader.readChapterScope(0);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Error in \\U specification: \"\\U01g1\""), 0);
+  for (const std::string& error : navtest::messagesOf(Kind::Error)) {
+    EXPECT_EQ(error.find("Error in \\U"), std::string::npos) << error;
+  }
   // 0x01 has no letter.
   EXPECT_EQ(navtest::countOf(Kind::Error, "Don't know how to map unicode character 0001"), 1);
   EXPECT_EQ(h.chapters.at(0).title, "A B");
