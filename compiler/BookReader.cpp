@@ -325,7 +325,7 @@ bool BookReader::textLocationValid(uint16_t record, uint16_t offset) const {
   return offset <= contents_.textRecordEnds[record] - contents_.textRecordEnds[record - 1];
 }
 
-void BookReader::readPageTable(const SectionPlacement& section, uint16_t entryCount, std::vector<PageEntry>& pages) {
+void BookReader::readPageTable(const SectionPlacement& section, uint16_t entryCount, std::vector<StoredPageEntry>& pages) {
   for (size_t i = 0; i < section.count; ++i) {
     Span span;
     if (!sectionRecord(section, i, span)) continue;
@@ -335,7 +335,7 @@ void BookReader::readPageTable(const SectionPlacement& section, uint16_t entryCo
               " bytes; a page table record holds 1333 entries of 12 bytes, only the last fewer");
     }
     for (size_t at = 0; at + kPageEntrySize <= span.size; at += kPageEntrySize) {
-      PageEntry entry;
+      StoredPageEntry entry;
       entry.page = readU16(span.data + at);
       entry.record = readU16(span.data + at + 2);
       entry.offset = readU16(span.data + at + 4);
@@ -351,9 +351,9 @@ void BookReader::readPageTable(const SectionPlacement& section, uint16_t entryCo
   checkPagePlaces(section.name, pages);
 }
 
-void BookReader::checkPagePlaces(const std::string& name, const std::vector<PageEntry>& pages) {
+void BookReader::checkPagePlaces(const std::string& name, const std::vector<StoredPageEntry>& pages) {
   for (size_t i = 0; i < pages.size(); ++i) {
-    const PageEntry& entry = pages[i];
+    const StoredPageEntry& entry = pages[i];
     std::string where = name + " entry " + number(i);
     if (entry.page != i) problem(where + " is numbered page " + number(entry.page));
     if (!textLocationValid(entry.record, entry.offset)) {

@@ -74,7 +74,7 @@ struct BookHeaderFields {
   uint32_t reserved56 = 0;
 };
 
-struct PageEntry {
+struct StoredPageEntry {
   uint16_t page = 0;
   uint16_t record = 0;
   uint16_t offset = 0;
@@ -131,8 +131,8 @@ struct BookContents {
   // 0, then the text offset after each decompressed text record.
   std::vector<uint32_t> textRecordEnds;
   std::vector<uint16_t> storedTextLengths;
-  std::vector<PageEntry> smallPages;
-  std::vector<PageEntry> largePages;
+  std::vector<StoredPageEntry> smallPages;
+  std::vector<StoredPageEntry> largePages;
   std::vector<ChapterEntry> chapters;
   std::vector<LinkEntry> links;
   std::vector<std::string> indexDirectory;  // first term of each data record
@@ -169,8 +169,8 @@ class BookReader {
   bool sectionRecord(const SectionPlacement& section, size_t i, Span& span);
   void readTextRecords();
   void readTextLengths();
-  void readPageTable(const SectionPlacement& section, uint16_t entryCount, std::vector<PageEntry>& pages);
-  void checkPagePlaces(const std::string& name, const std::vector<PageEntry>& pages);
+  void readPageTable(const SectionPlacement& section, uint16_t entryCount, std::vector<StoredPageEntry>& pages);
+  void checkPagePlaces(const std::string& name, const std::vector<StoredPageEntry>& pages);
   void readNamedRecords(const SectionPlacement& section, bool links);
   void readIndex(const SectionPlacement& section);
   void readImages(const SectionPlacement& section);

@@ -27,7 +27,7 @@ namespace {
 // A page table whose entries are given outright.
 class ListedPageTable : public EntryTable {
  public:
-  explicit ListedPageTable(std::vector<PageEntry> entries) : entries_(std::move(entries)) {}
+  explicit ListedPageTable(std::vector<StoredPageEntry> entries) : entries_(std::move(entries)) {}
   size_t entryCount() const override { return entries_.size(); }
   size_t entrySize() const override { return 12; }
   void appendEntry(size_t i, ByteBuffer& out) const override {
@@ -39,7 +39,7 @@ class ListedPageTable : public EntryTable {
   }
 
  private:
-  std::vector<PageEntry> entries_;
+  std::vector<StoredPageEntry> entries_;
 };
 
 Bytes imageRecord(const std::string& name, uint16_t width, uint16_t height) {

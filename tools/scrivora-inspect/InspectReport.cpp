@@ -21,9 +21,9 @@ std::string hexNumber(uint32_t value) {
   return text;
 }
 
-void printPages(std::FILE* out, const char* title, const std::vector<PageEntry>& pages) {
+void printPages(std::FILE* out, const char* title, const std::vector<StoredPageEntry>& pages) {
   std::fprintf(out, "%s: %zu pages\n", title, pages.size());
-  for (const PageEntry& page : pages) {
+  for (const StoredPageEntry& page : pages) {
     std::fprintf(out, "  page %u: record %u offset %u position %" PRIu32 " state 0x%04X\n", unsigned(page.page),
                  unsigned(page.record), unsigned(page.offset), page.position, unsigned(page.state));
   }
@@ -77,9 +77,9 @@ class JsonOut {
   bool first_ = true;
 };
 
-void jsonPages(JsonOut& json, const char* key, const std::vector<PageEntry>& pages) {
+void jsonPages(JsonOut& json, const char* key, const std::vector<StoredPageEntry>& pages) {
   json.open(key, '[');
-  for (const PageEntry& page : pages) {
+  for (const StoredPageEntry& page : pages) {
     json.open(nullptr, '{');
     json.number("page", page.page);
     json.number("record", page.record);
