@@ -68,8 +68,9 @@ class RichTextView {
   virtual int nextObject(int after) const = 0;
 
   // Runs: maximal stretches with one paragraph format, and maximal stretches
-  // with one character style (a link object always begins a run of its own,
-  // because a new link starts there). Together they cover [0, length()).
+  // with one character style (a link object or a chapter marker always begins
+  // a run, because a new link or heading starts there). Together they cover
+  // [0, length()).
   virtual std::vector<ParagraphRun> paragraphRuns() const = 0;
   virtual std::vector<StyleRun> styleRuns() const = 0;
 

@@ -454,8 +454,10 @@ std::vector<StyleRun> TextDocumentView::styleRuns() const {
       const QTextFragment fragment = it.fragment();
       const QTextCharFormat format = fragment.charFormat();
       const CharStyle style = styleOfFormat(format);
-      if (isObjectFormat(format) && format.intProperty(textprop::objectKind) == int(kind::link)) {
-        // Each link object starts a link of its own.
+      const int objectKind = isObjectFormat(format) ? format.intProperty(textprop::objectKind) : 0;
+      if (objectKind == int(kind::link) || objectKind == int(kind::chapter)) {
+        // Each link object starts a link of its own, each chapter marker a
+        // heading of its own.
         for (int i = 0; i < fragment.length(); ++i)
           add(fragment.position() + i, fragment.position() + i + 1, style, true);
       } else {

@@ -157,11 +157,11 @@ class TmlLoader {
     applyCurrentStyle();
   }
 
-  size_t unknownTag(size_t slash) {
-    const std::string tag = text_.substr(slash, 2);
+  size_t unknownTag(size_t slash, size_t length = 2) {
+    const std::string tag = text_.substr(slash, length);
     reportWarning("Unrecognized tag: %s", tag.c_str());
     insertInColour(tag, kUnknownTagColour);
-    return slash + 2;
+    return slash + length;
   }
 
   // `="value"` right behind the tag letter; false when malformed or empty.
@@ -252,6 +252,10 @@ class TmlLoader {
         return next;
       case 'v':
         state_.inComment = !state_.inComment;
+        // Only the comment that opens the file is its information block.
+        infoBlockOpen_ = state_.inComment && !infoBlockSeen_ &&
+                         text_.find_first_not_of(" \r", 0) == slash;
+        if (infoBlockOpen_) infoBlockSeen_ = true;
         return after;
       case 'x':
         heading(0, true);
@@ -304,7 +308,9 @@ class TmlLoader {
       state_.subscript = !state_.subscript;
       return slash + 3;
     }
-    if (variant == 'd') return unknownTag(slash);
+    // A sidebar reference is kept whole: were its `d` read as text, a tag
+    // written between the two on saving would turn `\S` into another tag.
+    if (variant == 'd') return unknownTag(slash, 3);
     return std::min(slash + 3, text_.size());
   }
 
@@ -327,7 +333,10 @@ class TmlLoader {
       state_.inLink = false;
       return slash + 2;
     }
-    if (state_.inLink) return unknownTag(slash);
+    // A link cannot open inside a link. Its `=` is kept with the tag: read as
+    // text, a tag written between the two on saving would turn `\q` into the
+    // closing tag.
+    if (state_.inLink) return unknownTag(slash, 3);
     if (at(slash + 3) != '"') {
       insertInColour(text_.substr(slash, 3), kUnknownTagColour);
       return slash + 3;
@@ -369,8 +378,11 @@ class TmlLoader {
     state_.inIndent = !state_.inIndent;
   }
 
+  // The book's information is read from the block at the head of the file
+  // only: taken from any comment, every load would move one more `KEY="..."`
+  // out of the author's own comments.
   void handleComment(std::string stretch) {
-    if (bookInfo_ != nullptr) {
+    if (bookInfo_ != nullptr && infoBlockOpen_) {
       struct Key {
         const char* name;
         std::string* field;
@@ -437,6 +449,8 @@ class TmlLoader {
   LoadState state_;
   FourCC lastAlignment_;
   std::string text_;
+  bool infoBlockOpen_ = false;
+  bool infoBlockSeen_ = false;
 };
 
 // Restores undo recording and change notifications however the load ends.

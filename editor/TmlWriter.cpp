@@ -18,8 +18,6 @@ namespace {
 
 constexpr int kTextBlock = 16384;
 
-bool countsAsUnderlined(const CharStyle& s) { return s.underline && s.colour != kLinkColour; }
-
 const char* fontTag(FontKind font) {
   switch (font) {
     case FontKind::Small: return "\\s";
@@ -67,6 +65,8 @@ class TmlWriter {
       const int a = std::max(run.start, from_), b = std::min(run.end, to_);
       if (a < b) paragraphs_.push_back({a, b, run.format});
     }
+    silent_.reserve(runs_.size());
+    for (const StyleRun& run : runs_) silent_.push_back(writesNothing(run) ? 1 : 0);
   }
 
   void writeBookInfo(const BookInfo& info) {
@@ -99,12 +99,60 @@ class TmlWriter {
     --it;
     return position < it->end ? &*it : nullptr;
   }
-  // All clear and black outside the written range.
-  CharStyle styleAt(int position) const {
+  bool isSilent(const StyleRun* run) const { return silent_[size_t(run - runs_.data())] != 0; }
+  // The runs that neighbouring tags compare with: a run that writes nothing
+  // is looked through, as if it were not there.
+  const StyleRun* visibleRunBefore(int position) const {
     const StyleRun* run = runAt(position);
+    while (run != nullptr && isSilent(run)) run = runAt(run->start - 1);
+    return run;
+  }
+  const StyleRun* visibleRunFrom(int position) const {
+    const StyleRun* run = runAt(position);
+    while (run != nullptr && isSilent(run)) run = runAt(run->end);
+    return run;
+  }
+  // All clear and black outside the written range.
+  CharStyle styleBefore(int position) const {
+    const StyleRun* run = visibleRunBefore(position);
     return run != nullptr ? run->style : CharStyle();
   }
-  FontKind fontAt(int position) const { return fontOfFace(styleAt(position).face); }
+  CharStyle styleFrom(int position) const {
+    const StyleRun* run = visibleRunFrom(position);
+    return run != nullptr ? run->style : CharStyle();
+  }
+  // The colour that links and headings compare with: a tag the editor did not
+  // understand (red) stands inside a link or heading without ending it, so
+  // red runs are looked through.
+  Rgb markerColourBefore(int position) const {
+    for (const StyleRun* run = visibleRunBefore(position); run != nullptr;
+         run = visibleRunBefore(run->start - 1))
+      if (run->style.colour != kUnknownTagColour) return run->style.colour;
+    return kPlainColour;
+  }
+  // Also gives where that colour begins.
+  Rgb markerColourFrom(int position, int& where) const {
+    for (const StyleRun* run = visibleRunFrom(position); run != nullptr;
+         run = visibleRunFrom(run->end)) {
+      if (run->style.colour != kUnknownTagColour) {
+        where = run->start;
+        return run->style.colour;
+      }
+    }
+    where = to_;
+    return kPlainColour;
+  }
+  // Links are always underlined, so underline does not count on link text,
+  // nor on an unknown tag inside a link.
+  bool countsAsUnderlined(const StyleRun* run) const {
+    if (run == nullptr) return false;
+    const CharStyle& style = run->style;
+    if (!style.underline || style.colour == kLinkColour) return false;
+    if (style.colour != kUnknownTagColour) return true;
+    int next = run->end;
+    return !(markerColourBefore(run->start - 1) == kLinkColour &&
+             markerColourFrom(run->end, next) == kLinkColour);
+  }
   FourCC alignmentAt(int position) const {
     if (position < from_ || position >= to_) return kAlignLeft;
     return view_.paragraphFormatAt(position).alignment;
@@ -117,23 +165,56 @@ class TmlWriter {
     return true;
   }
 
+  bool chapterMarkerAt(int position) const {
+    if (position < from_ || position >= to_) return false;
+    BookObjectData data;
+    return view_.objectAt(position, data) && data.kind == kind::chapter;
+  }
+
+  // Only objects whose tag comes from their colour, without that colour: a
+  // chapter marker outside a heading, a link object outside link text.
+  bool writesNothing(const StyleRun& run) const {
+    for (int p = run.start; p < run.end; ++p) {
+      BookObjectData data;
+      if (!view_.objectAt(p, data)) return false;
+      if (data.kind == kind::chapter && headingLevelOfColour(run.style.colour) < 0) continue;
+      if (data.kind == kind::link && run.style.colour != kLinkColour) continue;
+      return false;
+    }
+    return true;
+  }
+
+  bool textFollowsOnLine(int position) const {
+    for (int p = position + 1; p < to_; ++p) {
+      const EditorChar c = view_.characterAt(p);
+      if (c == kParagraphEndChar || c == kPageBreakChar) return false;
+      if (c != kObjectChar) return true;
+    }
+    return false;
+  }
+
   void writeParagraphRun(const ParagraphRun& paragraph) {
     const int ps = paragraph.start, pe = paragraph.end;
     const FourCC opening = alignmentAt(ps);
     if (opening != (ps == from_ ? kAlignLeft : alignmentAt(ps - 1)))
       out_ += opening == kAlignCentre ? "\\c" : opening == kAlignRight ? "\\r" : "";
     mode_ = indentModeOf(paragraph.format);
+    lineMode_ = mode_;
+    atParagraphStart_ = true;
     atLineStart_ = true;
     inIndent_ = false;
     for (int p = ps; p < pe;) {
       const StyleRun* run = runAt(p);
       if (run == nullptr) break;
-      if (run->start >= ps) writeOpeningTags(*run);
+      // A run that writes nothing at all gets no tags either: they would be
+      // toggled on and off around nothing.
+      const bool silent = isSilent(run);
+      if (run->start >= ps && !silent) writeOpeningTags(*run);
       writeText(std::max(run->start, ps), std::min(run->end, pe), run->style);
-      if (run->end <= pe) writeClosingTags(*run);
+      if (run->end <= pe && !silent) writeClosingTags(*run);
       p = run->end;
     }
-    if (inIndent_ && (mode_ == IndentMode::Block || mode_ == IndentMode::Body)) {
+    if (inIndent_) {
       out_ += "\\t";
       inIndent_ = false;
     }
@@ -142,45 +223,53 @@ class TmlWriter {
       out_ += closing == kAlignCentre ? "\\c" : closing == kAlignRight ? "\\r" : "";
   }
 
+  // The style tags come before the link and heading tags: those insert their
+  // object when they are read, and the object has to take the run's style.
   void writeOpeningTags(const StyleRun& run) {
     const int rs = run.start;
     const CharStyle& s = run.style;
-    const CharStyle p = rs == from_ ? CharStyle() : styleAt(rs - 1);
-    std::string target;
-    if (s.colour == kLinkColour) {
-      if (linkObjectAt(rs, &target))
-        out_ += "\\q=\"" + target + "\"";
-      else if (p.colour != kLinkColour)
-        // Link-coloured text with no link of its own still has to open one.
-        out_ += "\\q=\"#GNDN\"";
-    }
-    const int level = headingLevelOfColour(s.colour);
-    if (level >= 0 && s.colour != p.colour) out_ += "\\X" + std::to_string(level);
+    const CharStyle p = styleBefore(rs - 1);
     if (s.italic && !p.italic) out_ += "\\i";
     if (s.overstrike && !p.overstrike) out_ += "\\o";
     if (s.offset >= 1 && p.offset <= 0) out_ += "\\Sp";
     if (s.offset < 0 && p.offset >= 0) out_ += "\\Sb";
-    if (countsAsUnderlined(s) && !countsAsUnderlined(p)) out_ += "\\u";
+    if (countsAsUnderlined(&run) && !countsAsUnderlined(visibleRunBefore(rs - 1))) out_ += "\\u";
     const FontKind font = fontOfFace(s.face);
-    if (rs == from_ || font != fontAt(rs - 1)) out_ += fontTag(font);
+    const StyleRun* previous = visibleRunBefore(rs - 1);
+    if (previous == nullptr || font != fontOfFace(previous->style.face)) out_ += fontTag(font);
+    const Rgb before = markerColourBefore(rs - 1);
+    std::string target;
+    if (s.colour == kLinkColour) {
+      if (linkObjectAt(rs, &target))
+        out_ += "\\q=\"" + target + "\"";
+      else if (before != kLinkColour)
+        // Link-coloured text with no link of its own still has to open one.
+        out_ += "\\q=\"#GNDN\"";
+    }
+    const int level = headingLevelOfColour(s.colour);
+    if (level >= 0 && (s.colour != before || chapterMarkerAt(rs)))
+      out_ += "\\X" + std::to_string(level);
   }
 
   void writeClosingTags(const StyleRun& run) {
     const int e = std::min(run.end, to_);
     const CharStyle& r = run.style;
-    const CharStyle n = styleAt(e);
+    const CharStyle n = styleFrom(e);
+    int afterStart = e;
+    const Rgb after = markerColourFrom(e, afterStart);
     // A font still open at the end of the text is closed as well, so that the
     // text ends with every toggle off.
     const FontKind font = fontOfFace(r.face);
     if (font != fontOfFace(n.face)) out_ += fontTag(font);
-    if (countsAsUnderlined(r) && !countsAsUnderlined(n)) out_ += "\\u";
+    if (countsAsUnderlined(&run) && !countsAsUnderlined(visibleRunFrom(e))) out_ += "\\u";
     if (r.offset >= 1 && n.offset <= 0) out_ += "\\Sp";
     if (r.offset < 0 && n.offset >= 0) out_ += "\\Sb";
     if (r.overstrike && !n.overstrike) out_ += "\\o";
     if (r.italic && !n.italic) out_ += "\\i";
     const int level = headingLevelOfColour(r.colour);
-    if (level >= 0 && r.colour != n.colour) out_ += "\\X" + std::to_string(level);
-    if (r.colour == kLinkColour && (n.colour != kLinkColour || linkObjectAt(e, nullptr)))
+    if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart)))
+      out_ += "\\X" + std::to_string(level);
+    if (r.colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr)))
       out_ += "\\q";
   }
 
@@ -203,14 +292,10 @@ class TmlWriter {
         out_ += "\\v" + data.text + "\\v";
         break;
       case kind::image: {
-        BookObject object{position, data};
-        if (options_.imageFolder.empty()) {
-          out_ += "\\m=\"" + data.text + "\"";
-        } else {
-          const std::string name = object.imageFileName();
+        const std::string name = BookObject{position, data}.imageFileName();
+        if (!options_.imageFolder.empty())
           copyImageIntoFolder(data.text, options_.imageFolder, name);
-          out_ += "\\m=\"" + name + "\"";
-        }
+        out_ += "\\m=\"" + (options_.fullImagePaths ? data.text : name) + "\"";
         break;
       }
       case kind::rule:
@@ -228,16 +313,21 @@ class TmlWriter {
   }
 
   void endLine(const char* ending) {
-    if (inIndent_ && (mode_ == IndentMode::Block || mode_ == IndentMode::Body)) out_ += "\\t";
+    atParagraphStart_ = ending[0] == '\r';
+    if (atParagraphStart_) lineMode_ = mode_;
+    if (inIndent_) out_ += "\\t";
     inIndent_ = false;
     out_ += ending;
     atLineStart_ = true;
   }
 
-  void appendCharacter(EditorChar c, bool redBackslash) {
+  void appendCharacter(EditorChar c, bool red) {
     char code[16];
     if (c == '\\') {
-      out_ += redBackslash ? "\\" : "\\\\";
+      out_ += red ? "\\" : "\\\\";
+    } else if (c == '=' && !red && endsWithLinkTag()) {
+      // `\q=` would open a link where one closes.
+      out_ += "\\a061";
     } else if (isOutsideCodePage(c)) {
       std::snprintf(code, sizeof code, "\\U%04X", unsigned(unicodeOfOutside(c)));
       out_ += code;
@@ -250,9 +340,24 @@ class TmlWriter {
   }
 
   // The first written character of a line carries the indent tags around it.
-  void writeFirstOfLine(EditorChar c, bool redBackslash) {
+  // A red backslash is never parted from the character after it (together
+  // they are the tag the editor did not understand), so a tag that belongs
+  // behind it waits for that character.
+  void writeFirstOfLine(EditorChar c, bool redBackslash, int position) {
     atLineStart_ = false;
-    switch (mode_) {
+    const bool keepWithNext = redBackslash && c == '\\';
+    // A first-line indent belongs to the first line of its paragraph only, and
+    // shows only when text follows the first character there; otherwise it
+    // reads back as a block indent, and the whole paragraph is written so.
+    if (lineMode_ == IndentMode::FirstLine) {
+      if (!atParagraphStart_)
+        lineMode_ = IndentMode::None;
+      else if (!textFollowsOnLine(position))
+        lineMode_ = IndentMode::Block;
+    }
+    const IndentMode mode = lineMode_;
+    if (mode == IndentMode::FirstLine) lineMode_ = IndentMode::None;
+    switch (mode) {
       case IndentMode::Block:
         out_ += "\\t";
         appendCharacter(c, redBackslash);
@@ -260,18 +365,61 @@ class TmlWriter {
         break;
       case IndentMode::Body:
         appendCharacter(c, redBackslash);
-        out_ += "\\t";
         inIndent_ = true;
+        if (keepWithNext)
+          pendingIndent_ = true;
+        else
+          out_ += "\\t";
         break;
       case IndentMode::FirstLine:
         out_ += "\\t";
         appendCharacter(c, redBackslash);
-        out_ += "\\t";
+        if (keepWithNext)
+          pendingIndent_ = true;
+        else
+          out_ += "\\t";
         break;
       case IndentMode::None:
         appendCharacter(c, redBackslash);
         break;
     }
+  }
+
+  // The character of an unknown tag, right behind its red backslash: written
+  // as the byte it is, since an escape would turn the pair into another tag.
+  void writeAfterRedBackslash(EditorChar c) {
+    afterRedBackslash_ = false;
+    if (c < 256 && c != '\\')
+      out_.push_back(char(c));
+    else
+      appendCharacter(c, false);
+  }
+
+  // A line end that is the second character of an unknown tag follows its
+  // backslash directly (a page break as its raw byte); the indent tag that
+  // closes the line comes after it.
+  void endLineAfterRedBackslash(EditorChar c) {
+    afterRedBackslash_ = false;
+    if (pendingIndent_) {
+      // The line held nothing but the tag: its indent opens and closes empty.
+      pendingIndent_ = false;
+      inIndent_ = false;
+    }
+    out_ += c == kPageBreakChar ? "\f" : "\r\n";
+    atParagraphStart_ = c == kParagraphEndChar;
+    if (atParagraphStart_) lineMode_ = mode_;
+    if (inIndent_) out_ += "\\t";
+    inIndent_ = false;
+    atLineStart_ = true;
+  }
+
+  bool endsWithLinkTag() const {
+    return out_.size() >= 2 && out_.compare(out_.size() - 2, 2, "\\q") == 0;
+  }
+
+  void flushPendingIndent() {
+    if (pendingIndent_) out_ += "\\t";
+    pendingIndent_ = false;
   }
 
   void writeText(int start, int end, const CharStyle& style) {
@@ -281,15 +429,27 @@ class TmlWriter {
       const std::u32string text = view_.textOf(block, blockEnd);
       for (size_t i = 0; i < text.size(); ++i) {
         const EditorChar c = text[i];
+        if (afterRedBackslash_ && (c == kParagraphEndChar || c == kPageBreakChar)) {
+          endLineAfterRedBackslash(c);
+          continue;
+        }
+        if (afterRedBackslash_ && c != kObjectChar) {
+          writeAfterRedBackslash(c);
+          continue;
+        }
+        afterRedBackslash_ = false;
         if (c == kObjectChar) {
           writeObject(block + int(i));
         } else if (c == kParagraphEndChar) {
+          flushPendingIndent();
           endLine("\r\n");
         } else if (c == kPageBreakChar) {
+          flushPendingIndent();
           endLine("\\p");
         } else if (atLineStart_) {
-          writeFirstOfLine(c, red);
-        } else if (c >= 32 && c < 128 && c != '\\') {
+          writeFirstOfLine(c, red, block + int(i));
+          afterRedBackslash_ = red && c == '\\';
+        } else if (c >= 32 && c < 128 && c != '\\' && c != '=') {
           // A stretch of plain characters in one go.
           size_t j = i;
           while (j < text.size() && text[j] >= 32 && text[j] < 128 && text[j] != '\\') ++j;
@@ -299,20 +459,28 @@ class TmlWriter {
           i = j - 1;
         } else {
           appendCharacter(c, red);
+          afterRedBackslash_ = red && c == '\\';
         }
       }
     }
+    // An indent tag held back behind an unknown tag follows the whole tag.
+    flushPendingIndent();
   }
 
   RichTextView& view_;
   TmlWriteOptions options_;
   int from_ = 0, to_ = 0;
   std::vector<StyleRun> runs_;
+  std::vector<char> silent_;  // per run: writes nothing
   std::vector<ParagraphRun> paragraphs_;
   std::string out_;
   IndentMode mode_ = IndentMode::None;
   bool atLineStart_ = true;
   bool inIndent_ = false;
+  bool afterRedBackslash_ = false;
+  IndentMode lineMode_ = IndentMode::None;  // how the current paragraph is written
+  bool atParagraphStart_ = true;
+  bool pendingIndent_ = false;
 };
 
 }  // namespace

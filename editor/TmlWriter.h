@@ -12,9 +12,12 @@
 namespace scrivora {
 
 struct TmlWriteOptions {
-  // Where image files are copied; empty for a fragment, whose image tags then
-  // carry the full stored path.
+  // Where image files are copied before their tags are written; empty to copy
+  // nothing.
   std::string imageFolder;
+  // Image tags carry the full stored path instead of the file name, for
+  // fragments that are pasted into another document.
+  bool fullImagePaths = false;
   // The range written; end -1 means the end of the text. A range that is not
   // the whole text is written as a self-contained fragment.
   int start = 0;

@@ -136,6 +136,19 @@ TEST_F(TmlLoaderTest, CommentKeepsWhatIsLeftBesideTheKeys) {
   EXPECT_EQ(bookObjectAt(view, 0).text(), " a note");
 }
 
+TEST_F(TmlLoaderTest, InformationBlockMayFollowBlankLines) {
+  BookInfo info;
+  EXPECT_EQ(load("\r\n \r\n\\vAUTHOR=\"B\"\\vText", &info), "\r \rText");
+  EXPECT_EQ(info.author, "B");
+}
+
+TEST_F(TmlLoaderTest, KeysInLaterCommentsStayThere) {
+  BookInfo info;
+  EXPECT_EQ(load("\\vTITLE=\"A\"\\vText\\vTITLE=\"B\"\\v", &info), "Text\1");
+  EXPECT_EQ(info.title, "A");
+  EXPECT_EQ(bookObjectAt(view, 4).text(), "TITLE=\"B\"");
+}
+
 TEST_F(TmlLoaderTest, WithoutBookInfoTheKeysStayInTheComment) {
   EXPECT_EQ(load("\\vTITLE=\"T\"\\v"), "\1");
   const BookObject comment = bookObjectAt(view, 0);
@@ -160,10 +173,12 @@ TEST_F(TmlLoaderTest, ScriptTagWithUnknownVariantVanishes) {
   EXPECT_TRUE(LogCapture::warnings().empty());
 }
 
-TEST_F(TmlLoaderTest, SidebarTagIsUnknownToTheEditor) {
+TEST_F(TmlLoaderTest, SidebarTagIsUnknownToTheEditorAndKeptWhole) {
   EXPECT_EQ(load("\\Sd=\"n\""), "\\Sd=\"n\"");
-  EXPECT_EQ(colourAt(1), kUnknownTagColour);
-  EXPECT_EQ(colourAt(2), kPlainColour);
+  EXPECT_EQ(colourAt(2), kUnknownTagColour);
+  EXPECT_EQ(colourAt(3), kPlainColour);
+  ASSERT_EQ(LogCapture::warnings().size(), 1u);
+  EXPECT_EQ(LogCapture::warnings()[0], "Unrecognized tag: \\Sd");
 }
 
 TEST_F(TmlLoaderTest, ScriptStylesUseTheScriptFaceAndOffsets) {
@@ -260,7 +275,8 @@ TEST_F(TmlLoaderTest, LinkInsideALinkAndCloseWithoutLinkAreUnknown) {
   view.removeText(0, view.length());
   EXPECT_EQ(load("\\q=\"#a\"x\\q=\"#b\"y\\q"), "\1x\\q=\"#b\"y");
   EXPECT_EQ(colourAt(2), kUnknownTagColour);
-  EXPECT_EQ(colourAt(4), kLinkColour);  // the rest of the tag is link text
+  EXPECT_EQ(colourAt(4), kUnknownTagColour);  // the `=` stays with the tag
+  EXPECT_EQ(colourAt(5), kLinkColour);        // the rest is link text
 }
 
 TEST_F(TmlLoaderTest, ValidUnicodeTagIsThatCharacter) {
