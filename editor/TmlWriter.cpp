@@ -343,7 +343,7 @@ class TmlWriter {
   // A red backslash is never parted from the character after it (together
   // they are the tag the editor did not understand), so a tag that belongs
   // behind it waits for that character.
-  void writeFirstOfLine(EditorChar c, bool redBackslash, int position) {
+  void writeFirstOfLine(EditorChar c, bool redBackslash, int position, int runEnd) {
     atLineStart_ = false;
     const bool keepWithNext = redBackslash && c == '\\';
     // A first-line indent belongs to the first line of its paragraph only, and
@@ -352,7 +352,7 @@ class TmlWriter {
     if (lineMode_ == IndentMode::FirstLine) {
       if (!atParagraphStart_)
         lineMode_ = IndentMode::None;
-      else if (!textFollowsOnLine(position))
+      else if (!textFollowsOnLine(keepWithNext ? runEnd - 1 : position))
         lineMode_ = IndentMode::Block;
     }
     const IndentMode mode = lineMode_;
@@ -447,7 +447,7 @@ class TmlWriter {
           flushPendingIndent();
           endLine("\\p");
         } else if (atLineStart_) {
-          writeFirstOfLine(c, red, block + int(i));
+          writeFirstOfLine(c, red, block + int(i), end);
           afterRedBackslash_ = red && c == '\\';
         } else if (c >= 32 && c < 128 && c != '\\' && c != '=') {
           // A stretch of plain characters in one go.
