@@ -214,6 +214,7 @@ class TmlWriter {
       if (run->end <= pe && !silent) writeClosingTags(*run);
       p = run->end;
     }
+    flushPendingIndent();
     if (inIndent_) {
       out_ += "\\t";
       inIndent_ = false;
@@ -438,6 +439,9 @@ class TmlWriter {
           continue;
         }
         afterRedBackslash_ = false;
+        // An indent tag held back behind an unknown tag follows the whole tag,
+        // and any unknown tags right behind it.
+        if (pendingIndent_ && !red && c != kObjectChar) flushPendingIndent();
         if (c == kObjectChar) {
           writeObject(block + int(i));
         } else if (c == kParagraphEndChar) {
@@ -463,8 +467,6 @@ class TmlWriter {
         }
       }
     }
-    // An indent tag held back behind an unknown tag follows the whole tag.
-    flushPendingIndent();
   }
 
   RichTextView& view_;
