@@ -78,6 +78,9 @@ class RichTextView {
   virtual bool setUndoEnabled(bool enabled) = 0;
   virtual bool setNotificationsEnabled(bool enabled) = 0;
   virtual bool setRedrawEnabled(bool enabled) = 0;
+  // Changes between these two undo as one step.
+  virtual void beginEditGroup() = 0;
+  virtual void endEditGroup() = 0;
 
   // Document settings the text model depends on.
   virtual int zoom() const = 0;

@@ -90,6 +90,8 @@ class TextDocumentView : public RichTextView {
   bool setUndoEnabled(bool enabled) override;
   bool setNotificationsEnabled(bool enabled) override;
   bool setRedrawEnabled(bool enabled) override;
+  void beginEditGroup() override { cursor_.beginEditBlock(); }
+  void endEditGroup() override { cursor_.endEditBlock(); }
 
   int zoom() const override { return zoom_; }
   std::string normalFace() const override { return normalFace_; }

@@ -454,19 +454,20 @@ class TmlLoader {
 };
 
 // Restores undo recording and change notifications however the load ends.
+// Undo recording is left alone when the load is to be undoable (a paste).
 class SuspendedView {
  public:
-  explicit SuspendedView(RichTextView& view)
-      : view_(view), undo_(view.setUndoEnabled(false)),
+  SuspendedView(RichTextView& view, bool keepUndo)
+      : view_(view), keepUndo_(keepUndo), undo_(keepUndo || view.setUndoEnabled(false)),
         notifications_(view.setNotificationsEnabled(false)) {}
   ~SuspendedView() {
     view_.setNotificationsEnabled(notifications_);
-    view_.setUndoEnabled(undo_);
+    if (!keepUndo_) view_.setUndoEnabled(undo_);
   }
 
  private:
   RichTextView& view_;
-  bool undo_, notifications_;
+  bool keepUndo_, undo_, notifications_;
 };
 
 }  // namespace
@@ -484,7 +485,7 @@ std::string imageFolderOf(const std::string& documentPath) {
 bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options,
                        BookInfo* bookInfo, RichTextView* view) {
   if (view == nullptr) return false;
-  SuspendedView suspended(*view);
+  SuspendedView suspended(*view, options.keepUndo);
   TmlLoader loader(*view, bookInfo, options);
   loader.run(normaliseLineEnds(text));
   return true;

@@ -15,6 +15,8 @@ struct TmlLoadOptions {
   std::string documentPath;
   // Fragments on the clipboard name their images by full path.
   bool imageValuesArePaths = false;
+  // A paste records its changes for undo; opening a file does not.
+  bool keepUndo = false;
 };
 
 // Reads the whole file and inserts it at the view's caret. False, with the view

@@ -1,0 +1,183 @@
+// The view presents the 8-bit editor text model over QTextDocument: codes,
+// runs that follow styles rather than Qt's fragments, attributes by code.
+
+#include <gtest/gtest.h>
+
+#include "support/EditorTestSupport.h"
+
+using namespace scrivora;
+using namespace scrivora::test;
+
+namespace {
+
+class TextDocumentViewTest : public ::testing::Test {
+ protected:
+  TextDocumentView view;
+  void insertStyled(const QString& text, const CharStyle& style) {
+    view.applyStyleAtCaret(style);
+    view.insertText(text);
+  }
+};
+
+TEST_F(TextDocumentViewTest, CharactersReadAsTheirModelCodes) {
+  insertStyled(QString::fromUtf8("a\u20AC\u00E9\r\f\u263A\uFFFC"), plainStyle());
+  insertAnchor(view, "x");
+  EXPECT_EQ(view.length(), 8);
+  EXPECT_EQ(view.characterAt(0), EditorChar('a'));
+  EXPECT_EQ(view.characterAt(1), 128u);
+  EXPECT_EQ(view.characterAt(2), 233u);
+  EXPECT_EQ(view.characterAt(3), kParagraphEndChar);
+  EXPECT_EQ(view.characterAt(4), kPageBreakChar);
+  EXPECT_EQ(view.characterAt(5), kOutsideCodePage + 0x263A);
+  // A typed object replacement character is not an object.
+  EXPECT_EQ(view.characterAt(6), kOutsideCodePage + 0xFFFC);
+  EXPECT_EQ(view.characterAt(7), kObjectChar);
+  EXPECT_EQ(view.textOf(5, 8), (std::u32string{kOutsideCodePage + 0x263A,
+                                               kOutsideCodePage + 0xFFFC, kObjectChar}));
+}
+
+TEST_F(TextDocumentViewTest, CodePageRoundTripsEveryByte) {
+  for (int byte = 0; byte < 256; ++byte)
+    EXPECT_EQ(codePageFromUnicode(unicodeFromCodePage(uint8_t(byte))), byte) << byte;
+  EXPECT_EQ(codePageFromUnicode(0x0080), -1);  // a C1 control the code page replaced
+  EXPECT_EQ(codePageFromUnicode(0x2014), 0x97);
+}
+
+TEST_F(TextDocumentViewTest, ObjectTakesTheStyleAroundItAndKeepsTheRunWhole) {
+  CharStyle italic = plainStyle();
+  italic.italic = true;
+  insertStyled("ab", italic);
+  insertAnchor(view, "n");
+  view.insertText("cd");
+  const std::vector<StyleRun> runs = view.styleRuns();
+  ASSERT_EQ(runs.size(), 1u);
+  EXPECT_EQ(runs[0].start, 0);
+  EXPECT_EQ(runs[0].end, 5);
+  EXPECT_TRUE(runs[0].style.italic);
+}
+
+TEST_F(TextDocumentViewTest, LinkObjectBeginsARunOfItsOwn) {
+  CharStyle link = plainStyle();
+  link.colour = kLinkColour;
+  link.underline = true;
+  view.applyStyleAtCaret(link);
+  insertLink(view, "#a");
+  view.insertText("one");
+  insertLink(view, "#b");
+  view.insertText("two");
+  const std::vector<StyleRun> runs = view.styleRuns();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[0].end, 4);
+  EXPECT_EQ(runs[1].start, 4);
+  EXPECT_EQ(runs[1].end, 8);
+}
+
+TEST_F(TextDocumentViewTest, ParagraphEndCarriesTheStyleItWasTypedIn) {
+  CharStyle bold = plainStyle();
+  bold.face = kFaceBold;
+  insertStyled("a", plainStyle());
+  insertStyled("b\rc", bold);
+  EXPECT_EQ(view.styleAt(2).face, kFaceBold);
+  const std::vector<StyleRun> runs = view.styleRuns();
+  ASSERT_EQ(runs.size(), 2u);
+  EXPECT_EQ(runs[1].start, 1);
+  EXPECT_EQ(runs[1].end, 4);
+}
+
+TEST_F(TextDocumentViewTest, ParagraphRunsJoinEqualParagraphs) {
+  insertStyled("one\rtwo\rthree", plainStyle());
+  AttributeValue centre;
+  centre.number = int32_t(kAlignCentre);
+  view.setAttribute(attr::pjst, 4, 5, centre);
+  const std::vector<ParagraphRun> runs = view.paragraphRuns();
+  ASSERT_EQ(runs.size(), 3u);
+  EXPECT_EQ(runs[0].end, 4);
+  EXPECT_EQ(runs[1].start, 4);
+  EXPECT_EQ(runs[1].end, 8);
+  EXPECT_EQ(runs[1].format.alignment, kAlignCentre);
+  EXPECT_EQ(runs[2].end, 13);
+  view.setAttribute(attr::pjst, 0, 13, centre);
+  EXPECT_EQ(view.paragraphRuns().size(), 1u);
+}
+
+TEST_F(TextDocumentViewTest, IndentAttributesSetAndIdentifyTheModes) {
+  insertStyled("p", plainStyle());
+  AttributeValue v;
+  v.number = 16;
+  const std::pair<FourCC, IndentMode> cases[] = {{attr::wibl, IndentMode::Block},
+                                                 {attr::wibo, IndentMode::Body},
+                                                 {attr::wifl, IndentMode::FirstLine},
+                                                 {attr::wino, IndentMode::None}};
+  for (const auto& c : cases) {
+    view.setAttribute(c.first, 0, 1, v);
+    EXPECT_EQ(indentModeOf(view.paragraphFormatAt(0)), c.second);
+  }
+  view.setAttribute(attr::wibo, 0, 1, v);
+  EXPECT_EQ(view.attributeAt(attr::lein, 0).number, 16);
+  EXPECT_EQ(view.attributeAt(attr::fidt, 0).number, -16);
+}
+
+TEST_F(TextDocumentViewTest, CharacterAttributesChangeOnlyTheirPart) {
+  insertStyled("abc", plainStyle());
+  insertAnchor(view, "kept");
+  AttributeValue on;
+  on.number = 1;
+  view.setAttribute(attr::ital, 1, 4, on);
+  view.setAttribute(attr::bold, 0, 4, on);
+  AttributeValue red;
+  red.colour = Rgb{200, 10, 20};
+  view.setAttribute(attr::colr, 0, 1, red);
+  EXPECT_FALSE(view.styleAt(0).italic);
+  EXPECT_TRUE(view.styleAt(1).italic);
+  EXPECT_EQ(view.styleAt(0).colour, (Rgb{200, 10, 20}));
+  EXPECT_EQ(view.styleAt(1).colour, kPlainColour);
+  EXPECT_EQ(view.attributeAt(attr::bold, 2).number, 1);
+  EXPECT_EQ(bookObjectAt(view, 3).text(), "kept");  // the object survived
+  EXPECT_TRUE(view.styleAt(3).italic);
+  view.setAttribute(attr::plan, 0, 4, AttributeValue());
+  EXPECT_FALSE(view.styleAt(1).italic);
+  EXPECT_EQ(view.attributeAt(attr::bold, 2).number, 0);
+  EXPECT_EQ(view.styleAt(0).colour, (Rgb{200, 10, 20}));  // plain keeps the colour
+  EXPECT_EQ(bookObjectAt(view, 3).kind(), kind::anchor);
+}
+
+TEST_F(TextDocumentViewTest, WholeStyleOverARangeKeepsObjects) {
+  insertStyled("ab", plainStyle());
+  insertRule(view, 40);
+  CharStyle large = plainStyle();
+  large.face = kFaceLarge;
+  large.size = 11;
+  view.applyStyle(0, 3, large);
+  EXPECT_EQ(view.styleAt(0).face, kFaceLarge);
+  EXPECT_EQ(view.styleAt(2).face, kFaceLarge);
+  EXPECT_EQ(bookObjectAt(view, 2).percent(), 40);
+}
+
+TEST_F(TextDocumentViewTest, ColoursCompareOnTheirLowBytes) {
+  EXPECT_EQ((Rgb{0x101, 1, 253}), kLinkColour);
+  EXPECT_NE((Rgb{1, 1, 252}), kLinkColour);
+  EXPECT_EQ(headingLevelOfColour(Rgb{1, 97, 2}), 3);
+  EXPECT_EQ(headingLevelOfColour(Rgb{1, 99, 2}), -1);
+}
+
+TEST_F(TextDocumentViewTest, SwitchesReturnTheStateTheyReplace) {
+  EXPECT_TRUE(view.setUndoEnabled(false));
+  EXPECT_FALSE(view.setUndoEnabled(true));
+  EXPECT_TRUE(view.setNotificationsEnabled(false));
+  EXPECT_FALSE(view.notificationsEnabled());
+  EXPECT_FALSE(view.setNotificationsEnabled(true));
+}
+
+TEST_F(TextDocumentViewTest, EditGroupUndoesAsOneStep) {
+  insertStyled("base", plainStyle());
+  view.document()->clearUndoRedoStacks();
+  view.beginEditGroup();
+  view.insertText(" one");
+  insertAnchor(view, "a");
+  view.insertText(" two");
+  view.endEditGroup();
+  view.document()->undo();
+  EXPECT_EQ(modelText(view), "base");
+}
+
+}  // namespace
