@@ -6,6 +6,8 @@
 #include "CharacterMapping.h"
 #include "FileSystem.h"
 #include "ImageList.h"
+#include "NavigationCollector.h"
+#include "NoteBodies.h"
 #include "PageTable.h"
 #include "RecordCompression.h"
 #include "TextPass.h"
@@ -104,6 +106,11 @@ struct PassCollections {
   PageTable smallPages;
   PageTable largePages;
   ImageList images;
+  ChapterList chapters;
+  IndexList index;
+  LinkTable links;
+  ReferenceList sidebars;
+  ReferenceList footnotes;
 };
 
 // Both font passes over the main text; errors in them end the build.
@@ -116,6 +123,9 @@ bool paginateText(const BuildContext& context, PassCollections& collections) {
   input.smallPages = &collections.smallPages;
   input.largePages = &collections.largePages;
   input.images = &collections.images;
+  NavigationCollector collector(NavigationLists{collections.chapters, collections.index, collections.links,
+                                                collections.sidebars, collections.footnotes});
+  input.collector = &collector;
   TextPass pass;
   if (pass.run(input)) {
     reportError("Errors occurred while paginating the book. No output file generated.");
@@ -130,6 +140,11 @@ bool writeDatabase(const BuildContext& context, const PassCollections& collectio
   input.smallPageTable = &collections.smallPages;
   input.largePageTable = &collections.largePages;
   input.images = &collections.images;
+  input.chapters = &collections.chapters;
+  input.links = &collections.links;
+  input.index = &collections.index;
+  input.sidebars = &collections.sidebars;
+  input.footnotes = &collections.footnotes;
   input.textTempPath = context.textTempPath;
   input.sidebarTempPath = context.sidebarTempPath;
   input.footnoteTempPath = context.footnoteTempPath;
@@ -138,9 +153,35 @@ bool writeDatabase(const BuildContext& context, const PassCollections& collectio
   input.info = context.info;
   input.tables = &context.tables;
   input.creationTime = bookCreationTime();
-  // The chapters, links, index, sidebars and footnotes join the input here
-  // once the text pass collects them.
   return writeBookDatabase(input);
+}
+
+// Every id the text refers to needs its block; all missing ones are
+// reported before the build stops.
+bool resolveReferences(const BuildContext& context, PassCollections& collections) {
+  bool sidebarsFound = resolveNoteReferences(context.notes, NoteKind::Sidebar, collections.sidebars);
+  bool footnotesFound = resolveNoteReferences(context.notes, NoteKind::Footnote, collections.footnotes);
+  return sidebarsFound && footnotesFound;
+}
+
+// The sidebar bodies, then the footnote bodies, each kind into its own
+// temporary file. Images named in them join the book's images, which are then
+// loaded again: a book whose image records would lack their PNG data is a
+// failed build, not a finished one.
+bool writeBodies(BuildContext& context, PassCollections& collections) {
+  NoteImages images;
+  images.imageDirectory = context.imageDirectory;
+  images.images = &collections.images;
+  bool sidebarsWritten = writeNoteBodies(context.notes, NoteKind::Sidebar, collections.sidebars,
+                                         context.sidebarTempPath, context.tables.sidebarRecordSizes, images);
+  bool footnotesWritten = writeNoteBodies(context.notes, NoteKind::Footnote, collections.footnotes,
+                                          context.footnoteTempPath, context.tables.footnoteRecordSizes, images);
+  bool imagesLoaded = !images.failed;
+  if (images.named && !collections.images.finish()) imagesLoaded = false;
+  if (!imagesLoaded) {
+    reportError("Errors occurred in the images of the footnotes or sidebars. No output file generated.");
+  }
+  return sidebarsWritten && footnotesWritten && imagesLoaded;
 }
 
 // The phases from reading the source to the written book; clean-up follows
@@ -150,16 +191,18 @@ bool compileSource(BuildContext& context) {
   // Control bytes, character mapping and line ends, in place.
   context.textLength = normaliseText(context.source.data(), context.source.size());
   context.source.resize(context.textLength);
-  // The notes block is split off here, which shortens context.textLength.
+  context.notes = NotesBlock::splitFrom(context.source);
+  context.textLength = context.source.size();
   if (!writeTextRecords(context)) return false;
   PassCollections collections;
   if (!paginateText(context, collections)) return false;
-  // Footnote and sidebar references are resolved and their bodies written
-  // here.
+  if (!resolveReferences(context, collections)) return false;
+  if (!writeBodies(context, collections)) return false;
   return writeDatabase(context, collections);
 }
 
 void cleanUp(BuildContext& context) {
+  context.notes.release();
   context.source.clear();
   context.source.shrink_to_fit();
   context.textLength = 0;

@@ -11,6 +11,7 @@
 
 #include "BookInfo.h"
 #include "BuildTables.h"
+#include "NotesBlock.h"
 
 namespace scrivora {
 
@@ -31,10 +32,11 @@ struct BuildContext {
   BuildTables tables;
   // The whole source file; later phases normalise it in place.
   std::vector<uint8_t> source;
-  // The main text is source[0, textLength): the notes block, once split
-  // off, lies beyond it.
+  // The main text is source[0, textLength); the notes block is split off
+  // into its own buffer.
   size_t textLength = 0;
-  // The collections the text pass fills join here.
+  // The footnote and sidebar blocks after the main text.
+  NotesBlock notes;
 };
 
 // Runs one build; true when the book was written.

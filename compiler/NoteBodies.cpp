@@ -1,0 +1,126 @@
+#include "NoteBodies.h"
+
+#include "BookFileWriter.h"
+#include "BuildLog.h"
+#include "FileSystem.h"
+#include "ImageTag.h"
+#include "RecordCompression.h"
+
+namespace scrivora {
+
+namespace {
+
+// Tags that only make sense in the main text: chapters, footnote and sidebar
+// references, index terms, anchors, links and the \d spacer.
+bool illegalInBody(uint8_t letter) {
+  switch (letter) {
+    case 'C':
+    case 'F':
+    case 'I':
+    case 'Q':
+    case 'X':
+    case 'd':
+    case 'q':
+    case 'x':
+      return true;
+    default:
+      return false;
+  }
+}
+
+// \m at `tag` (the backslash); returns where the tag scan resumes.
+size_t takeImage(const uint8_t* body, size_t length, size_t tag, NoteImages& images) {
+  size_t afterLetter = tag + 2;
+  if (afterLetter + 1 >= length || body[afterLetter] != '=' || body[afterLetter + 1] != '"') {
+    reportWarning("Image syntax incorrect.  It should be \\m=\"");
+    return afterLetter;
+  }
+  size_t nameBegin = afterLetter + 2;
+  size_t nameEnd = nameBegin;
+  while (nameEnd < length && body[nameEnd] != '"') ++nameEnd;
+  std::string_view name(reinterpret_cast<const char*>(body + nameBegin), nameEnd - nameBegin);
+  images.named = true;
+  if (images.images) {
+    imageTag(images.imageDirectory, name, ImagePass::Small, false, *images.images, images.failed);
+  }
+  return nameEnd < length ? nameEnd + 1 : length;
+}
+
+const char* noteKindName(NoteKind kind) { return kind == NoteKind::Sidebar ? "sidebar" : "footnote"; }
+
+}  // namespace
+
+bool resolveNoteReferences(const NotesBlock& notes, NoteKind kind, ReferenceList& ids) {
+  bool allFound = true;
+  for (size_t i = 0; i < ids.idCount(); ++i) {
+    size_t start = notes.findBodyStart(kind, ids.idAt(i));
+    if (start == kMarkerNotFound) {
+      reportError("No %s named \"%s\" was found.", noteKindName(kind), ids.idAt(i).c_str());
+      allFound = false;
+      continue;
+    }
+    ids.setBodyStart(i, uint32_t(start));
+  }
+  return allFound;
+}
+
+void checkNoteBody(const uint8_t* body, size_t length, const std::string& id, NoteImages& images) {
+  size_t p = 0;
+  while (p < length) {
+    if (body[p] != '\\') {
+      ++p;
+      continue;
+    }
+    if (p + 1 >= length) break;  // a lone backslash ends the body
+    uint8_t letter = body[p + 1];
+    if (illegalInBody(letter)) {
+      reportError("Illegal tag \"\\%c\" in file \"%s\"", letter, id.c_str());
+    } else if (letter == 'S') {
+      if (p + 2 >= length) {
+        reportError("Illegal tag \"\\S\" in file \"%s\"", id.c_str());
+      } else if (body[p + 2] == 'd') {
+        reportError("Illegal tag \"\\%c\" in file \"%s\"", 'd', id.c_str());
+      }
+    } else if (letter == 'm') {
+      p = takeImage(body, length, p, images);
+      continue;
+    }
+    // The letter is consumed with its backslash, so "\\" never starts a tag.
+    p += 2;
+  }
+}
+
+bool writeNoteBodies(const NotesBlock& notes, NoteKind kind, ReferenceList& ids, const std::string& tempPath,
+                     U32Table& sizes, NoteImages& images) {
+  removePath(tempPath);
+  if (ids.empty()) return true;
+  BookFileWriter out;
+  if (!out.open(tempPath)) {
+    reportError("Could not open file %s for writing.", tempPath.c_str());
+    return false;
+  }
+  sizes.push_back(0);
+  bool written = true;
+  for (size_t i = 0; i < ids.idCount(); ++i) {
+    const std::string& id = ids.idAt(i);
+    NoteBody body = notes.bodyFrom(kind, ids.bodyStartAt(i));
+    if (!body.hasEndTag) reportError("No end tag for sidebar or footnote named %s was found.", id.c_str());
+    const uint8_t* bytes = notes.data() + body.begin;
+    checkNoteBody(bytes, body.length(), id, images);
+    size_t before = sizes.size();
+    if (!compressRecords(bytes, body.length(), out, sizes, nullptr)) {
+      written = false;
+      break;
+    }
+    ids.setRecordCount(i, uint32_t(sizes.size() - before));
+  }
+  bool closed = out.close();
+  if (!written || !closed) {
+    std::string why = out.errorText().empty() ? std::string("compression failed") : out.errorText();
+    reportError("An error occurred writing the file %s: %s.", tempPath.c_str(), why.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace scrivora

@@ -1,0 +1,320 @@
+// The notes block and the footnote and sidebar bodies: where the main text
+// ends, how a block is found by its id, where a body ends, which tags a body
+// may not hold, and the records each body becomes.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+
+#include "NoteBodies.h"
+#include "NotesBlock.h"
+#include "support/BookTestSupport.h"
+#include "support/PngTestImages.h"
+
+using namespace scrivora;
+using booktest::LogCapture;
+using booktest::TempDir;
+
+namespace {
+
+const uint8_t* bytesOf(const std::string& text) { return reinterpret_cast<const uint8_t*>(text.data()); }
+
+size_t textEnd(const std::string& text) { return mainTextEnd(bytesOf(text), text.size()); }
+
+NotesBlock notesOf(const std::string& text) { return NotesBlock(std::vector<uint8_t>(text.begin(), text.end())); }
+
+std::string bodyText(const NotesBlock& notes, const NoteBody& body) {
+  return std::string(reinterpret_cast<const char*>(notes.data()) + body.begin, body.length());
+}
+
+// Lines of ordinary prose, `bytes` long: compresses to a few records' worth
+// only when longer than a record.
+std::string prose(size_t bytes) {
+  std::string text;
+  for (int i = 0; text.size() < bytes; ++i) text += "The keeper wrote line " + std::to_string(i) + " of his log.\n";
+  text.resize(bytes);
+  text.back() = '.';
+  return text;
+}
+
+}  // namespace
+
+// --- where the main text ends -------------------------------------------
+
+TEST(NotesBlockSplit, TextWithoutBlocksIsAllMainText) {
+  EXPECT_EQ(textEnd("Just a story.\n\n"), 15u);
+  EXPECT_EQ(textEnd(""), 0u);
+}
+
+TEST(NotesBlockSplit, TextEndsBeforeTheLineFeedsThatPrecedeTheFirstBlock) {
+  std::string text = "Story\n\n\n<footnote id=\"a\">A</footnote>";
+  EXPECT_EQ(textEnd(text), 5u);
+}
+
+TEST(NotesBlockSplit, OnlyLineFeedsImmediatelyBeforeTheMarkerAreDropped) {
+  EXPECT_EQ(textEnd("Story\n \n<sidebar id=\"a\">A</sidebar>"), 7u);
+}
+
+TEST(NotesBlockSplit, TheEarlierOfTheTwoKindsCutsTheText) {
+  EXPECT_EQ(textEnd("ab<sidebar id=\"s\">S</sidebar><footnote id=\"f\">F</footnote>"), 2u);
+  EXPECT_EQ(textEnd("abc<footnote id=\"f\">F</footnote>\n<sidebar id=\"s\">S</sidebar>"), 3u);
+}
+
+TEST(NotesBlockSplit, BlockPlacedInsideTheTextCutsItThere) {
+  std::string text = "First part.\n<footnote id=\"n\">Note</footnote>\nSecond part that is lost.";
+  EXPECT_EQ(textEnd(text), 11u);
+}
+
+TEST(NotesBlockSplit, MarkerNeedsItsQuoteAndExactCase) {
+  EXPECT_EQ(textEnd("x<footnote id=n>y"), 17u);
+  EXPECT_EQ(textEnd("x<Footnote id=\"n\">y"), 19u);
+}
+
+TEST(NotesBlockSplit, MarkerRightAfterABrokenPartialMatchIsNotSeen) {
+  // The second '<' breaks the match begun by the first and is not compared
+  // with the marker's first byte again.
+  EXPECT_EQ(textEnd("ab<<footnote id=\"n\">x</footnote>"), 32u);
+  // One byte further on, the scan is back in step.
+  EXPECT_EQ(textEnd("ab< <footnote id=\"n\">x</footnote>"), 4u);
+}
+
+TEST(NotesBlockSplit, SplitLeavesTheMainTextAndKeepsTheRest) {
+  std::string text = "Main\n\n<sidebar id=\"s\">\nBody\n</sidebar>";
+  std::vector<uint8_t> source(text.begin(), text.end());
+  NotesBlock notes = NotesBlock::splitFrom(source);
+  EXPECT_EQ(std::string(source.begin(), source.end()), "Main");
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(notes.data()), notes.size()),
+            "\n\n<sidebar id=\"s\">\nBody\n</sidebar>");
+}
+
+TEST(NotesBlockSplit, WholeSourceOfBlocksLeavesAnEmptyMainText) {
+  std::string text = "\n\n<footnote id=\"a\">A</footnote>";
+  std::vector<uint8_t> source(text.begin(), text.end());
+  NotesBlock notes = NotesBlock::splitFrom(source);
+  EXPECT_TRUE(source.empty());
+  EXPECT_EQ(notes.size(), text.size());
+}
+
+// --- finding a body -------------------------------------------------------
+
+TEST(NoteBodyLookup, IdMatchesInAnyLetterCaseAndBodyStartsAfterItsLineFeeds) {
+  NotesBlock notes = notesOf("<FOOTNOTE ID=\"Note1\">\n\nBody</footnote>");
+  size_t start = notes.findBodyStart(NoteKind::Footnote, "note1");
+  EXPECT_EQ(start, 23u);
+  EXPECT_EQ(notes.findBodyStart(NoteKind::Sidebar, "note1"), kMarkerNotFound);
+}
+
+TEST(NoteBodyLookup, IdMustBeFollowedByQuoteAndBracket) {
+  NotesBlock notes = notesOf("<footnote id=\"note10\">Ten</footnote><footnote id=\"note1\">One</footnote>");
+  size_t start = notes.findBodyStart(NoteKind::Footnote, "note1");
+  ASSERT_NE(start, kMarkerNotFound);
+  EXPECT_EQ(bodyText(notes, notes.bodyFrom(NoteKind::Footnote, start)), "One");
+  EXPECT_EQ(notes.findBodyStart(NoteKind::Footnote, "note"), kMarkerNotFound);
+}
+
+TEST(NoteBodyLookup, BodyEndsBeforeTheLineFeedsOfItsEndTag) {
+  NotesBlock notes = notesOf("<sidebar id=\"s\">\nLine one\nLine two\n\n</sidebar>");
+  NoteBody body = notes.bodyFrom(NoteKind::Sidebar, notes.findBodyStart(NoteKind::Sidebar, "s"));
+  EXPECT_TRUE(body.hasEndTag);
+  EXPECT_EQ(bodyText(notes, body), "Line one\nLine two");
+}
+
+TEST(NoteBodyLookup, BodyOfOnlyLineFeedsIsEmpty) {
+  NotesBlock notes = notesOf("<sidebar id=\"s\">\n\n\n</sidebar>");
+  size_t start = notes.findBodyStart(NoteKind::Sidebar, "s");
+  EXPECT_EQ(start, notes.size() - 10);
+  NoteBody body = notes.bodyFrom(NoteKind::Sidebar, start);
+  EXPECT_TRUE(body.hasEndTag);
+  EXPECT_EQ(body.length(), 0u);
+  EXPECT_EQ(body.begin, start);
+}
+
+TEST(NoteBodyLookup, EndTagOfTheOtherKindOrCaseDoesNotEndABody) {
+  NotesBlock notes = notesOf("<sidebar id=\"s\">A</footnote>B</SIDEBAR>C</sidebar>");
+  NoteBody body = notes.bodyFrom(NoteKind::Sidebar, notes.findBodyStart(NoteKind::Sidebar, "s"));
+  EXPECT_EQ(bodyText(notes, body), "A</footnote>B</SIDEBAR>C");
+}
+
+TEST(NoteBodyLookup, MissingEndTagGivesAnEmptyBody) {
+  NotesBlock notes = notesOf("<footnote id=\"f\">Text that never ends");
+  NoteBody body = notes.bodyFrom(NoteKind::Footnote, notes.findBodyStart(NoteKind::Footnote, "f"));
+  EXPECT_FALSE(body.hasEndTag);
+  EXPECT_EQ(body.length(), 0u);
+}
+
+TEST(NoteBodyLookup, ResolvingReportsEveryMissingIdAndSetsTheOthers) {
+  LogCapture log;
+  NotesBlock notes = notesOf("<footnote id=\"b\">\nBee</footnote>");
+  ReferenceList ids;
+  ids.add("a");
+  ids.add("b");
+  ids.add("c");
+  ids.finish();
+  EXPECT_FALSE(resolveNoteReferences(notes, NoteKind::Footnote, ids));
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"No footnote named \"a\" was found.",
+                                                    "No footnote named \"c\" was found."}));
+  EXPECT_EQ(ids.bodyStartAt(1), 18u);
+}
+
+// --- tags inside a body ---------------------------------------------------
+
+class NoteBodyTags : public testing::Test {
+ protected:
+  void check(const std::string& body, const std::string& id = "n1") {
+    images.imageDirectory = dir.file("book_img");
+    images.images = &list;
+    checkNoteBody(bytesOf(body), body.size(), id, images);
+  }
+  TempDir dir;
+  LogCapture log;
+  ImageList list;
+  NoteImages images;
+};
+
+TEST_F(NoteBodyTags, EveryMainTextOnlyTagIsReportedWithTheBodysId) {
+  check("\\Ca \\Fb \\Ic \\Qd \\Xe \\df \\qg \\xh", "side7");
+  std::vector<std::string> expected;
+  for (char letter : std::string("CFIQXdqx")) {
+    expected.push_back(std::string("Illegal tag \"\\") + letter + "\" in file \"side7\"");
+  }
+  EXPECT_EQ(log.errors(), expected);
+}
+
+TEST_F(NoteBodyTags, StylesFontsAndCharactersAreAllowed) {
+  check("\\iit\\i \\bbold\\b \\c\\c \\w=\"50%\" \\T=\"20%\" \\a149 \\U00E9 \\- \\p \\n \\SpUp\\Sp \\SbDn\\Sb \\t\\t");
+  EXPECT_TRUE(log.errors().empty());
+  EXPECT_TRUE(log.warnings().empty());
+}
+
+TEST_F(NoteBodyTags, EscapedBackslashIsNoTag) {
+  check("a\\\\x and \\\\C");
+  EXPECT_TRUE(log.errors().empty());
+  check("a\\\\\\x");
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"Illegal tag \"\\x\" in file \"n1\""});
+}
+
+TEST_F(NoteBodyTags, SidebarReferenceIsReportedByItsSecondLetter) {
+  check("see \\Sd=\"other\"there\\Sd");
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Illegal tag \"\\d\" in file \"n1\"",
+                                                    "Illegal tag \"\\d\" in file \"n1\""}));
+}
+
+TEST_F(NoteBodyTags, LoneSAtTheEndOfTheBodyIsReported) {
+  check("ends with \\S");
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"Illegal tag \"\\S\" in file \"n1\""});
+}
+
+TEST_F(NoteBodyTags, BackslashAsLastByteIsNotATag) {
+  check("ends with \\");
+  EXPECT_TRUE(log.errors().empty());
+}
+
+TEST_F(NoteBodyTags, ImageWithoutItsArgumentIsAWarning) {
+  check("\\m pic.png and \\m=pic.png");
+  EXPECT_EQ(log.warnings(), (std::vector<std::string>{"Image syntax incorrect.  It should be \\m=\"",
+                                                      "Image syntax incorrect.  It should be \\m=\""}));
+  EXPECT_TRUE(log.errors().empty());
+  EXPECT_FALSE(images.named);
+  EXPECT_EQ(list.size(), 0u);
+}
+
+TEST_F(NoteBodyTags, ImageInABodyIsCheckedAndListed) {
+  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
+  pngtest::PngSpec spec;
+  spec.width = 20;
+  spec.height = 10;
+  spec.pixels = pngtest::noisePixels(spec, 3);
+  pngtest::writeFile(dir.file("book_img/fig.png"), pngtest::encodePng(spec));
+  check("Figure: \\m=\"fig.png\" and again \\m=\"fig.png\"");
+  EXPECT_TRUE(log.errors().empty());
+  EXPECT_TRUE(images.named);
+  EXPECT_FALSE(images.failed);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list.entry(0).path, dir.file("book_img") + "\\fig.png");
+  EXPECT_EQ(list.entry(0).width, 20);
+  EXPECT_EQ(list.entry(0).height, 10);
+}
+
+TEST_F(NoteBodyTags, MissingImageInABodyMarksTheFailure) {
+  check("\\m=\"gone.png\"");
+  EXPECT_TRUE(images.failed);
+  EXPECT_TRUE(log.hasError("Image \"gone.png\" doesn't exist!"));
+}
+
+TEST_F(NoteBodyTags, ImageNameIsNotScannedForTags) {
+  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
+  check("\\m=\"a\\Qb.png\"");
+  EXPECT_FALSE(log.hasError("Illegal tag \"\\Q\" in file \"n1\""));
+  EXPECT_TRUE(images.failed);
+}
+
+// --- the records of the bodies -------------------------------------------
+
+class NoteBodyRecords : public testing::Test {
+ protected:
+  bool write(const std::string& notesText, ReferenceList& ids, NoteKind kind = NoteKind::Footnote) {
+    notes = notesOf(notesText);
+    EXPECT_TRUE(resolveNoteReferences(notes, kind, ids));
+    images.images = &list;
+    return writeNoteBodies(notes, kind, ids, dir.file("book.tml.ftn"), sizes, images);
+  }
+  TempDir dir;
+  LogCapture log;
+  NotesBlock notes;
+  ImageList list;
+  NoteImages images;
+  U32Table sizes;
+};
+
+TEST_F(NoteBodyRecords, ThreeBodiesOfOneNoneAndTwoRecords) {
+  std::string longBody = prose(12000);
+  ReferenceList ids;
+  for (const char* id : {"b", "a", "c"}) ids.add(id);
+  ids.finish();
+  ASSERT_TRUE(write("<footnote id=\"a\">Short note.</footnote>\n<footnote id=\"b\">\n</footnote>\n"
+                    "<footnote id=\"c\">\n" + longBody + "\n</footnote>",
+                    ids));
+  EXPECT_EQ(ids.recordCountAt(0), 1u);
+  EXPECT_EQ(ids.recordCountAt(1), 0u);
+  EXPECT_EQ(ids.recordCountAt(2), 2u);
+  ASSERT_EQ(sizes.size(), 4u);
+  EXPECT_EQ(sizes[0], 0u);
+  // The file holds exactly the three records, back to back.
+  booktest::Bytes file = booktest::readFile(dir.file("book.tml.ftn"));
+  ASSERT_EQ(file.size(), size_t(sizes[1]) + sizes[2] + sizes[3]);
+  EXPECT_EQ(booktest::inflateRecord(file.data(), sizes[1]), "Short note.");
+  std::string joined = booktest::inflateRecord(file.data() + sizes[1], sizes[2]) +
+                       booktest::inflateRecord(file.data() + sizes[1] + sizes[2], sizes[3]);
+  EXPECT_EQ(joined, longBody);
+  EXPECT_TRUE(log.errors().empty());
+}
+
+TEST_F(NoteBodyRecords, NoIdsWriteNoFileAndLeaveTheSizesEmpty) {
+  booktest::writeFile(dir.file("book.tml.ftn"), std::string("left over"));
+  ReferenceList ids;
+  ASSERT_TRUE(write("", ids));
+  EXPECT_TRUE(sizes.empty());
+  EXPECT_FALSE(booktest::fileExists(dir.file("book.tml.ftn")));
+}
+
+TEST_F(NoteBodyRecords, MissingEndTagIsReportedAndGivesNoRecords) {
+  ReferenceList ids;
+  ids.add("open");
+  ids.finish();
+  ASSERT_TRUE(write("<footnote id=\"open\">never closed", ids));
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"No end tag for sidebar or footnote named open was found."});
+  EXPECT_EQ(ids.recordCountAt(0), 0u);
+  EXPECT_EQ(sizes, (U32Table{0}));
+}
+
+TEST_F(NoteBodyRecords, FileThatCannotBeOpenedFailsTheKind) {
+  ASSERT_EQ(mkdir(dir.file("book.tml.ftn").c_str(), 0755), 0);
+  booktest::writeFile(dir.file("book.tml.ftn/keep"), std::string("x"));
+  ReferenceList ids;
+  ids.add("a");
+  ids.finish();
+  EXPECT_FALSE(write("<footnote id=\"a\">A</footnote>", ids));
+  EXPECT_EQ(log.errors(),
+            std::vector<std::string>{"Could not open file " + dir.file("book.tml.ftn") + " for writing."});
+}
