@@ -494,13 +494,14 @@ int TextDocumentView::caretX() {
   const int position = cursor_.position();
   const QTextBlock block = document_->findBlock(position);
   if (!block.isValid()) return 0;
-  const QRectF blockRect = document_->documentLayout()->blockBoundingRect(block);
+  // Lays the text out as far as this paragraph.
+  document_->documentLayout()->blockBoundingRect(block);
   QTextLayout* layout = block.layout();
   if (layout == nullptr) return 0;
   const int inBlock = position - block.position();
   const QTextLine line = layout->lineForTextPosition(inBlock);
-  if (!line.isValid()) return int(blockRect.x());
-  return int(blockRect.x() + line.cursorToX(inBlock));
+  // Measured from the start of the line, without the page margin.
+  return line.isValid() ? int(line.cursorToX(inBlock)) : 0;
 }
 
 QImage TextDocumentView::picture(const std::string& path) {
