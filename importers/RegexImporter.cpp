@@ -192,7 +192,95 @@ void RegexImporter::applyRule(const Rule& rule, const std::string& text, std::st
   if (position < text.size()) result.append(text, position, std::string::npos);
 }
 
+// The same search as applyRule, but the library sees only short windows: a
+// match begins with one of the pattern's first bytes and consists of the
+// pattern's bytes only, so it lies inside the run of such bytes that starts at
+// a candidate. The window keeps the context of the whole text: "^" holds at
+// its start only at the search start or after a line feed, "$" at its end
+// only at the end of the text or before a line feed.
 namespace {
+
+class CandidateWindows {
+ public:
+  CandidateWindows(const PatternReach& reach, const std::string& text) : reach_(reach), text_(text) {
+    for (int b = 0; b < 256; ++b) {
+      startsMatch_[b] = reach.firstBytes[size_t(b)];
+      insideMatch_[b] = reach.bytes[size_t(b)];
+    }
+    if (reach.firstBytes.count() == 1)
+      for (int b = 0; b < 256; ++b)
+        if (startsMatch_[b]) onlyFirstByte_ = b;
+    // A match that must end at a line end and cannot hold a line feed ends
+    // at the first line end after its start.
+    endsAtNextLineEnd_ = reach.endsAtLineEnd && !insideMatch_[(unsigned char)'\n'];
+  }
+
+  bool atLineStart(size_t position, size_t searchStart) const {
+    return position == searchStart || text_[position - 1] == '\n';
+  }
+
+  // The next window [start, end) at or after scan in which a match may lie.
+  bool next(size_t scan, size_t searchStart, size_t& start, size_t& end) const {
+    const size_t size = text_.size();
+    while (scan < size) {
+      if (endsAtNextLineEnd_) {
+        size_t lineEnd = find('\n', scan);
+        size_t runStart = lineEnd;
+        while (runStart > scan && insideMatch_[byteAt(runStart - 1)]) --runStart;
+        size_t candidate = runStart;
+        while (candidate < lineEnd && !startsMatch_[byteAt(candidate)]) ++candidate;
+        if (candidate < lineEnd && lineEnd - candidate >= reach_.minimumLength &&
+            (!reach_.startsAtLineStart || atLineStart(candidate, searchStart))) {
+          start = candidate;
+          end = lineEnd;
+          return true;
+        }
+        scan = lineEnd + 1;
+        continue;
+      }
+      if (reach_.startsAtLineStart && !atLineStart(scan, searchStart)) {
+        scan = find('\n', scan) + 1;  // only a line start can begin a match
+        continue;
+      }
+      if (!startsMatch_[byteAt(scan)]) {
+        scan = nextFirstByte(scan + 1);
+        continue;
+      }
+      size_t runEnd = scan + 1;
+      while (runEnd < size && insideMatch_[byteAt(runEnd)]) ++runEnd;
+      if (runEnd - scan >= reach_.minimumLength) {
+        start = scan;
+        end = runEnd;
+        return true;
+      }
+      scan = runEnd;  // too short for a match; the byte after the run cannot start one
+    }
+    return false;
+  }
+
+ private:
+  unsigned char byteAt(size_t i) const { return (unsigned char)text_[i]; }
+
+  // Position of the byte at or after from, or the text's size.
+  size_t find(char byte, size_t from) const {
+    if (from >= text_.size()) return text_.size();
+    const void* found = std::memchr(text_.data() + from, byte, text_.size() - from);
+    return found ? size_t(static_cast<const char*>(found) - text_.data()) : text_.size();
+  }
+
+  size_t nextFirstByte(size_t from) const {
+    if (onlyFirstByte_ >= 0) return find(char(onlyFirstByte_), from);
+    while (from < text_.size() && !startsMatch_[byteAt(from)]) ++from;
+    return from;
+  }
+
+  const PatternReach& reach_;
+  const std::string& text_;
+  bool startsMatch_[256];
+  bool insideMatch_[256];
+  int onlyFirstByte_ = -1;
+  bool endsAtNextLineEnd_ = false;
+};
 
 struct WindowOutcome {
   bool known = false;
@@ -205,70 +293,35 @@ constexpr size_t kMaxKeptWindow = 48;
 
 }  // namespace
 
-// The same search as applyRule, but the library sees only short windows: a
-// match begins with one of the pattern's first bytes and consists of the
-// pattern's bytes only, so it lies inside the run of such bytes that starts at
-// a candidate. The window keeps the context of the whole text: "^" holds at
-// its start only at the search start or after a line feed, "$" at its end
-// only at the end of the text or before a line feed.
 void RegexImporter::applyRuleByCandidates(const Rule& rule, std::string& text, std::string& result) const {
   result.clear();
   result.reserve(text.size() + text.size() / 16);
-  const PatternReach& reach = rule.reach;
-  bool startsMatch[256], insideMatch[256];
-  for (int b = 0; b < 256; ++b) {
-    startsMatch[b] = reach.firstBytes[size_t(b)];
-    insideMatch[b] = reach.bytes[size_t(b)];
-  }
-  const bool windowsHoldLineFeeds = insideMatch[(unsigned char)'\n'];
+  CandidateWindows windows(rule.reach, text);
   size_t groupCount = std::min(rule.compiled.re_nsub + 1, kMaxGroups);
   regmatch_t match[kMaxGroups];
   const size_t size = text.size();
   size_t searchStart = 0;  // where the current search began; text before it is copied
-  size_t scan = 0;         // where the next candidate is looked for
-  auto atLineStart = [&](size_t position) { return position == searchStart || text[position - 1] == '\n'; };
-
+  size_t scan = 0;         // where the next window is looked for
   // The outcome of a search depends only on the window's bytes and its two
   // context flags, and the same short windows ("  ", " \r\r") come back
   // thousands of times: their outcomes are kept instead of searched again.
   std::unordered_map<std::string, WindowOutcome> outcomes;
   std::string key;
 
-  while (scan < size) {
-    if (reach.startsAtLineStart && !atLineStart(scan)) {
-      // Only a line start can begin a match: go to the next line feed.
-      const void* lineFeed = std::memchr(text.data() + scan, '\n', size - scan);
-      if (!lineFeed) break;
-      scan = size_t(static_cast<const char*>(lineFeed) - text.data()) + 1;
-      continue;
-    }
-    if (!startsMatch[(unsigned char)text[scan]]) {
-      const unsigned char* bytes = reinterpret_cast<const unsigned char*>(text.data());
-      do ++scan;
-      while (scan < size && !startsMatch[bytes[scan]]);
-      continue;
-    }
-    size_t runEnd = scan + 1;
-    while (runEnd < size && insideMatch[(unsigned char)text[runEnd]]) ++runEnd;
-    bool tooShort = runEnd - scan < reach.minimumLength;
-    bool noLineEndInReach = reach.endsAtLineEnd && !windowsHoldLineFeeds && runEnd < size && text[runEnd] != '\n';
-    if (tooShort || noLineEndInReach) {
-      scan = runEnd;  // no match lies in this run
-      continue;
-    }
-
+  size_t windowStart, windowEnd;
+  while (windows.next(scan, searchStart, windowStart, windowEnd)) {
     int flags = REG_STARTEND;
-    if (!atLineStart(scan)) flags |= REG_NOTBOL;
-    if (runEnd < size && text[runEnd] != '\n') flags |= REG_NOTEOL;
+    if (!windows.atLineStart(windowStart, searchStart)) flags |= REG_NOTBOL;
+    if (windowEnd < size && text[windowEnd] != '\n') flags |= REG_NOTEOL;
     int found = REG_NOMATCH;
-    size_t windowLength = runEnd - scan;
+    size_t windowLength = windowEnd - windowStart;
     WindowOutcome* kept = nullptr;
     if (windowLength <= kMaxKeptWindow) {
-      key.assign(text, scan, windowLength);
+      key.assign(text, windowStart, windowLength);
       key += char(flags);
       auto inserted = outcomes.try_emplace(key);
       kept = &inserted.first->second;
-      if (!inserted.second) {
+      if (kept->known) {
         found = kept->found;
         std::copy(kept->match, kept->match + groupCount, match);
       }
@@ -277,10 +330,10 @@ void RegexImporter::applyRuleByCandidates(const Rule& rule, std::string& text, s
       match[0].rm_so = 0;
       match[0].rm_eo = regoff_t(windowLength);
       // End the window with a zero byte too, for anything that looks for one.
-      char saved = runEnd < size ? text[runEnd] : '\0';
-      if (runEnd < size) text[runEnd] = '\0';
-      found = regexec(&rule.compiled, text.data() + scan, groupCount, match, flags);
-      if (runEnd < size) text[runEnd] = saved;
+      char saved = windowEnd < size ? text[windowEnd] : '\0';
+      if (windowEnd < size) text[windowEnd] = '\0';
+      found = regexec(&rule.compiled, text.data() + windowStart, groupCount, match, flags);
+      if (windowEnd < size) text[windowEnd] = saved;
       if (kept) {
         kept->known = true;
         kept->found = found;
@@ -289,14 +342,14 @@ void RegexImporter::applyRuleByCandidates(const Rule& rule, std::string& text, s
     }
 
     if (found != 0) {
-      scan = runEnd;  // no match starts inside the run, nor at the byte after it
+      scan = windowEnd;  // no match starts inside the window, nor at the byte after it
       continue;
     }
     if (size_t(rule.highestGroup) > rule.compiled.re_nsub) throw QXGenericImporterRegexException();
-    size_t matchStart = scan + size_t(match[0].rm_so);
-    size_t matchEnd = scan + size_t(match[0].rm_eo);
+    size_t matchStart = windowStart + size_t(match[0].rm_so);
+    size_t matchEnd = windowStart + size_t(match[0].rm_eo);
     result.append(text, searchStart, matchStart - searchStart);
-    appendReplacement(rule, text.data() + scan, match, result);
+    appendReplacement(rule, text.data() + windowStart, match, result);
     searchStart = scan = matchEnd;
     if (matchEnd == matchStart) {
       // Not expected for a pattern that cannot match empty; step over one
