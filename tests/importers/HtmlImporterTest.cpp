@@ -122,6 +122,24 @@ TEST_F(HtmlImport, NestingDeeperThanTheFlagStackStaysBalanced) {
   EXPECT_EQ(countOf(tml, "\\b") % 2, 0u);
 }
 
+TEST_F(HtmlImport, BeyondTheFlagStackElementsChangeNoFormatting) {
+  // HTML, BODY, P and 1200 SPANs: the italic element lies beyond the 1000
+  // saved flag sets, so it writes no tags; once the nesting unwinds,
+  // formatting works again.
+  std::string body = "<P>";
+  for (int i = 0; i < 1200; ++i) body += "<SPAN>";
+  body += "<I>deep</I>";
+  for (int i = 0; i < 1200; ++i) body += "</SPAN>";
+  body += "<I>shallow</I>";
+  std::string tml = bodyTml(body);
+  EXPECT_EQ(countOf(tml, "(SPAN"), 1200u);
+  EXPECT_EQ(countOf(tml, ")SPAN"), 1200u);
+  EXPECT_NE(tml.find("(SPANdeep )SPAN"), std::string::npos);
+  const std::string ending = ")SPAN\\ishallow \\i";
+  ASSERT_GT(tml.size(), ending.size());
+  EXPECT_EQ(tml.substr(tml.size() - ending.size()), ending);
+}
+
 TEST_F(HtmlImport, Utf8PageDeclaredByMetaCharset) {
   std::string page =
       "<html><head><meta charset=\"utf-8\"><title>t</title></head><body>"
@@ -137,6 +155,12 @@ TEST_F(HtmlImport, PageWithoutHeadOrTitleKeepsItsText) {
 TEST_F(HtmlImport, Utf8PageMarkedByByteOrderMark) {
   std::string tml = import("\xEF\xBB\xBF<p>na\xC3\xAFve");
   EXPECT_NE(tml.find("na\\a239ve"), std::string::npos) << tml;
+}
+
+TEST_F(HtmlImport, Utf16PageMarkedByByteOrderMark) {
+  // "<p>é—" in UTF-16, little-endian.
+  std::string page("\xFF\xFE<\0p\0>\0\xE9\0\x14\x20", 12);
+  EXPECT_EQ(import(page), "\r\r\\a233\\a151");
 }
 
 TEST_F(HtmlImport, Html5ElementsKeepTheirText) {
