@@ -6,6 +6,7 @@
 #include <string>
 
 #include "HtmlImporter.h"
+#include "HtmlTmlWriter.h"
 #include "QXException.h"
 #include "support/ImportTestSupport.h"
 
@@ -201,4 +202,17 @@ TEST(HtmlImportSupport, MissingCatalogIsReportedWithItsPath) {
   } catch (const QXFileException& failure) {
     EXPECT_NE(failure.path().find("no-such-folder/catalog"), std::string::npos);
   }
+}
+
+TEST(HtmlElementTables, NamesMatchWithoutCaseAndInFullLength) {
+  const HtmlElementRule* rule = findHtmlElementRule("blockquote", 10);
+  ASSERT_NE(rule, nullptr);
+  EXPECT_STREQ(rule->startText, "\\t");
+  // "B" must not stand for "BR" or "BIG", nor "BIG" for "BIGGER".
+  ASSERT_NE(findHtmlElementRule("Br", 2), nullptr);
+  EXPECT_STREQ(findHtmlElementRule("Br", 2)->startText, "\r");
+  EXPECT_EQ(findHtmlElementRule("big", 3)->flags, HtmlFlag::kLargeFont);
+  EXPECT_EQ(findHtmlElementRule("BIGGER", 6), nullptr);
+  EXPECT_EQ(findHtmlElementRule("SPAN", 4), nullptr);
+  EXPECT_EQ(htmlElementRuleCount(), 70u);
 }
