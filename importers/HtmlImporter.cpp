@@ -104,12 +104,17 @@ std::string HtmlImporter::convertWithoutCleanup(const std::string& pageBytes) {
     // Keep inferring omitted tags but do not validate: parser messages are not
     // shown, and parsing goes on as far as it can.
     kit->setOption(ParserEventGeneratorKit::enableWarning, "no-valid");
+    // Reports the declared entities, which tell whether the document type was read.
+    kit->setOption(ParserEventGeneratorKit::outputGeneralEntities);
     char* files[] = {systemId.data()};
     std::unique_ptr<EventGenerator> generator(kit->makeEventGenerator(1, files));
     generator->inhibitMessages(true);
 
     HtmlTmlWriter writer(pageBytes.size());
     generator->run(writer);
+    // Without the document type nothing is implied, no body starts and the
+    // text would silently vanish: a broken "HTML Support" folder is a failure.
+    if (writer.declaredEntityCount() == 0) throw QXFileException(catalogPath_);
     return writer.takeOutput();
   } catch (const std::bad_alloc&) {
     throw QXMemoryException();

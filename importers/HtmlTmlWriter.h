@@ -50,6 +50,10 @@ class HtmlTmlWriter : public SGMLApplication {
   void sdata(const SdataEvent& event) override;
   void pi(const PiEvent& event) override;
   void nonSgmlChar(const NonSgmlCharEvent& event) override;
+  // Declared entities are only counted: with the HTML document type read
+  // there are hundreds, without it none.
+  void generalEntity(const GeneralEntityEvent&) override { ++declaredEntities_; }
+  size_t declaredEntityCount() const { return declaredEntities_; }
 
   const std::string& output() const { return output_; }
   std::string takeOutput() { return std::move(output_); }
@@ -79,6 +83,7 @@ class HtmlTmlWriter : public SGMLApplication {
   // change no formatting, so that every tag they would switch stays paired.
   size_t untrackedDepth_ = 0;
   bool pendingSpace_ = false;
+  size_t declaredEntities_ = 0;
 };
 
 }  // namespace scrivora

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <string>
 
 #include "HtmlImporter.h"
@@ -202,6 +204,15 @@ TEST(HtmlImportSupport, MissingCatalogIsReportedWithItsPath) {
   } catch (const QXFileException& failure) {
     EXPECT_NE(failure.path().find("no-such-folder/catalog"), std::string::npos);
   }
+}
+
+TEST(HtmlImportSupport, CatalogWhoseDocumentTypeCannotBeReadIsReported) {
+  std::string folder = ::testing::TempDir() + "/html-support-without-dtd";
+  ASSERT_EQ(std::system(("mkdir -p '" + folder + "'").c_str()), 0);
+  std::ofstream(folder + "/catalog") << "PUBLIC \"-//Scrivora//DTD HTML for import//EN\" \"missing.dtd\"\n";
+  HtmlImporter importer(folder);
+  EXPECT_THROW(importer.convert("<p>text"), QXFileException);
+  std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 TEST(HtmlElementTables, NamesMatchWithoutCaseAndInFullLength) {
