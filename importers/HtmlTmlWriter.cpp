@@ -255,14 +255,14 @@ void HtmlTmlWriter::applyAttributes(const StartElementEvent& event, const std::s
   }
 }
 
-void HtmlTmlWriter::writeFontOff(uint16_t flags) {
+// The font tags are toggles: the same tag turns a font on and off. Small
+// takes precedence when both font flags are set.
+void HtmlTmlWriter::writeFontTag(uint16_t flags) {
   if (flags & kSmallFont)
     output_ += "\\s";
   else if (flags & kLargeFont)
     output_ += "\\l";
 }
-
-void HtmlTmlWriter::writeFontOn(uint16_t flags) { writeFontOff(flags); }
 
 void HtmlTmlWriter::writeAlignmentOff(uint16_t flags) {
   if (flags & kCentred)
@@ -280,8 +280,8 @@ void HtmlTmlWriter::writeAlignmentOn(uint16_t flags) {
 
 void HtmlTmlWriter::writeFlagChangesOnStart(uint16_t previous, uint16_t current) {
   if ((previous ^ current) & kFontFlags) {
-    writeFontOff(previous);
-    writeFontOn(current);
+    writeFontTag(previous);
+    writeFontTag(current);
   }
   if ((previous ^ current) & kAlignmentFlags) {
     writeAlignmentOff(previous);
@@ -293,8 +293,8 @@ void HtmlTmlWriter::writeFlagChangesOnStart(uint16_t previous, uint16_t current)
 
 void HtmlTmlWriter::writeFlagChangesOnEnd(uint16_t closed, uint16_t restored) {
   if ((closed ^ restored) & kFontFlags) {
-    writeFontOff(closed);
-    writeFontOn(restored);
+    writeFontTag(closed);
+    writeFontTag(restored);
   }
   if ((closed ^ restored) & kAlignmentFlags) {
     writeAlignmentOff(closed);

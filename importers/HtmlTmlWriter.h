@@ -69,8 +69,7 @@ class HtmlTmlWriter : public SGMLApplication {
   void applyAttributes(const StartElementEvent& event, const std::string& elementName);
   void writeFlagChangesOnStart(uint16_t previous, uint16_t current);
   void writeFlagChangesOnEnd(uint16_t closed, uint16_t restored);
-  void writeFontOff(uint16_t flags);
-  void writeFontOn(uint16_t flags);
+  void writeFontTag(uint16_t flags);
   void writeAlignmentOff(uint16_t flags);
   void writeAlignmentOn(uint16_t flags);
   uint16_t savedFlagsOnTop() const { return depth_ ? savedFlags_[depth_ - 1] : 0; }
