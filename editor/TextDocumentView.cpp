@@ -132,7 +132,14 @@ TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::strin
   cursor_ = QTextCursor(document_);
   caretFormat_ = cursor_.charFormat();
   painter_ = std::make_unique<BookObjectPainter>(*this);
-  document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
+  // The layout is made on first need (drawing, measuring); a document that
+  // is only loaded and saved never pays for one. The objects' handler joins
+  // every layout the document gets.
+  QObject::connect(document_, &QTextDocument::documentLayoutChanged, painter_.get(), [this] {
+    document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
+  });
+  if (ownDocument_ == nullptr)
+    document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
 }
 
 TextDocumentView::~TextDocumentView() {

@@ -486,8 +486,12 @@ bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options,
                        BookInfo* bookInfo, RichTextView* view) {
   if (view == nullptr) return false;
   SuspendedView suspended(*view, options.keepUndo);
+  // One edit: the layout hears of the change once, at the end, and a paste
+  // undoes as one step.
+  view->beginEditGroup();
   TmlLoader loader(*view, bookInfo, options);
   loader.run(normaliseLineEnds(text));
+  view->endEditGroup();
   return true;
 }
 

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractTextDocumentLayout>
 #include <QPainter>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <fstream>
 
 #include "PngPicture.h"
@@ -243,6 +246,16 @@ TEST_F(BookObjectTest, SizesFollowTheKindAndZoom) {
   data.kind = kind::image;
   EXPECT_EQ(bookObjectSize(data, QImage()), QSize(0, 0));
   EXPECT_EQ(bookObjectSize(data, QImage(5, 3, QImage::Format_RGBA8888)), QSize(10, 6));
+}
+
+TEST_F(BookObjectTest, LayoutSizesObjectsThroughTheirHandler) {
+  view.setZoom(2);
+  insertRule(view, 50);
+  const QTextBlock block = view.document()->begin();
+  view.document()->documentLayout()->blockBoundingRect(block);
+  ASSERT_NE(block.layout(), nullptr);
+  ASSERT_GT(block.layout()->lineCount(), 0);
+  EXPECT_DOUBLE_EQ(block.layout()->lineAt(0).naturalTextWidth(), 316.0);
 }
 
 QImage drawn(const BookObjectData& data, const QRect& rect) {
