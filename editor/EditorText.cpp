@@ -30,6 +30,8 @@ char16_t unicodeFromCodePage(uint8_t byte) {
 
 int codePageFromUnicode(char16_t unicode) {
   if (unicode < 0x80 || (unicode >= 0xA0 && unicode <= 0xFF)) return int(unicode);
+  // The replacements of 0x80 to 0x9F lie between U+0081 and U+2122.
+  if (unicode > 0x2122) return -1;
   for (int i = 0; i < 32; ++i)
     if (kHighControls[i] == unicode) return 0x80 + i;
   return -1;

@@ -98,6 +98,7 @@ class TmlLoader {
       if (slash + 1 >= text_.size()) break;  // a lone backslash at the very end
       p = dispatch(slash);
     }
+    flushText();
     resolveIndentRegions();
   }
 
@@ -109,7 +110,7 @@ class TmlLoader {
     if (state_.inComment)
       handleComment(text_.substr(from, to - from));
     else
-      view_.insertText(unicodeOf(text_.data() + from, to - from));
+      queueText(unicodeOf(text_.data() + from, to - from));
   }
 
   CharStyle currentStyle() const {
@@ -139,9 +140,28 @@ class TmlLoader {
     return style;
   }
 
+  // Text waits in a queue while the style stays the same, so that a stretch
+  // broken only by escapes and indent tags goes into the view in one piece.
+  void queueText(const QString& text) { pending_ += text; }
+  void flushText() {
+    if (pending_.isEmpty()) return;
+    view_.insertText(pending_);
+    pending_.clear();
+  }
+  int caretWithQueue() const { return view_.caret() + int(pending_.size()); }
+  // The view's caret style was changed behind the loader's back.
+  void forgetAppliedStyle() { styleApplied_ = false; }
+
   void applyCurrentStyle() {
-    view_.applyStyleAtCaret(currentStyle());
+    const CharStyle style = currentStyle();
+    if (!styleApplied_ || style != appliedStyle_) {
+      flushText();
+      view_.applyStyleAtCaret(style);
+      appliedStyle_ = style;
+      styleApplied_ = true;
+    }
     if (state_.alignment != lastAlignment_) {
+      flushText();
       AttributeValue value;
       value.number = int32_t(state_.alignment);
       view_.setAttribute(attr::pjst, view_.caret(), view_.caret(), value);
@@ -152,8 +172,10 @@ class TmlLoader {
   void insertInColour(const std::string& bytes, const Rgb& colour) {
     CharStyle style = currentStyle();
     style.colour = colour;
+    flushText();
     view_.applyStyleAtCaret(style);
     view_.insertText(unicodeOf(bytes.data(), bytes.size()));
+    forgetAppliedStyle();
     applyCurrentStyle();
   }
 
@@ -192,7 +214,7 @@ class TmlLoader {
     size_t next = after;
     switch (tag) {
       case '\\':
-        view_.insertText(QStringLiteral("\\"));
+        queueText(QStringLiteral("\\"));
         return after;
       case 'a':
         return characterCode(slash);
@@ -206,6 +228,7 @@ class TmlLoader {
         state_.alignment = state_.alignment == kAlignRight ? kAlignLeft : kAlignRight;
         return after;
       case 'd':
+        flushText();
         insertBookPlate(view_);
         return after;
       case 'i':
@@ -227,7 +250,7 @@ class TmlLoader {
         state_.font = Font::Normal;
         return after;
       case 'p':
-        view_.insertText(QStringLiteral("\f"));
+        queueText(QStringLiteral("\f"));
         return after;
       case 'm':
         return image(slash);
@@ -235,6 +258,7 @@ class TmlLoader {
         return link(slash);
       case 'Q':
         if (!quotedValue(slash, value, next)) return after;
+        flushText();
         insertAnchor(view_, value);
         return next;
       case 'S':
@@ -244,10 +268,12 @@ class TmlLoader {
         return after;
       case 'T':
         if (!quotedValue(slash, value, next)) return after;
+        flushText();
         insertTab(view_, percentOf(value));
         return next;
       case 'w':
         if (!quotedValue(slash, value, next)) return after;
+        flushText();
         insertRule(view_, percentOf(value));
         return next;
       case 'v':
@@ -294,7 +320,7 @@ class TmlLoader {
     for (size_t i = slash + 2; i < slash + 6; ++i)
       if (!isUpperHexDigit(at(i))) return unknownTag(slash);
     const char16_t code = char16_t(std::stoi(text_.substr(slash + 2, 4), nullptr, 16));
-    view_.insertText(QString(QChar(code)));
+    queueText(QString(QChar(code)));
     return slash + 6;
   }
 
@@ -318,6 +344,7 @@ class TmlLoader {
     std::string name;
     size_t next = slash + 2;
     if (!quotedValue(slash, name, next)) return slash + 2;
+    flushText();
     if (options_.imageValuesArePaths) {
       insertImage(view_, name);
     } else {
@@ -352,16 +379,19 @@ class TmlLoader {
     }
     state_.inLink = true;
     applyCurrentStyle();
+    flushText();
     insertLink(view_, text_.substr(slash + 4, close - slash - 4));
+    forgetAppliedStyle();
     return close + 1;
   }
 
   void heading(int level, bool isChapter) {
     if (state_.headingLevel < 0) {
-      if (isChapter) view_.insertText(QStringLiteral("\f"));
+      if (isChapter) queueText(QStringLiteral("\f"));
       state_.headingLevel = level;
       state_.headingIsChapter = isChapter;
       applyCurrentStyle();
+      flushText();
       insertChapterMarker(view_, level, std::string());
       return;
     }
@@ -370,7 +400,7 @@ class TmlLoader {
   }
 
   void indentTag() {
-    const int caret = view_.caret();
+    const int caret = caretWithQueue();
     if (!state_.inIndent)
       state_.indentRegions.push_front({caret, -1});
     else
@@ -405,7 +435,10 @@ class TmlLoader {
         stretch.erase(found, close + 1 - found);
       }
     }
-    if (stretch.find_first_not_of(" \r\n") != std::string::npos) insertComment(view_, stretch);
+    if (stretch.find_first_not_of(" \r\n") != std::string::npos) {
+      flushText();
+      insertComment(view_, stretch);
+    }
   }
 
   bool isLineEnd(EditorChar c) const { return c == kParagraphEndChar || c == kPageBreakChar; }
@@ -449,6 +482,9 @@ class TmlLoader {
   LoadState state_;
   FourCC lastAlignment_;
   std::string text_;
+  QString pending_;
+  CharStyle appliedStyle_;
+  bool styleApplied_ = false;
   bool infoBlockOpen_ = false;
   bool infoBlockSeen_ = false;
 };
