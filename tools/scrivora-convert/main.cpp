@@ -1,6 +1,7 @@
 // scrivora-convert [--info] IN OUT
-// Opens IN as the editor does (TML and text through the TML loader) and saves
-// it as TML to OUT, without a window. --info prints the book's information.
+// Opens IN as the editor does (TML and text through the TML loader, HTML
+// through the HTML importer and then the loader) and saves it as TML to OUT,
+// without a window. --info prints the book's information.
 
 #include <cstdarg>
 #include <cstdio>
@@ -12,6 +13,8 @@
 
 #include "BookInfo.h"
 #include "BuildLog.h"
+#include "HtmlImporter.h"
+#include "QXException.h"
 #include "TextDocumentView.h"
 #include "TmlLoader.h"
 #include "TmlWriter.h"
@@ -31,6 +34,13 @@ int printToStandardError(const char* format, va_list args) {
   return written;
 }
 
+// Qt's own notes about the platform (no runtime folder and the like) are not
+// this program's output; its real failures come back as results.
+void dropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg)
+    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
 std::string lowerExtension(const std::string& path) {
   const size_t dot = path.find_last_of('.');
   const size_t slash = path.find_last_of('/');
@@ -46,6 +56,24 @@ void printBookInfo(const scrivora::BookInfo& info) {
   std::printf("Publisher: %s\n", info.publisher.c_str());
   std::printf("eISBN: %s\n", info.eisbn.c_str());
   std::printf("Copyright: %s\n", info.copyright.c_str());
+}
+
+// An imported page becomes an untitled document: it keeps no file, so it has
+// no image folder either.
+bool importHtml(const std::string& path, scrivora::BookInfo& bookInfo,
+                scrivora::TextDocumentView& view) {
+  std::string tml;
+  try {
+    scrivora::HtmlImporter importer(scrivora::htmlSupportFolderBesideProgram());
+    tml = importer.convertFile(path);
+  } catch (const scrivora::QXFileException& failure) {
+    std::fprintf(stderr, "scrivora-convert: %s: %s\n", failure.path().c_str(), failure.message());
+    return false;
+  } catch (const scrivora::QXException& failure) {
+    std::fprintf(stderr, "scrivora-convert: %s\n", failure.message());
+    return false;
+  }
+  return scrivora::loadTmlFromMemory(tml, scrivora::TmlLoadOptions(), &bookInfo, &view);
 }
 
 }  // namespace
@@ -73,21 +101,19 @@ int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
       qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(dropQtNotes);
   QGuiApplication app(argc, argv);
 
   scrivora::setErrorSink(&printToStandardError);
   scrivora::setWarningSink(&printToStandardError);
   scrivora::setStatusSink(&printToStandardError);
 
-  const std::string extension = lowerExtension(in);
-  if (extension == "htm" || extension == "html") {
-    std::fprintf(stderr, "scrivora-convert: HTML import is not available\n");
-    return 1;
-  }
-
   scrivora::TextDocumentView view;
   scrivora::BookInfo bookInfo;
-  if (!scrivora::loadTml(in, &bookInfo, &view)) {
+  const std::string extension = lowerExtension(in);
+  if (extension == "htm" || extension == "html") {
+    if (!importHtml(in, bookInfo, view)) return 1;
+  } else if (!scrivora::loadTml(in, &bookInfo, &view)) {
     std::fprintf(stderr, "scrivora-convert: cannot read \"%s\"\n", in.c_str());
     return 1;
   }
