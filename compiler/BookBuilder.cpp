@@ -78,6 +78,16 @@ bool readSource(BuildContext& context) {
   return true;
 }
 
+// A book needs at least one text record: its first page points into text
+// record 1, and without one the reader would take the record after the
+// text (a page table) for the book's text.
+bool checkTextPresent(const BuildContext& context) {
+  if (context.textLength > 0) return true;
+  reportError("The file %s has no text before its footnotes and sidebars. No output file generated.",
+              context.sourcePath.c_str());
+  return false;
+}
+
 bool writeTextRecords(BuildContext& context) {
   BookFileWriter out;
   if (!out.open(context.textTempPath)) {
@@ -193,6 +203,7 @@ bool compileSource(BuildContext& context) {
   context.source.resize(context.textLength);
   context.notes = NotesBlock::splitFrom(context.source);
   context.textLength = context.source.size();
+  if (!checkTextPresent(context)) return false;
   if (!writeTextRecords(context)) return false;
   PassCollections collections;
   if (!paginateText(context, collections)) return false;

@@ -225,6 +225,16 @@ TEST_F(BuildDriverTest, SidebarFailureDoesNotHideAFootnoteFailure) {
                                                     "Could not open file " + src + ".ftn for writing."}));
 }
 
+TEST_F(BuildDriverTest, SourceWithoutMainTextGivesNoBook) {
+  // A book of no text records would send the reader's first page into the
+  // record after the text.
+  EXPECT_FALSE(build("empty", ""));
+  EXPECT_FALSE(build("notesonly", "\n\n<footnote id=\"a\">A</footnote>"));
+  EXPECT_TRUE(log.hasError("The file " + dir.file("empty.tml") +
+                           " has no text before its footnotes and sidebars. No output file generated."));
+  expectOnly({"empty.tml", "notesonly.tml"});
+}
+
 // --- properties of every build -------------------------------------------
 
 TEST_F(BuildDriverTest, CarriageReturnLineEndsGiveTheSameBook) {
