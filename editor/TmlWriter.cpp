@@ -184,8 +184,19 @@ class TmlWriter {
     return true;
   }
 
-  bool textFollowsOnLine(int position) const {
-    for (int p = position + 1; p < to_; ++p) {
+  // Where a held-back indent tag is written: behind the unknown tags that
+  // follow, and behind what writes nothing.
+  int heldBackTagPosition(int position) const {
+    while (position < to_) {
+      const StyleRun* run = runAt(position);
+      if (run == nullptr || !(isSilent(run) || run->style.colour == kUnknownTagColour)) break;
+      position = run->end;
+    }
+    return position;
+  }
+
+  bool textFollowsOnLine(int from) const {
+    for (int p = from; p < to_; ++p) {
       const EditorChar c = view_.characterAt(p);
       if (c == kParagraphEndChar || c == kPageBreakChar) return false;
       if (c != kObjectChar) return true;
@@ -210,7 +221,7 @@ class TmlWriter {
       // toggled on and off around nothing.
       const bool silent = isSilent(run);
       if (run->start >= ps && !silent) writeOpeningTags(*run);
-      writeText(std::max(run->start, ps), std::min(run->end, pe), run->style);
+      writeText(std::max(run->start, ps), std::min(run->end, pe), run->style, silent);
       if (run->end <= pe && !silent) writeClosingTags(*run);
       p = run->end;
     }
@@ -353,7 +364,7 @@ class TmlWriter {
     if (lineMode_ == IndentMode::FirstLine) {
       if (!atParagraphStart_)
         lineMode_ = IndentMode::None;
-      else if (!textFollowsOnLine(keepWithNext ? runEnd - 1 : position))
+      else if (!textFollowsOnLine(keepWithNext ? heldBackTagPosition(runEnd) : position + 1))
         lineMode_ = IndentMode::Block;
     }
     const IndentMode mode = lineMode_;
@@ -423,7 +434,7 @@ class TmlWriter {
     pendingIndent_ = false;
   }
 
-  void writeText(int start, int end, const CharStyle& style) {
+  void writeText(int start, int end, const CharStyle& style, bool silent) {
     const bool red = style.colour == kUnknownTagColour;
     for (int block = start; block < end; block += kTextBlock) {
       const int blockEnd = std::min(block + kTextBlock, end);
@@ -441,7 +452,7 @@ class TmlWriter {
         afterRedBackslash_ = false;
         // An indent tag held back behind an unknown tag follows the whole tag,
         // and any unknown tags right behind it.
-        if (pendingIndent_ && !red && c != kObjectChar) flushPendingIndent();
+        if (pendingIndent_ && !red && !silent) flushPendingIndent();
         if (c == kObjectChar) {
           writeObject(block + int(i));
         } else if (c == kParagraphEndChar) {
