@@ -2,21 +2,21 @@
 
 namespace scrivora {
 
-void ChapterList::beginPass(NavigationPass) { passPositions_.clear(); }
+void ChapterList::beginPass(FontPass) { passPositions_.clear(); }
 
-void ChapterList::dropFrom(size_t position, NavigationPass pass) {
+void ChapterList::dropFrom(size_t position, FontPass pass) {
   while (!passPositions_.empty() && passPositions_.back() >= position) passPositions_.pop_back();
-  if (pass != NavigationPass::Small) return;
+  if (pass != FontPass::Small) return;
   while (!entries_.empty() && entries_.back().position >= position) entries_.pop_back();
 }
 
-void ChapterList::add(NavigationPass pass, uint32_t position, const std::string& title) {
+void ChapterList::add(FontPass pass, uint32_t position, const std::string& title) {
   dropFrom(position, pass);
   passPositions_.push_back(position);
-  if (pass == NavigationPass::Small) entries_.push_back(Entry{position, title});
+  if (pass == FontPass::Small) entries_.push_back(Entry{position, title});
 }
 
-size_t ChapterList::withdrawFrom(NavigationPass pass, size_t lineStart) {
+size_t ChapterList::withdrawFrom(FontPass pass, size_t lineStart) {
   size_t before = passPositions_.size();
   dropFrom(lineStart, pass);
   return before - passPositions_.size();

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "BookSection.h"
-#include "NavigationScan.h"
+#include "TextPassContext.h"
 
 namespace scrivora {
 
@@ -33,17 +33,17 @@ class ChapterList : public BookSection {
   };
 
   // Starts counting a new pass; the entries made so far stay.
-  void beginPass(NavigationPass pass);
+  void beginPass(FontPass pass);
 
   // A chapter tag at `position` titled `title`: counted in both passes,
   // listed in the small pass.
-  void add(NavigationPass pass, uint32_t position, const std::string& title);
+  void add(FontPass pass, uint32_t position, const std::string& title);
 
   // The line that starts at `lineStart` moves to the next page: every entry
   // made on it (position at or after lineStart) is withdrawn, from the list in
   // the small pass and from the count in both. Returns how many were
   // withdrawn. Safe to call for any moved line, whether or not it holds one.
-  size_t withdrawFrom(NavigationPass pass, size_t lineStart);
+  size_t withdrawFrom(FontPass pass, size_t lineStart);
 
   // Chapter entries counted in the current pass.
   int count() const { return int(passPositions_.size()); }
@@ -60,7 +60,7 @@ class ChapterList : public BookSection {
   void appendRecord(size_t i, ByteBuffer& out) const override;
 
  private:
-  void dropFrom(size_t position, NavigationPass pass);
+  void dropFrom(size_t position, FontPass pass);
 
   std::vector<Entry> entries_;
   // Positions of the entries counted in the current pass, in the order made.

@@ -154,7 +154,7 @@ int plainLetterForUnicode(uint16_t value) {
   }
 }
 
-uint8_t unicodeInTitle(TextPassContext& context, size_t backslash) {
+uint8_t unicodeInTitle(TextPassContext& context, size_t backslash, bool reportBadDigits) {
   int& count = context.mappingWarningCount();
   ++count;
   if (context.smallPass()) {
@@ -167,7 +167,8 @@ uint8_t unicodeInTitle(TextPassContext& context, size_t backslash) {
       context.warning("Showing only the first 100 mapping warnings.");
     }
   }
-  uint16_t value = checkedHexEscape(context, backslash);
+  uint16_t value = reportBadDigits ? checkedHexEscape(context, backslash)
+                                   : readHexEscape(context.text(), context.length(), backslash + 2).value;
   int letter = plainLetterForUnicode(value);
   if (letter < 0) {
     context.plainError("Don't know how to map unicode character %04X", unsigned(value));

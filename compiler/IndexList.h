@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "BookSection.h"
-#include "NavigationScan.h"
+#include "TextPassContext.h"
 
 namespace scrivora {
 

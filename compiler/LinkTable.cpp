@@ -6,6 +6,11 @@
 
 namespace scrivora {
 
+std::string LinkTable::cutName(std::string name) {
+  if (isTooLong(name)) name.resize(kLongestName - 1);
+  return name;
+}
+
 std::string LinkTable::lowerCased(const std::string& name) {
   std::string lowered = name;
   for (char& c : lowered) {

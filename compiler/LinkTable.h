@@ -59,6 +59,12 @@ class LinkTable : public BookSection {
   size_t recordSize(size_t i) const override;
   void appendRecord(size_t i, ByteBuffer& out) const override;
 
+  // Names of links and anchors are at most this long; a longer one is
+  // reported and cut to its first kLongestName - 1 bytes.
+  static constexpr size_t kLongestName = 80;
+  static bool isTooLong(const std::string& name) { return name.size() > kLongestName; }
+  static std::string cutName(std::string name);
+
   static std::string lowerCased(const std::string& name);
   // <0, 0, >0, comparing bytes as signed 8-bit values (0x80 to 0xFF before
   // 0x00 to 0x7F); a name that is a prefix of another comes first.

@@ -1,71 +1,123 @@
 #include "NavigationCollector.h"
 
+#include <algorithm>
+
+#include "TitleCollector.h"
+#include "TmlTags.h"
+
 namespace scrivora {
 
 namespace {
 
-NavigationPass navigationPassOf(const TextPassContext& context) {
-  return context.smallPass() ? NavigationPass::Small : NavigationPass::Large;
+// The leading spaces of a chapter title of the given level; a wrong level
+// (-1, already reported) has none.
+std::string indentationFor(int level) {
+  if (level < 0 || level > tml::kHighestChapterLevel) return std::string();
+  return std::string(tml::kSpacesPerChapterLevel * size_t(level), ' ');
+}
+
+void warnLongChapterTitle(TextPassContext& context, const std::string& title) {
+  context.smallPassWarning("Chapter name is > 80 characters; mismatched chapter markers? Begins with \"%s\"",
+                           title.substr(0, 40).c_str());
 }
 
 }  // namespace
 
-void NavigationCollector::beginPass(TextPassContext& context) {
-  // Every failure raised so far has been handed on to the pass already.
-  failed_ = false;
-  reader_.emplace(context.text(), context.length(), context.textRecordEnds(), lists_, failed_,
-                  context.mappingWarningCount());
-  reader_->beginPass(navigationPassOf(context));
-}
+void NavigationCollector::beginPass(TextPassContext& context) { lists_.chapters.beginPass(context.pass()); }
 
-NavigationReader& NavigationCollector::reader(TextPassContext& context) {
-  if (!reader_ || reader_->pass() != navigationPassOf(context)) beginPass(context);
-  return *reader_;
-}
-
-void NavigationCollector::passOnFailure(TextPassContext& context) const {
-  if (failed_) context.raiseFailure();
-}
+// ---- chapters
 
 void NavigationCollector::chapterTag(TextPassContext& context, ChapterForm form, size_t tag, int level,
-                                     size_t titleBegin, size_t /*titleEnd*/) {
-  NavigationReader& r = reader(context);
+                                     size_t titleBegin, size_t titleEnd) {
   switch (form) {
-    case ChapterForm::Argument: r.collectChapterArgument(tag, level, titleBegin); break;
-    case ChapterForm::PageTitle: r.collectChapterScope(tag, false, 0); break;
-    case ChapterForm::LevelTitle: r.collectChapterScope(tag, true, level); break;
+    case ChapterForm::Argument: collectChapterArgument(context, tag, level, titleBegin, titleEnd); break;
+    case ChapterForm::PageTitle: collectChapterScope(context, tag, false, 0); break;
+    case ChapterForm::LevelTitle: collectChapterScope(context, tag, true, level); break;
   }
-  passOnFailure(context);
+}
+
+void NavigationCollector::collectChapterArgument(TextPassContext& context, size_t tag, int level,
+                                                 size_t titleBegin, size_t titleEnd) {
+  CollectedTitle title =
+      TitleCollector(context).collect(TitleForm::ChapterArgument, titleBegin, titleEnd, indentationFor(level));
+  if (title.cut) {
+    // Text records are cut so that a chapter tag of at most 80 characters
+    // stays whole; a longer one may straddle two, which the reader cannot show.
+    const size_t resume = std::min(titleEnd + 1, context.length());
+    if (context.locationOf(titleBegin).record != context.locationOf(resume).record) {
+      context.excerptError("Chapter tag spans text records -- reduce chapter to 80 characters. \"%s\"",
+                           (long long)titleBegin, 40);
+    }
+    warnLongChapterTitle(context, title.text);
+  }
+  lists_.chapters.add(context.pass(), uint32_t(tag), title.text);
+}
+
+void NavigationCollector::collectChapterScope(TextPassContext& context, size_t tag, bool levelled, int level) {
+  const size_t titleStart = levelled ? tag + tml::kThreeLetterTagLength : tag + tml::kPlainTagLength;
+  const TitleForm form = levelled ? TitleForm::LevelChapterScope : TitleForm::ChapterScope;
+  CollectedTitle title = TitleCollector(context).collect(form, titleStart, context.length(),
+                                                         levelled ? indentationFor(level) : std::string());
+  if (levelled && title.closing != CollectedTitle::kNone) {
+    const size_t closingDigit = title.closing + 2;
+    if (closingDigit >= context.length() || context.byteAt(closingDigit) != context.byteAt(tag + 2)) {
+      context.excerptError("\"\\X%s\" does not match closing \\X", (long long)closingDigit, 10);
+    }
+  }
+  if (title.cut) warnLongChapterTitle(context, title.text);
+  lists_.chapters.add(context.pass(), uint32_t(tag), title.text);
 }
 
 void NavigationCollector::withdrawChapters(TextPassContext& context, size_t lineStart, int /*count*/) {
   // Every entry at or after the line's start was made on the moved line.
-  reader(context).lineMovedToNextPage(lineStart);
+  lists_.chapters.withdrawFrom(context.pass(), lineStart);
 }
 
-void NavigationCollector::indexTerm(TextPassContext& context, size_t tag, RecordLocation /*location*/) {
-  reader(context).readIndexTerm(tag);
-  passOnFailure(context);
+// The scanner calls the index, link, anchor and reference hooks in the small
+// pass only, so what they collect is listed once.
+
+// ---- index
+
+void NavigationCollector::indexTerm(TextPassContext& context, size_t tag, TextLocation location) {
+  CollectedTitle term =
+      TitleCollector(context).collect(TitleForm::IndexTerm, tag + tml::kPlainTagLength, context.length());
+  if (term.cut) {
+    context.smallPassWarning("Indexed item is > 80 characters; mismatched index markers? Begins with \"%s\"",
+                    term.text.substr(0, 40).c_str());
+  }
+  lists_.index.add(location, term.text);
 }
+
+// ---- links and anchors
 
 void NavigationCollector::linkReference(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd) {
-  reader(context).collectLink(tag, nameBegin, nameEnd);
-  passOnFailure(context);
+  std::string name = context.slice(nameBegin, nameEnd);
+  if (LinkTable::isTooLong(name)) {
+    context.excerptError("Link reference is longer than 80 characters: \"%s\"", (long long)tag, 40);
+  }
+  lists_.links.addReference(LinkTable::cutName(name));
 }
 
 void NavigationCollector::anchor(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd,
                                  uint32_t target) {
-  reader(context).collectAnchor(tag, nameBegin, nameEnd, target);
-  passOnFailure(context);
+  std::string name = context.slice(nameBegin, nameEnd);
+  if (LinkTable::isTooLong(name)) {
+    context.excerptError("Link is longer than 80 characters: \"%s\"", (long long)tag - 1, 40);
+  }
+  lists_.links.addDefinition(LinkTable::cutName(name), target);
 }
 
+// ---- footnote and sidebar references
+
 void NavigationCollector::footnoteReference(TextPassContext& context, size_t idBegin, size_t idEnd) {
-  reader(context).collectFootnote(idBegin, idEnd);
+  lists_.footnotes.add(context.slice(idBegin, idEnd));
 }
 
 void NavigationCollector::sidebarReference(TextPassContext& context, size_t idBegin, size_t idEnd) {
-  reader(context).collectSidebar(idBegin, idEnd);
+  lists_.sidebars.add(context.slice(idBegin, idEnd));
 }
+
+// ---- after both passes
 
 void NavigationCollector::finishLinks(TextPassContext&) { lists_.links.finish(); }
 

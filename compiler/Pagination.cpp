@@ -83,7 +83,7 @@ void Paginator::startNextLine(size_t position) {
 }
 
 void Paginator::enterPage(size_t position) {
-  RecordLocation location = context_.locate(position);
+  TextLocation location = context_.locationOf(position);
   table_.add(uint16_t(state_.pageNumber), uint16_t(location.record), uint16_t(location.offset),
              uint32_t(position), pageStateWord(state_));
   ++state_.pageNumber;

@@ -6,6 +6,7 @@
 #include "CharacterMapping.h"
 #include "ImageList.h"
 #include "ImageTag.h"
+#include "LinkTable.h"
 #include "TmlTags.h"
 
 namespace scrivora {
@@ -357,14 +358,14 @@ size_t TextPass::readReference(size_t p, bool sidebar) {
     }
   }
   // The reference text must hold no tag before the closing one.
-  size_t nextTag = findByte(uint8_t(tml::kEscape), argument.resume);
+  size_t nextTag = context_->find(uint8_t(tml::kEscape), argument.resume);
   if (nextTag < context_->length()) {
     char first = sidebar ? tml::kScriptOrSidebar : tml::kFootnote;
     char second = sidebar ? tml::kSidebar : tml::kFootnoteSecond;
     bool closing = context_->byteAt(nextTag + 1) == first && context_->byteAt(nextTag + 2) == second;
     if (!closing) {
+      // The id as written in the tag, so the author can find it.
       std::string id = context_->slice(argument.begin, argument.end);
-      if (id.size() > 255) id.resize(255);
       context_->plainError(sidebar ? "Tags are not permitted within sidebar references, see reference to %s"
                                    : "Tags are not permitted within footnote references, see reference to %s",
                            id.c_str());
@@ -381,7 +382,7 @@ size_t TextPass::handleIndexTerm(size_t p) {
       state.alignment = kAlignLeft;
       state.style = 0;
     }
-    if (context_->smallPass()) collector_->indexTerm(*context_, p, context_->locate(p));
+    if (context_->smallPass()) collector_->indexTerm(*context_, p, context_->locationOf(p));
     state.inIndexTerm = true;
   } else {
     state.inIndexTerm = false;
@@ -410,7 +411,7 @@ void TextPass::countChapter(bool onThisLine) {
 
 size_t TextPass::handleChapterEntry(size_t p) {
   int level = chapterLevel(p + 2, "Chapter syntax is \\Cn (0 <= n <= 4); you have \"%s\"", p);
-  if (context_->byteAt(p + 3) != '=' || context_->byteAt(p + 4) != tml::kQuote || p + 4 >= context_->length()) {
+  if (!context_->hasAt(p + 3, "=\"")) {
     context_->excerptError("Chapter syntax is \\Cx=\"chapter title\"; you have \"%s\"", (long long)p + 1, 5);
     return clip(p + 3);
   }
@@ -477,13 +478,12 @@ size_t TextPass::handleLink(size_t p) {
     return p + 2;
   }
   size_t resume;
-  if (context_->byteAt(p + 2) != '=' || context_->byteAt(p + 3) != tml::kQuote || context_->byteAt(p + 4) != '#' ||
-      p + 4 >= context_->length()) {
+  if (!context_->hasAt(p + 2, "=\"#")) {
     context_->excerptError("Link syntax incorrect.  You have '%s' and it should be \\q=\"#", (long long)p - 8, 20);
     resume = clip(p + 2);
   } else {
     size_t nameBegin = p + 5;
-    size_t nameEnd = findByte(uint8_t(tml::kQuote), nameBegin);
+    size_t nameEnd = context_->find(uint8_t(tml::kQuote), nameBegin);
     resume = clip(nameEnd + 1);
     if (context_->smallPass()) {
       collector_->linkReference(*context_, p, nameBegin, nameEnd);
@@ -495,12 +495,11 @@ size_t TextPass::handleLink(size_t p) {
 }
 
 void TextPass::checkFirstTagInLink(size_t nameBegin, size_t nameEnd, size_t afterQuote) {
-  size_t tag = findByte(uint8_t(tml::kEscape), afterQuote);
+  size_t tag = context_->find(uint8_t(tml::kEscape), afterQuote);
   if (tag + 1 >= context_->length()) return;
   char letter = char(context_->byteAt(tag + 1));
   if (!tml::isForbiddenFirstTagInLink(letter)) return;
-  std::string name = context_->slice(nameBegin, nameEnd);
-  if (name.size() > 80) name.resize(79);
+  std::string name = LinkTable::cutName(context_->slice(nameBegin, nameEnd));
   context_->smallPassErrorWithoutFailure("Illegal tag \"\\%c\" in link reference to \"%s\"", letter, name.c_str());
 }
 
@@ -542,7 +541,7 @@ namespace {
 
 Percentage readPercentage(TextPassContext& context, size_t p, const PercentMessages& messages) {
   Percentage result;
-  if (context.byteAt(p + 2) != '=' || context.byteAt(p + 3) != tml::kQuote || p + 3 >= context.length()) {
+  if (!context.hasAt(p + 2, "=\"")) {
     context.excerptError(messages.syntax, (long long)p, 7);
     return result;
   }
@@ -613,22 +612,12 @@ size_t TextPass::handleIndent(size_t p) {
 
 TextPass::Argument TextPass::readArgument(size_t at) const {
   Argument argument;
-  if (at + 1 >= context_->length() || context_->byteAt(at) != '=' || context_->byteAt(at + 1) != tml::kQuote) {
-    return argument;
-  }
+  if (!context_->hasAt(at, "=\"")) return argument;
   argument.present = true;
   argument.begin = at + 2;
-  argument.end = findByte(uint8_t(tml::kQuote), argument.begin);
+  argument.end = context_->find(uint8_t(tml::kQuote), argument.begin);
   argument.resume = std::min(argument.end + 1, context_->length());
   return argument;
-}
-
-size_t TextPass::findByte(uint8_t byte, size_t from) const {
-  const size_t length = context_->length();
-  for (size_t i = from; i < length; ++i) {
-    if (context_->text()[i] == byte) return i;
-  }
-  return length;
 }
 
 }  // namespace scrivora

@@ -55,7 +55,7 @@ class TextPassCollector {
 
   // An opening \I at `tag` (small pass only). The term starts at tag + 2 and
   // runs to the closing \I; `location` is the text location of the tag.
-  virtual void indexTerm(TextPassContext&, size_t /*tag*/, RecordLocation /*location*/) {}
+  virtual void indexTerm(TextPassContext&, size_t /*tag*/, TextLocation /*location*/) {}
 
   // \q="#name" (small pass only): the name is nameBegin..nameEnd.
   virtual void linkReference(TextPassContext&, size_t /*tag*/, size_t /*nameBegin*/, size_t /*nameEnd*/) {}
@@ -129,7 +129,6 @@ class TextPass {
     size_t resume = 0;     // just after the closing quote
   };
   Argument readArgument(size_t at) const;
-  size_t findByte(uint8_t byte, size_t from) const;
   size_t clip(size_t position) const;
   // The level digit of \Cn or \Xn, or -1 (reported) when it is not 0-4.
   int chapterLevel(size_t digitPosition, const char* syntaxMessage, size_t tag);

@@ -1,5 +1,6 @@
 #include "TextPassContext.h"
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
@@ -26,27 +27,18 @@ std::string formatMessage(const char* format, va_list args) {
 
 }  // namespace
 
-RecordLocation locateTextPosition(const U32Table& textRecordEnds, uint32_t position) {
-  RecordLocation location;
-  location.record = 1;
-  location.offset = position;
-  if (textRecordEnds.empty() || position == 0) return location;
-  // Entry k-1 is the start of record k; records exist for k = 1 .. size-1.
-  size_t records = textRecordEnds.size() > 1 ? textRecordEnds.size() - 1 : 1;
-  size_t low = 1, high = records;  // find the last k with start(k) < position
-  size_t best = 1;
-  while (low <= high) {
-    size_t mid = low + (high - low) / 2;
-    if (textRecordEnds[mid - 1] < position) {
-      best = mid;
-      low = mid + 1;
-    } else {
-      if (mid == 0) break;
-      high = mid - 1;
-    }
-  }
-  location.record = uint32_t(best);
-  location.offset = position - textRecordEnds[best - 1];
+TextLocation textLocationOf(const U32Table& textRecordEnds, size_t position) {
+  TextLocation location;
+  location.offset = uint32_t(position);
+  if (textRecordEnds.size() < 2 || position == 0) return location;
+  // The record starts are every entry but the last (which ends the last record).
+  auto startsBegin = textRecordEnds.begin();
+  auto startsEnd = textRecordEnds.end() - 1;
+  auto firstNotBelow = std::lower_bound(startsBegin, startsEnd, uint32_t(position));
+  size_t startsBelow = size_t(firstNotBelow - startsBegin);
+  if (startsBelow == 0) return location;
+  location.record = uint32_t(startsBelow);
+  location.offset = uint32_t(position - textRecordEnds[startsBelow - 1]);
   return location;
 }
 
@@ -60,6 +52,18 @@ std::string TextPassContext::excerpt(long long from, size_t count) const {
   if (end > (long long)length_) end = (long long)length_;
   if (end <= from) return std::string();
   return std::string(reinterpret_cast<const char*>(text_) + from, size_t(end - from));
+}
+
+bool TextPassContext::hasAt(size_t position, const char* bytes) const {
+  size_t count = std::strlen(bytes);
+  if (position > length_ || length_ - position < count) return false;
+  return std::memcmp(text_ + position, bytes, count) == 0;
+}
+
+size_t TextPassContext::find(uint8_t byte, size_t from) const {
+  if (from >= length_) return length_;
+  const void* hit = std::memchr(text_ + from, byte, length_ - from);
+  return hit ? size_t(static_cast<const uint8_t*>(hit) - text_) : length_;
 }
 
 std::string TextPassContext::slice(size_t begin, size_t end) const {

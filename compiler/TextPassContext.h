@@ -1,8 +1,9 @@
 #pragma once
 // What one run of the text pass shares between the scanner, the character
-// escapes and the collections it feeds: the text, which pass is running, the
-// failure flag and the counter of mapping warnings. It also knows the three
-// kinds of report the pass makes:
+// escapes and the collections it feeds: the text, where its text records
+// begin, which pass is running, the failure flag and the counter of mapping
+// warnings. Nothing in it outlives the build. It also knows the three kinds
+// of report the pass makes:
 //   - an error with an excerpt of the source: fails the build in every pass,
 //     is shown only in the small-font pass;
 //   - a plain error: fails the build and is shown in every pass that meets it;
@@ -17,18 +18,24 @@
 
 namespace scrivora {
 
+// Which reader font the pass measures. Entries that do not depend on the
+// font are collected in the small pass only; counts and plain errors happen
+// in both.
 enum class FontPass { Small, Large };
 
-// A place in the text as the reader finds it: text record from 1, offset in it.
-struct RecordLocation {
+// A text position turned into the pair the book stores: the text record it
+// falls in (the first record is 1) and the offset within that record.
+struct TextLocation {
   uint32_t record = 1;
   uint32_t offset = 0;
 };
 
-// The text location of a text position: the last record whose start is
-// strictly below the position. A position equal to a record's start therefore
-// belongs to the previous record, at an offset equal to that record's length.
-RecordLocation locateTextPosition(const U32Table& textRecordEnds, uint32_t position);
+// The record is the last one whose start is strictly below the position, so
+// a position equal to a record's start belongs to the record before it (at an
+// offset equal to that record's length); position 0 is record 1, offset 0.
+// textRecordEnds is 0, then the end offset of each record; with no records at
+// all every position is in record 1.
+TextLocation textLocationOf(const U32Table& textRecordEnds, size_t position);
 
 class TextPassContext {
  public:
@@ -41,10 +48,12 @@ class TextPassContext {
   size_t length() const { return length_; }
   // The byte at a position, or 0 beyond the end of the text.
   uint8_t byteAt(size_t position) const { return position < length_ ? text_[position] : 0; }
+  // Whether the text holds `bytes` at `position`.
+  bool hasAt(size_t position, const char* bytes) const;
+  // Position of the first `byte` at or after `from`, or length() when none.
+  size_t find(uint8_t byte, size_t from) const;
   const U32Table& textRecordEnds() const { return textRecordEnds_; }
-  RecordLocation locate(size_t position) const {
-    return locateTextPosition(textRecordEnds_, uint32_t(position));
-  }
+  TextLocation locationOf(size_t position) const { return textLocationOf(textRecordEnds_, position); }
 
   void beginPass(FontPass pass) { pass_ = pass; }
   FontPass pass() const { return pass_; }

@@ -6,7 +6,6 @@
 #include "support/NavigationTestSupport.h"
 
 using namespace scrivora;
-using navtest::Harness;
 using navtest::Kind;
 
 namespace {
@@ -17,71 +16,73 @@ class ChapterListTest : public ::testing::Test {
 };
 
 TEST_F(ChapterListTest, RecordsHoldPositionTitleAndZeroByte) {
-  //            0         1
-  //            0123456789012345678
-  Harness h("ab\\C1=\"One\"\n\\x Two\\x");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readChapterArgument(2), 11u);
-  h.reader.readChapterScope(12);
-  h.reader.finish();
-  ASSERT_EQ(h.chapters.recordCount(), 2u);
-  EXPECT_EQ(h.chapters.recordSize(0), 4u + 7u + 1u);
-  EXPECT_EQ(navtest::recordBytes(h.chapters, 0),
+  //                   0         1
+  //                   0123456789012345678
+  navtest::PassedBook book("ab\\C1=\"One\"\n\\x Two\\x");
+  EXPECT_FALSE(book.failed);
+  ASSERT_EQ(book.chapters.recordCount(), 2u);
+  EXPECT_EQ(book.chapters.recordSize(0), 4u + 7u + 1u);
+  EXPECT_EQ(navtest::recordBytes(book.chapters, 0),
             (std::vector<uint8_t>{0, 0, 0, 2, ' ', ' ', ' ', ' ', 'O', 'n', 'e', 0}));
-  EXPECT_EQ(h.chapters.recordSize(1), 4u + 4u + 1u);
-  EXPECT_EQ(navtest::recordBytes(h.chapters, 1), (std::vector<uint8_t>{0, 0, 0, 12, ' ', 'T', 'w', 'o', 0}));
+  EXPECT_EQ(book.chapters.recordSize(1), 4u + 4u + 1u);
+  EXPECT_EQ(navtest::recordBytes(book.chapters, 1), (std::vector<uint8_t>{0, 0, 0, 12, ' ', 'T', 'w', 'o', 0}));
+  // The scan went on at the line end after the \C argument, and the \x
+  // begins a page of its own.
+  ASSERT_EQ(book.smallPages.count(), 2u);
+  EXPECT_EQ(book.smallPages.at(1).position, 12u);
 }
 
 TEST_F(ChapterListTest, EntriesAreListedInTheSmallPassAndCountedInBoth) {
-  Harness h("\\C0=\"A\"\\C4=\"B\"");
-  h.reader.beginPass(NavigationPass::Small);
-  size_t p = h.reader.readChapterArgument(0);
-  EXPECT_EQ(p, 7u);
-  h.reader.readChapterArgument(p);
-  EXPECT_EQ(h.chapters.count(), 2);
-  h.reader.beginPass(NavigationPass::Large);
-  EXPECT_EQ(h.chapters.count(), 0);
-  h.reader.readChapterArgument(0);
-  EXPECT_EQ(h.chapters.count(), 1);
-  ASSERT_EQ(h.chapters.size(), 2u);
-  EXPECT_EQ(h.chapters.at(1).title, "                B");
+  navtest::PassedBook book("\\C0=\"A\"\\C4=\"B\"");
+  // The count is the large pass's; the list holds the small pass's entries.
+  EXPECT_EQ(book.chapters.count(), 2);
+  ASSERT_EQ(book.chapters.size(), 2u);
+  EXPECT_EQ(book.chapters.at(0).title, "A");
+  EXPECT_EQ(book.chapters.at(1).title, "                B");
 }
 
-TEST_F(ChapterListTest, ChapterOnALineMovedToTheNextPageIsStoredOnce) {
-  // The scan reaches the chapter, the line does not fit, pagination moves it
-  // (from its start at 10) to the next page and scans it again.
-  std::string text = std::string(10, 'a') + "xx\\C1=\"Moved\" rest";
-  Harness h(text);
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterArgument(12);
-  h.reader.lineMovedToNextPage(10);
-  EXPECT_EQ(h.chapters.size(), 0u);
-  EXPECT_EQ(h.chapters.count(), 0);
-  h.reader.readChapterArgument(12);
-  h.reader.beginPass(NavigationPass::Large);
-  h.reader.readChapterArgument(12);
-  h.reader.lineMovedToNextPage(10);
-  EXPECT_EQ(h.chapters.count(), 0);
-  EXPECT_EQ(h.chapters.size(), 1u);  // the large pass touches only the count
-  h.reader.readChapterArgument(12);
-  h.reader.finish();
-  ASSERT_EQ(h.chapters.size(), 1u);
-  EXPECT_EQ(h.chapters.at(0).position, 12u);
-  EXPECT_EQ(h.chapters.at(0).title, "    Moved");
+TEST_F(ChapterListTest, ChapterOnALineMovedToTheNextPageInBothPassesIsStoredOnce) {
+  // Four \d fill 132 pixels at the page top; the line "a" ends at 143 (small)
+  // or 146 (large), so the next line, holding the chapter, moves in both
+  // passes and is scanned again from its start at 10.
+  //                        0          1
+  //                        0123456789 0123456789
+  navtest::PassedBook book("\\d\\d\\d\\da\nb \\C1=\"Moved\" c\nd");
+  EXPECT_FALSE(book.failed);
+  ASSERT_EQ(book.smallPages.count(), 2u);
+  EXPECT_EQ(book.smallPages.at(1).position, 10u);
+  ASSERT_EQ(book.largePages.count(), 2u);
+  EXPECT_EQ(book.largePages.at(1).position, 10u);
+  EXPECT_EQ(book.chapters.count(), 1);
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).position, 12u);
+  EXPECT_EQ(book.chapters.at(0).title, "    Moved");
 }
 
 TEST_F(ChapterListTest, MovingALineKeepsTheChaptersOfEarlierLines) {
   ChapterList list;
-  list.beginPass(NavigationPass::Small);
-  list.add(NavigationPass::Small, 5, "first");
-  list.add(NavigationPass::Small, 40, "second");
-  list.add(NavigationPass::Small, 44, "third");
-  EXPECT_EQ(list.withdrawFrom(NavigationPass::Small, 30), 2u);
+  list.beginPass(FontPass::Small);
+  list.add(FontPass::Small, 5, "first");
+  list.add(FontPass::Small, 40, "second");
+  list.add(FontPass::Small, 44, "third");
+  EXPECT_EQ(list.withdrawFrom(FontPass::Small, 30), 2u);
   ASSERT_EQ(list.size(), 1u);
   EXPECT_EQ(list.at(0).title, "first");
   EXPECT_EQ(list.count(), 1);
   // A moved line that holds no chapter withdraws nothing.
-  EXPECT_EQ(list.withdrawFrom(NavigationPass::Small, 6), 0u);
+  EXPECT_EQ(list.withdrawFrom(FontPass::Small, 6), 0u);
+  EXPECT_EQ(list.size(), 1u);
+}
+
+TEST_F(ChapterListTest, LargePassWithdrawsFromTheCountOnly) {
+  ChapterList list;
+  list.beginPass(FontPass::Small);
+  list.add(FontPass::Small, 12, "Moved");
+  list.beginPass(FontPass::Large);
+  EXPECT_EQ(list.count(), 0);
+  list.add(FontPass::Large, 12, "Moved");
+  EXPECT_EQ(list.withdrawFrom(FontPass::Large, 10), 1u);
+  EXPECT_EQ(list.count(), 0);
   EXPECT_EQ(list.size(), 1u);
 }
 
@@ -89,11 +90,11 @@ TEST_F(ChapterListTest, TagsMetAgainAfterABreakPointAreListedOnce) {
   // Two chapters after a break point are scanned again on the next line
   // without any withdrawal: each is still listed once, in text order.
   ChapterList list;
-  list.beginPass(NavigationPass::Small);
-  list.add(NavigationPass::Small, 100, "A");
-  list.add(NavigationPass::Small, 110, "B");
-  list.add(NavigationPass::Small, 100, "A");
-  list.add(NavigationPass::Small, 110, "B");
+  list.beginPass(FontPass::Small);
+  list.add(FontPass::Small, 100, "A");
+  list.add(FontPass::Small, 110, "B");
+  list.add(FontPass::Small, 100, "A");
+  list.add(FontPass::Small, 110, "B");
   list.removeDuplicates();
   ASSERT_EQ(list.size(), 2u);
   EXPECT_EQ(list.at(0).title, "A");
@@ -101,51 +102,47 @@ TEST_F(ChapterListTest, TagsMetAgainAfterABreakPointAreListedOnce) {
 }
 
 TEST_F(ChapterListTest, BadLevelDigitIsReportedAndLeavesNoIndentation) {
-  Harness h("\\C7=\"Seven\"");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readChapterArgument(0), h.text.size());
-  EXPECT_TRUE(h.failed);
+  navtest::PassedBook book("\\C7=\"Seven\"");
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Chapter syntax is \\Cn (0 <= n <= 4); you have \"C7=\"S\""});
-  ASSERT_EQ(h.chapters.size(), 1u);
-  EXPECT_EQ(h.chapters.at(0).title, "Seven");
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).title, "Seven");
 }
 
 TEST_F(ChapterListTest, MissingArgumentMakesNoEntryAndResumesAfterTheDigit) {
-  Harness h("\\C1 Title");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readChapterArgument(0), 3u);
-  h.reader.beginPass(NavigationPass::Large);
-  EXPECT_EQ(h.reader.readChapterArgument(0), 3u);
-  EXPECT_TRUE(h.failed);
+  // The \I right after the digit is met by the scan.
+  navtest::PassedBook book("\\C1\\Ix\\I Title");
+  EXPECT_TRUE(book.failed);
   // An excerpt error: shown in the small pass only.
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"Chapter syntax is \\Cx=\"chapter title\"; you have \"C1 Ti\""});
-  EXPECT_EQ(h.chapters.size(), 0u);
-  EXPECT_EQ(h.chapters.count(), 0);
+            std::vector<std::string>{"Chapter syntax is \\Cx=\"chapter title\"; you have \"C1\\Ix\""});
+  EXPECT_EQ(book.chapters.size(), 0u);
+  EXPECT_EQ(book.chapters.count(), 0);
+  ASSERT_EQ(book.index.size(), 1u);
+  EXPECT_EQ(book.index.at(0).offset, 3u);
 }
 
 TEST_F(ChapterListTest, LongArgumentTitleIsCutAndWarnedInTheSmallPassOnly) {
   std::string title(81, 'n');
   title[80] = 'Z';
-  Harness h("\\C0=\"" + title + "\" after \"x\"");
-  h.reader.beginPass(NavigationPass::Small);
-  // Reading stops at the 81st character and resumes after the next quote.
-  EXPECT_EQ(h.reader.readChapterArgument(0), 5u + 81u + 1u);
-  h.reader.beginPass(NavigationPass::Large);
-  h.reader.readChapterArgument(0);
-  EXPECT_FALSE(h.failed);
+  // Reading stops at the 81st character; the scan resumes after the
+  // closing quote, so the \I after it is met.
+  navtest::PassedBook book("\\C0=\"" + title + "\"\\Ix\\I after \"x\"");
+  EXPECT_FALSE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Warning),
             std::vector<std::string>{"Chapter name is > 80 characters; mismatched chapter markers? Begins with \"" +
                                      std::string(40, 'n') + "\""});
-  EXPECT_EQ(h.chapters.at(0).title, std::string(80, 'n'));
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).title, std::string(80, 'n'));
+  ASSERT_EQ(book.index.size(), 1u);
+  EXPECT_EQ(book.index.at(0).offset, 5u + 81u + 1u);
 }
 
 TEST_F(ChapterListTest, IndentationCountsTowardsTheEightyCharacters) {
-  Harness h("\\C4=\"" + std::string(70, 'k') + "\"");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterArgument(0);
-  EXPECT_EQ(h.chapters.at(0).title, std::string(16, ' ') + std::string(64, 'k'));
+  navtest::PassedBook book("\\C4=\"" + std::string(70, 'k') + "\"");
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).title, std::string(16, ' ') + std::string(64, 'k'));
   EXPECT_EQ(navtest::messagesOf(Kind::Warning).size(), 1u);
 }
 
@@ -154,10 +151,8 @@ TEST_F(ChapterListTest, LongTitleCrossingARecordBoundaryFailsTheBuild) {
   // resumes at 87, in the second record.
   std::string text = "\\C0=\"" + std::string(81, 'r') + "\"" + std::string(113, ' ');
   ASSERT_EQ(text.size(), 200u);
-  Harness h(text, {0, 50, 200});
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterArgument(0);
-  EXPECT_TRUE(h.failed);
+  navtest::PassedBook book(text, {0, 50, 200});
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Chapter tag spans text records -- reduce chapter to 80 characters. \"" +
                                      std::string(40, 'r') + "\""});
@@ -168,56 +163,46 @@ TEST_F(ChapterListTest, LongTitleEndingWhereTheNextRecordBeginsStaysInOneRecord)
   // The scan resumes at 87, the start of the second record, which as a
   // location is the end of the first.
   std::string text = "\\C0=\"" + std::string(81, 'r') + "\"" + std::string(13, ' ');
-  Harness h(text, {0, 87, 100});
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterArgument(0);
-  EXPECT_FALSE(h.failed);
+  navtest::PassedBook book(text, {0, 87, 100});
+  EXPECT_FALSE(book.failed);
 }
 
-TEST_F(ChapterListTest, MismatchedClosingLevelIsReportedAndTheEntryKeepsTheOpeningLevel) {
-  //          0123456789012345
-  Harness h("\\X2Title\\X3 and more");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterScope(0);
-  h.reader.beginPass(NavigationPass::Large);
-  h.reader.readChapterScope(0);
-  EXPECT_TRUE(h.failed);
+TEST_F(ChapterListTest, MismatchedClosingLevelIsReportedOnceAndTheEntryKeepsTheOpeningLevel) {
+  //                        0123456789012345
+  navtest::PassedBook book("\\X2Title\\X3 and more");
+  EXPECT_TRUE(book.failed);
   // Ten characters from the closing digit, shown in the small pass only.
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"\"\\X3 and more\" does not match closing \\X"});
-  ASSERT_EQ(h.chapters.size(), 1u);
-  EXPECT_EQ(h.chapters.at(0).title, "        Title");
-  EXPECT_EQ(h.chapters.at(0).position, 0u);
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).title, "        Title");
+  EXPECT_EQ(book.chapters.at(0).position, 0u);
 }
 
 TEST_F(ChapterListTest, MatchingClosingLevelIsQuiet) {
-  Harness h("\\X3Deep\\X3");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterScope(0);
-  EXPECT_FALSE(h.failed);
-  EXPECT_TRUE(navtest::loggedMessages().empty());
-  EXPECT_EQ(h.chapters.at(0).title, "            Deep");
+  navtest::PassedBook book("\\X3Deep\\X3");
+  EXPECT_FALSE(book.failed);
+  EXPECT_TRUE(navtest::messagesOf(Kind::Error).empty());
+  EXPECT_TRUE(navtest::messagesOf(Kind::Warning).empty());
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).title, "            Deep");
 }
 
 TEST_F(ChapterListTest, BadScopeLevelIsReported) {
-  Harness h("\\X9Nine\\X9");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterScope(0);
-  EXPECT_TRUE(h.failed);
+  navtest::PassedBook book("\\X9Nine\\X9");
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Chapter syntax is \\Xn (0 <= n <= 4); you have \"X9Nin\""});
-  EXPECT_EQ(h.chapters.at(0).title, "Nine");
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).title, "Nine");
 }
 
 TEST_F(ChapterListTest, LongScopeTitleIsCutWithTheChapterWarning) {
-  Harness h("\\x" + std::string(100, 'w') + "\\x");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readChapterScope(0);
-  h.reader.beginPass(NavigationPass::Large);
-  h.reader.readChapterScope(0);
-  EXPECT_EQ(h.chapters.at(0).title, std::string(80, 'w'));
+  navtest::PassedBook book("\\x" + std::string(100, 'w') + "\\x");
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters.at(0).title, std::string(80, 'w'));
   EXPECT_EQ(navtest::messagesOf(Kind::Warning).size(), 1u);
-  EXPECT_FALSE(h.failed);
+  EXPECT_FALSE(book.failed);
 }
 
 }  // namespace

@@ -94,6 +94,10 @@ TEST_F(CharacterMappingTest, HexEscapeStopsAtTheFirstNonDigit) {
   escape = scrivora::readHexEscape(bad, 6, 2);
   EXPECT_FALSE(escape.valid);
   EXPECT_EQ(escape.value, 0);
+  const uint8_t* hyphen = reinterpret_cast<const uint8_t*>("\\U2011");
+  escape = scrivora::readHexEscape(hyphen, 6, 2);
+  EXPECT_TRUE(escape.valid);
+  EXPECT_EQ(escape.value, 0x2011);
   // Cut short by the end of the text.
   escape = scrivora::readHexEscape(good, 4, 2);
   EXPECT_FALSE(escape.valid);
@@ -131,6 +135,18 @@ TEST_F(CharacterMappingTest, UnicodeWithoutPlainLetterFailsAndGivesASpace) {
   EXPECT_TRUE(context.failed());
   EXPECT_EQ(countOf(Kind::Error, "Don't know how to map unicode character 00E9"), 1);
   EXPECT_TRUE(textsOf(Kind::Warning).empty());  // warnings belong to the small pass
+}
+
+TEST_F(CharacterMappingTest, BadDigitInATitleIsReportedOnlyWhenTheTitleAsksForIt) {
+  std::string text = "\\U01g1";
+  scrivora::U32Table ends{0, 6};
+  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
+  // Left to the scanner: only the unknown-mapping error for the value 1.
+  EXPECT_EQ(scrivora::unicodeInTitle(context, 0, false), ' ');
+  EXPECT_EQ(textsOf(Kind::Error), std::vector<std::string>{"Don't know how to map unicode character 0001"});
+  EXPECT_EQ(scrivora::unicodeInTitle(context, 0, true), ' ');
+  EXPECT_EQ(countOf(Kind::Error, "Error in \\U specification: \"\\U01g1\""), 1);
+  EXPECT_EQ(context.mappingWarningCount(), 2);
 }
 
 TEST_F(CharacterMappingTest, OnlyTheFirstHundredMappingWarningsAreShown) {

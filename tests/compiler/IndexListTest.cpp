@@ -8,7 +8,6 @@
 #include "support/NavigationTestSupport.h"
 
 using namespace scrivora;
-using navtest::Harness;
 using navtest::Kind;
 
 namespace {
@@ -156,50 +155,41 @@ TEST_F(IndexListTest, RecordThatReachesTheLimitExactlyTakesTheNextEntryToo) {
 }
 
 TEST_F(IndexListTest, TermsAreCollectedAtTheLocationOfTheTagInTheSmallPassOnly) {
-  //          0123456789 0123456789
-  Harness h("plain text\\Ifirst\\I \\Isecond\\I", {0, 10, 30});
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readIndexTerm(10);
-  h.reader.readIndexTerm(20);
-  h.reader.beginPass(NavigationPass::Large);
-  h.reader.readIndexTerm(10);
-  ASSERT_EQ(h.index.size(), 2u);
+  //                        0123456789 0123456789
+  navtest::PassedBook book("plain text\\Ifirst\\I \\Isecond\\I", {0, 10, 30});
+  ASSERT_EQ(book.index.size(), 2u);
   // Position 10 is the start of record 2, so it belongs to record 1.
-  EXPECT_EQ(h.index.at(0).record, 1u);
-  EXPECT_EQ(h.index.at(0).offset, 10u);
-  EXPECT_EQ(h.index.at(0).term, "first");
-  EXPECT_EQ(h.index.at(1).record, 2u);
-  EXPECT_EQ(h.index.at(1).offset, 10u);
-  EXPECT_EQ(h.index.at(1).term, "second");
+  EXPECT_EQ(book.index.at(0).record, 1u);
+  EXPECT_EQ(book.index.at(0).offset, 10u);
+  EXPECT_EQ(book.index.at(0).term, "first");
+  EXPECT_EQ(book.index.at(1).record, 2u);
+  EXPECT_EQ(book.index.at(1).offset, 10u);
+  EXPECT_EQ(book.index.at(1).term, "second");
 }
 
 TEST_F(IndexListTest, LongTermIsCutAndWarned) {
-  Harness h("\\I" + std::string(90, 'i') + "\\I");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readIndexTerm(0);
-  EXPECT_EQ(h.index.at(0).term, std::string(80, 'i'));
+  navtest::PassedBook book("\\I" + std::string(90, 'i') + "\\I");
+  ASSERT_EQ(book.index.size(), 1u);
+  EXPECT_EQ(book.index.at(0).term, std::string(80, 'i'));
   EXPECT_EQ(navtest::messagesOf(Kind::Warning),
             std::vector<std::string>{"Indexed item is > 80 characters; mismatched index markers? Begins with \"" +
                                      std::string(40, 'i') + "\""});
-  EXPECT_FALSE(h.failed);
+  EXPECT_FALSE(book.failed);
 }
 
 TEST_F(IndexListTest, TermTakesTheTitleRulesAndDropsTheBullet) {
-  Harness h("\\I\\a149 Item\nof \\iNote\\i\\I");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readIndexTerm(0);
-  EXPECT_EQ(h.index.at(0).term, " Item of Note");
+  navtest::PassedBook book("\\I\\a149 Item\nof \\iNote\\i\\I");
+  ASSERT_EQ(book.index.size(), 1u);
+  EXPECT_EQ(book.index.at(0).term, " Item of Note");
 }
 
 TEST_F(IndexListTest, FinishingReportsTheStatusOnlyForAnIndex) {
-  Harness none("text");
-  none.reader.finish();
-  EXPECT_TRUE(navtest::messagesOf(Kind::Status).empty());
-  Harness some("\\Ix\\I");
-  some.reader.beginPass(NavigationPass::Small);
-  some.reader.readIndexTerm(0);
-  some.reader.finish();
-  EXPECT_EQ(navtest::messagesOf(Kind::Status), std::vector<std::string>{"Processing index records..."});
+  navtest::PassedBook none("text");
+  EXPECT_EQ(navtest::countOf(Kind::Status, "Processing index records..."), 0);
+  EXPECT_EQ(none.index.recordCount(), 0u);
+  navtest::clearLog();
+  navtest::PassedBook some("\\Ix\\I");
+  EXPECT_EQ(navtest::countOf(Kind::Status, "Processing index records..."), 1);
   EXPECT_EQ(some.index.recordCount(), 2u);
 }
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "support/NavigationTestSupport.h"
+#include "support/TextPassTestSupport.h"
 
 using namespace scrivora;
-using navtest::Harness;
 using navtest::Kind;
 
 namespace {
@@ -23,18 +23,15 @@ class LinkTableTest : public ::testing::Test {
 };
 
 TEST_F(LinkTableTest, AnchorAndLinkGiveOneRecordWithTheTarget) {
-  //          0123456789012345678901234
-  Harness h("ab\\Q=\"Home\"\\q=\"#HOME\"go\\q");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readAnchor(2), 11u);
-  EXPECT_EQ(h.reader.readLink(11), 21u);
-  h.reader.finish();
-  ASSERT_EQ(h.links.recordCount(), 1u);
+  //                        0123456789012345678901234
+  navtest::PassedBook book("ab\\Q=\"Home\"\\q=\"#HOME\"go\\q");
+  ASSERT_EQ(book.links.recordCount(), 1u);
   // The closing quote of the anchor is at 10: the target is 12.
-  EXPECT_EQ(h.links.recordSize(0), 9u);
-  EXPECT_EQ(navtest::recordBytes(h.links, 0), (std::vector<uint8_t>{0, 0, 0, 12, 'h', 'o', 'm', 'e', 0}));
-  EXPECT_TRUE(navtest::loggedMessages().empty());
-  EXPECT_FALSE(h.failed);
+  EXPECT_EQ(book.links.recordSize(0), 9u);
+  EXPECT_EQ(navtest::recordBytes(book.links, 0), (std::vector<uint8_t>{0, 0, 0, 12, 'h', 'o', 'm', 'e', 0}));
+  EXPECT_TRUE(navtest::messagesOf(Kind::Error).empty());
+  EXPECT_TRUE(navtest::messagesOf(Kind::Warning).empty());
+  EXPECT_FALSE(book.failed);
 }
 
 TEST_F(LinkTableTest, LinkBeforeItsAnchorIsResolved) {
@@ -48,15 +45,12 @@ TEST_F(LinkTableTest, LinkBeforeItsAnchorIsResolved) {
 }
 
 TEST_F(LinkTableTest, TwoAnchorsOfOneNameWarnWithTheNameAsWritten) {
-  Harness h("\\Q=\"A\" text \\Q=\"a\"");
-  h.reader.beginPass(NavigationPass::Small);
-  size_t p = h.reader.readAnchor(0);
-  h.reader.readAnchor(p + 6);
+  navtest::PassedBook book("\\Q=\"A\" text \\Q=\"a\"");
   EXPECT_EQ(navtest::messagesOf(Kind::Warning), std::vector<std::string>{"Link \"a\" defined more than once"});
-  EXPECT_FALSE(h.failed);
+  EXPECT_FALSE(book.failed);
   // The first anchor stays the target.
-  ASSERT_NE(h.links.find("A"), nullptr);
-  EXPECT_EQ(h.links.find("A")->target, 7u);
+  ASSERT_NE(book.links.find("A"), nullptr);
+  EXPECT_EQ(book.links.find("A")->target, 7u);
 }
 
 TEST_F(LinkTableTest, AnchorMetAgainAtTheSamePlaceIsQuiet) {
@@ -110,77 +104,79 @@ TEST_F(LinkTableTest, NamesSortAsSignedBytes) {
 }
 
 TEST_F(LinkTableTest, BadLinkSyntaxIsAnExcerptErrorAndResumesAfterTheTag) {
-  //          0123456789012345678901
-  Harness h("A link: \\q=\"x\"text\\q");
-  for (NavigationPass pass : {NavigationPass::Small, NavigationPass::Large}) {
-    h.reader.beginPass(pass);
-    EXPECT_EQ(h.reader.readLink(8), 10u);
-  }
-  EXPECT_TRUE(h.failed);
+  //                        0123456789012345678901
+  navtest::PassedBook book("A link: \\q=\"x\"text\\q");
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{
                 "Link syntax incorrect.  You have 'A link: \\q=\"x\"text\\q' and it should be \\q=\"#"});
-  EXPECT_EQ(h.links.size(), 0u);
+  EXPECT_EQ(book.links.size(), 0u);
 }
 
 TEST_F(LinkTableTest, ExcerptBeforeTheStartOfTheTextKeepsWhatIsInside) {
-  Harness h("\\Q\"n\" and then more text");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readAnchor(0), 2u);
+  navtest::PassedBook book("\\Q\"n\" and then more text");
   // The window starts 8 bytes before the tag: only its last 12 bytes exist.
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Link syntax incorrect.  You have '\\Q\"n\" and th' and it should be \\Q=\""});
+  EXPECT_EQ(book.links.size(), 0u);
 }
 
 TEST_F(LinkTableTest, LinksAndAnchorsAreCollectedInTheSmallPassOnly) {
-  Harness h("\\Q=\"a\"\\q=\"#b\"x\\q");
-  h.reader.beginPass(NavigationPass::Large);
-  EXPECT_EQ(h.reader.readAnchor(0), 6u);
-  EXPECT_EQ(h.reader.readLink(6), 13u);
-  EXPECT_EQ(h.links.size(), 0u);
+  struct Names : TextPassCollector {
+    void linkReference(TextPassContext& c, size_t, size_t b, size_t e) override {
+      names.push_back((c.smallPass() ? "small link " : "large link ") + c.slice(b, e));
+    }
+    void anchor(TextPassContext& c, size_t, size_t b, size_t e, uint32_t target) override {
+      names.push_back((c.smallPass() ? "small anchor " : "large anchor ") + c.slice(b, e) + "@" +
+                      std::to_string(target));
+    }
+    std::vector<std::string> names;
+  } names;
+  passtest::PassResult result = passtest::runPass("\\Q=\"a\"\\q=\"#b\"x\\q", {}, &names);
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(names.names, (std::vector<std::string>{"small anchor a@7", "small link b"}));
 }
 
 TEST_F(LinkTableTest, LongLinkNameIsAnErrorAndCutTo79) {
   std::string name(81, 'L');
-  Harness h("\\q=\"#" + name + "\"x\\q");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readLink(0), 5u + 81u + 1u);
-  EXPECT_TRUE(h.failed);
+  navtest::PassedBook book("\\q=\"#" + name + "\"x\\q");
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Link reference is longer than 80 characters: \"\\q=\"#" + std::string(35, 'L') +
                                      "\""});
-  ASSERT_EQ(h.links.size(), 1u);
-  EXPECT_EQ(h.links.at(0).name, std::string(79, 'l'));
+  ASSERT_EQ(book.links.size(), 1u);
+  EXPECT_EQ(book.links.at(0).name, std::string(79, 'l'));
 }
 
 TEST_F(LinkTableTest, EightyCharacterNamesAreKept) {
-  Harness h("x\\Q=\"" + std::string(80, 'n') + "\"");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readAnchor(1);
-  EXPECT_FALSE(h.failed);
-  EXPECT_EQ(h.links.at(0).name.size(), 80u);
+  navtest::PassedBook book("x\\Q=\"" + std::string(80, 'n') + "\"");
+  EXPECT_FALSE(book.failed);
+  ASSERT_EQ(book.links.size(), 1u);
+  EXPECT_EQ(book.links.at(0).name.size(), 80u);
 }
 
 TEST_F(LinkTableTest, LongAnchorNameIsAnErrorWithItsOwnExcerpt) {
-  Harness h("x\\Q=\"" + std::string(85, 'n') + "\"");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readAnchor(1);
-  EXPECT_TRUE(h.failed);
+  navtest::PassedBook book("x\\Q=\"" + std::string(85, 'n') + "\"");
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{"Link is longer than 80 characters: \"x\\Q=\"" + std::string(35, 'n') + "\""});
-  EXPECT_EQ(h.links.at(0).name.size(), 79u);
+  ASSERT_EQ(book.links.size(), 1u);
+  EXPECT_EQ(book.links.at(0).name.size(), 79u);
 }
 
 TEST_F(LinkTableTest, BarredFirstTagInLinkTextIsReportedWithoutFailing) {
-  Harness h("\\q=\"#Spot\"see \\ithis\\i \\Q=\"x\"\\q \\q=\"#two\"\\Iterm\\I\\q");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readLink(0);  // first tag \i: allowed
-  h.reader.readLink(32);
-  h.reader.beginPass(NavigationPass::Large);
-  h.reader.readLink(32);
+  // The first link's first tag is \i, which is allowed; the second link
+  // starts with an anchor.
+  navtest::PassedBook book("\\q=\"#Spot\"see \\ithis\\i \\Q=\"x\"\\q \\q=\"#two\"\\Q=\"two\"term\\q");
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"Illegal tag \"\\I\" in link reference to \"two\""});
-  EXPECT_FALSE(h.failed);
+            std::vector<std::string>{"Illegal tag \"\\Q\" in link reference to \"two\""});
+  EXPECT_FALSE(book.failed);
+}
+
+TEST_F(LinkTableTest, BarredFirstTagNamesTheLinkCutTo79) {
+  navtest::PassedBook book("\\q=\"#" + std::string(81, 'k') + "\"\\dtext\\q");
+  EXPECT_EQ(navtest::countOf(Kind::Error, "Illegal tag \"\\d\" in link reference to \"" + std::string(79, 'k') + "\""),
+            1);
 }
 
 }  // namespace

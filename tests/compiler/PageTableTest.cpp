@@ -24,7 +24,7 @@ TEST(PageTableTest, EntryIsTwelveBigEndianBytes) {
 TEST(PageTableTest, TextLocationsFollowTheRecordStarts) {
   U32Table ends{0, 100, 200, 250};
   auto at = [&](uint32_t position) {
-    RecordLocation l = locateTextPosition(ends, position);
+    TextLocation l = textLocationOf(ends, position);
     return std::make_pair(l.record, l.offset);
   };
   EXPECT_EQ(at(0), std::make_pair(1u, 0u));
@@ -37,9 +37,12 @@ TEST(PageTableTest, TextLocationsFollowTheRecordStarts) {
 }
 
 TEST(PageTableTest, WithoutRecordsEveryPositionIsInTheFirst) {
-  RecordLocation l = locateTextPosition(U32Table{0}, 0);
+  TextLocation l = textLocationOf(U32Table{0}, 0);
   EXPECT_EQ(l.record, 1u);
   EXPECT_EQ(l.offset, 0u);
+  l = textLocationOf(U32Table{}, 42);
+  EXPECT_EQ(l.record, 1u);
+  EXPECT_EQ(l.offset, 42u);
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include "support/NavigationTestSupport.h"
 
 using namespace scrivora;
-using navtest::Harness;
 using navtest::Kind;
 
 namespace {
@@ -23,71 +22,72 @@ class ReferenceListTest : public ::testing::Test {
 };
 
 TEST_F(ReferenceListTest, FootnoteIdIsLowerCasedAndTheScanResumesAfterTheQuote) {
-  //          012345678901234567
-  Harness h("\\Fn=\"Note1\"see\\Fn");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readFootnoteReference(0), 11u);
-  EXPECT_EQ(idsOf(h.footnotes), std::vector<std::string>{"note1"});
-  EXPECT_TRUE(h.sidebars.empty());
-  EXPECT_FALSE(h.failed);
-  EXPECT_TRUE(navtest::loggedMessages().empty());
+  //                        012345678901234567
+  navtest::PassedBook book("\\Fn=\"Note1\"see\\Fn");
+  EXPECT_EQ(idsOf(book.footnotes), std::vector<std::string>{"note1"});
+  EXPECT_TRUE(book.sidebars.empty());
+  EXPECT_FALSE(book.failed);
+  EXPECT_TRUE(navtest::messagesOf(Kind::Error).empty());
+  EXPECT_TRUE(navtest::messagesOf(Kind::Warning).empty());
 }
 
 TEST_F(ReferenceListTest, TagInsideAFootnoteFailsOnceInEachPass) {
-  Harness h("\\Fn=\"note1\"Text\\i\\Fn");
-  for (NavigationPass pass : {NavigationPass::Small, NavigationPass::Large}) {
-    h.reader.beginPass(pass);
-    EXPECT_EQ(h.reader.readFootnoteReference(0), 11u);
-  }
-  EXPECT_TRUE(h.failed);
+  navtest::PassedBook book("\\Fn=\"note1\"Text\\i\\Fn");
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>(2, "Tags are not permitted within footnote references, see reference to note1"));
   // Collected in the small pass only.
-  EXPECT_EQ(h.footnotes.idCount(), 1u);
+  EXPECT_EQ(book.footnotes.idCount(), 1u);
 }
 
 TEST_F(ReferenceListTest, TagInsideASidebarNamesTheIdAsWritten) {
-  Harness h("\\Sd=\"Side A\"x\\Sb\\Sd");
-  h.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(h.reader.readSidebarReference(0), 12u);
+  navtest::PassedBook book("\\Sd=\"Side A\"x\\Sb\\Sd");
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"Tags are not permitted within sidebar references, see reference to Side A"});
-  EXPECT_EQ(idsOf(h.sidebars), std::vector<std::string>{"side a"});
-  EXPECT_TRUE(h.footnotes.empty());
+            std::vector<std::string>(2, "Tags are not permitted within sidebar references, see reference to Side A"));
+  EXPECT_EQ(idsOf(book.sidebars), std::vector<std::string>{"side a"});
+  EXPECT_TRUE(book.footnotes.empty());
+}
+
+TEST_F(ReferenceListTest, TagInsideNamesALongIdWholeAndInItsOwnCase) {
+  // 300 bytes of mixed case: the message shows all of them as written; the
+  // list keeps the first 255, lower-cased.
+  std::string id;
+  for (int i = 0; i < 300; ++i) id += char((i % 3 == 0 ? 'A' : 'a') + i % 26);
+  navtest::PassedBook book("\\Fn=\"" + id + "\"Text\\i\\Fn \\Sd=\"" + id + "\"x\\Sb\\Sd");
+  EXPECT_TRUE(book.failed);
+  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within footnote references, see reference to " + id),
+            2);
+  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within sidebar references, see reference to " + id),
+            2);
+  std::string kept = LinkTable::lowerCased(id.substr(0, 255));
+  EXPECT_EQ(idsOf(book.footnotes), std::vector<std::string>{kept});
+  EXPECT_EQ(idsOf(book.sidebars), std::vector<std::string>{kept});
 }
 
 TEST_F(ReferenceListTest, ClosingTagOfTheOtherKindIsATagInside) {
-  Harness h("\\Sd=\"s\"x\\Fn");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readSidebarReference(0);
-  EXPECT_TRUE(h.failed);
+  navtest::PassedBook book("\\Sd=\"s\"x\\Fn");
+  EXPECT_TRUE(book.failed);
+  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within sidebar references, see reference to s"), 2);
 }
 
 TEST_F(ReferenceListTest, NoTagAfterTheReferenceIsNotAnError) {
-  Harness h("\\Fn=\"n\"unclosed text");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readFootnoteReference(0);
-  EXPECT_FALSE(h.failed);
+  navtest::PassedBook book("\\Fn=\"n\"unclosed text");
+  EXPECT_FALSE(book.failed);
 }
 
 TEST_F(ReferenceListTest, BadSyntaxIsAnExcerptErrorAndResumesAfterTheTagName) {
-  //          01234567890123456789
-  Harness h("Note here\\Fn(x)text\\Fn");
-  for (NavigationPass pass : {NavigationPass::Small, NavigationPass::Large}) {
-    h.reader.beginPass(pass);
-    EXPECT_EQ(h.reader.readFootnoteReference(9), 12u);
-  }
-  EXPECT_TRUE(h.failed);
+  //                        01234567890123456789
+  navtest::PassedBook book("Note here\\Fn(x)text\\Fn");
+  EXPECT_TRUE(book.failed);
   EXPECT_EQ(navtest::messagesOf(Kind::Error),
             std::vector<std::string>{
                 "Footnote syntax incorrect.  You have 'te here\\Fn(x)text\\Fn' and it should be \\Fn=\""});
-  EXPECT_TRUE(h.footnotes.empty());
+  EXPECT_TRUE(book.footnotes.empty());
 
-  Harness s("\\Sd-\"a\"");
-  s.reader.beginPass(NavigationPass::Small);
-  EXPECT_EQ(s.reader.readSidebarReference(0), 3u);
+  navtest::PassedBook sidebar("\\Sd-\"a\"");
   EXPECT_EQ(navtest::messagesOf(Kind::Error).back(),
             "Sidebar syntax incorrect.  You have '\\Sd-\"a\"' and it should be \\Sd=\"");
+  EXPECT_TRUE(sidebar.sidebars.empty());
 }
 
 TEST_F(ReferenceListTest, LongIdsAreCutTo255Bytes) {
@@ -124,16 +124,10 @@ TEST_F(ReferenceListTest, IndexRecordListsCountsLengthsAndIds) {
 }
 
 TEST_F(ReferenceListTest, FinishingOrderRunsSidebarsAndFootnotesToo) {
-  Harness h("\\Sd=\"Z\"a\\Sd \\Sd=\"y\"b\\Sd \\Fn=\"Q\"c\\Fn \\Fn=\"q\"d\\Fn");
-  h.reader.beginPass(NavigationPass::Small);
-  h.reader.readSidebarReference(0);
-  h.reader.readSidebarReference(12);
-  h.reader.readFootnoteReference(24);
-  h.reader.readFootnoteReference(36);
-  h.reader.finish();
-  EXPECT_EQ(idsOf(h.sidebars), (std::vector<std::string>{"y", "z"}));
-  EXPECT_EQ(idsOf(h.footnotes), std::vector<std::string>{"q"});
-  EXPECT_FALSE(h.failed);
+  navtest::PassedBook book("\\Sd=\"Z\"a\\Sd \\Sd=\"y\"b\\Sd \\Fn=\"Q\"c\\Fn \\Fn=\"q\"d\\Fn");
+  EXPECT_EQ(idsOf(book.sidebars), (std::vector<std::string>{"y", "z"}));
+  EXPECT_EQ(idsOf(book.footnotes), std::vector<std::string>{"q"});
+  EXPECT_FALSE(book.failed);
 }
 
 }  // namespace

@@ -78,7 +78,7 @@ TEST_F(TextPassMessagesTest, UnclosedScopesAtTheEndAreNotReported) {
 
 TEST_F(TextPassMessagesTest, IndexTermOpenedWithAStyleOnFailsOnceAndIsStillRead) {
   struct Terms : scrivora::TextPassCollector {
-    void indexTerm(scrivora::TextPassContext&, size_t tag, scrivora::RecordLocation location) override {
+    void indexTerm(scrivora::TextPassContext&, size_t tag, scrivora::TextLocation location) override {
       tags.push_back(tag);
       offsets.push_back(location.offset);
     }

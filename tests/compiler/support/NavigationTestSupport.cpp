@@ -55,16 +55,9 @@ int countOf(Kind kind, const std::string& text) {
   return count;
 }
 
-Harness::Harness(std::string source, scrivora::U32Table ends)
-    : text(std::move(source)),
-      recordEnds(std::move(ends)),
-      reader(reinterpret_cast<const uint8_t*>(text.data()), text.size(), recordEnds,
-             scrivora::NavigationLists{chapters, index, links, sidebars, footnotes}, failed, mappingWarnings) {
-  if (recordEnds.empty()) recordEnds = {0, uint32_t(text.size())};
-}
-
-PassedBook::PassedBook(std::string source) : text(std::move(source)) {
-  ends = {0, uint32_t(text.size())};
+PassedBook::PassedBook(std::string source, scrivora::U32Table recordEnds)
+    : text(std::move(source)), ends(std::move(recordEnds)) {
+  if (ends.empty()) ends = {0, uint32_t(text.size())};
   scrivora::TextPassInput input;
   input.text = reinterpret_cast<const uint8_t*>(text.data());
   input.length = text.size();

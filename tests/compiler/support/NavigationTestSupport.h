@@ -1,7 +1,7 @@
 #pragma once
 // Helpers for the tests of the navigation lists: a build log that keeps what
-// it is told, and a small harness that runs the navigation readers over a
-// text the way the two passes of the text pass would.
+// it is told, and a book run through both passes of the text pass with the
+// navigation collector plugged in.
 
 #include <cstdint>
 #include <string>
@@ -12,7 +12,6 @@
 #include "IndexList.h"
 #include "LinkTable.h"
 #include "NavigationCollector.h"
-#include "NavigationReader.h"
 #include "PageTable.h"
 #include "ReferenceList.h"
 
@@ -34,28 +33,22 @@ std::vector<std::string> messagesOf(Kind kind);
 int countOf(Kind kind, const std::string& text);
 void clearLog();
 
-// One build's navigation state over one text.
-struct Harness {
-  explicit Harness(std::string source, scrivora::U32Table recordEnds = {});
-
-  const uint8_t* bytes() const { return reinterpret_cast<const uint8_t*>(text.data()); }
-
-  std::string text;
-  scrivora::U32Table recordEnds;
-  scrivora::ChapterList chapters;
-  scrivora::IndexList index;
-  scrivora::LinkTable links;
-  scrivora::ReferenceList sidebars;
-  scrivora::ReferenceList footnotes;
-  bool failed = false;
-  int mappingWarnings = 0;
-  scrivora::NavigationReader reader;
+// The navigation collector, also noting the build's count of \U mappings in
+// titles when the pass finishes.
+struct CountingCollector : scrivora::NavigationCollector {
+  using scrivora::NavigationCollector::NavigationCollector;
+  void finishIndex(scrivora::TextPassContext& context) override {
+    mappingWarnings = context.mappingWarningCount();
+    scrivora::NavigationCollector::finishIndex(context);
+  }
+  int mappingWarnings = -1;
 };
 
 // A text run through both passes of the text pass with the navigation
-// collector plugged in; one text record holds the whole text.
+// collector plugged in. Without record ends one text record holds the whole
+// text.
 struct PassedBook {
-  explicit PassedBook(std::string source);
+  explicit PassedBook(std::string source, scrivora::U32Table recordEnds = {});
 
   std::string text;
   scrivora::U32Table ends;
@@ -64,7 +57,7 @@ struct PassedBook {
   scrivora::IndexList index;
   scrivora::LinkTable links;
   scrivora::ReferenceList sidebars, footnotes;
-  scrivora::NavigationCollector collector{scrivora::NavigationLists{chapters, index, links, sidebars, footnotes}};
+  CountingCollector collector{scrivora::NavigationLists{chapters, index, links, sidebars, footnotes}};
   bool failed = false;
 };
 
