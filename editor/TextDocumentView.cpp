@@ -6,6 +6,7 @@
 
 #include "BookObjectPainter.h"
 #include "PngPicture.h"
+#include "ReaderFonts.h"
 
 namespace scrivora {
 
@@ -129,6 +130,7 @@ TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::strin
     ownDocument_ = std::make_unique<QTextDocument>();
     document_ = ownDocument_.get();
   }
+  substituteReaderFonts();
   cursor_ = QTextCursor(document_);
   caretFormat_ = cursor_.charFormat();
   painter_ = std::make_unique<BookObjectPainter>(*this);

@@ -153,6 +153,15 @@ TEST_F(TextDocumentViewTest, WholeStyleOverARangeKeepsObjects) {
   EXPECT_EQ(bookObjectAt(view, 2).percent(), 40);
 }
 
+TEST_F(TextDocumentViewTest, ReaderFacesAreKeptAndDrawnThroughSubstitutes) {
+  CharStyle bold = plainStyle();
+  bold.face = kFaceBold;
+  insertStyled("b", bold);
+  EXPECT_EQ(view.styleAt(0).face, "TolmText9B");
+  EXPECT_TRUE(QFont::substitutes("TolmText9B").contains("DejaVu Sans", Qt::CaseInsensitive));
+  EXPECT_TRUE(QFont::substitutes("subscriptFont").contains("DejaVu Sans", Qt::CaseInsensitive));
+}
+
 TEST_F(TextDocumentViewTest, ColoursCompareOnTheirLowBytes) {
   EXPECT_EQ((Rgb{0x101, 1, 253}), kLinkColour);
   EXPECT_NE((Rgb{1, 1, 252}), kLinkColour);
