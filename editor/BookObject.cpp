@@ -57,32 +57,46 @@ void applyColourAndUnderline(RichTextView& view, int start, int end, const Rgb& 
   }
 }
 
-// Keeps the selection, undo recording and redraw as they were around a change.
+// Keeps the selection, undo recording and redraw as they were around a
+// re-layout.
 class TabRelayoutScope {
  public:
   explicit TabRelayoutScope(RichTextView& view)
       : view_(view), start_(view.selectionStart()), end_(view.selectionEnd()),
-        undo_(view.setUndoEnabled(false)), redraw_(view.setRedrawEnabled(false)) {}
+        redraw_(view.setRedrawEnabled(false)) {}
   ~TabRelayoutScope() {
     view_.setSelection(start_, end_);
     view_.setRedrawEnabled(redraw_);
-    view_.setUndoEnabled(undo_);
   }
 
  private:
   RichTextView& view_;
   int start_, end_;
-  bool undo_, redraw_;
+  bool redraw_;
 };
 
+int tabTargetOf(int percent) { return percent * 158 / 100; }
+
+// Re-makes one tab where it stands. The tab is measured first, while the
+// layout is current; the change then joins the edit that moved it, so it is
+// no undo step of its own, yet the history before it stays (switching
+// recording off would throw the whole history away).
 void remakeTab(RichTextView& view, int position) {
   const BookObject tab = bookObjectAt(view, position);
   if (tab.kind() != kind::tab) return;
+  view.setCaret(position);
+  const int start = view.caretX() / std::max(view.zoom(), 1);
   const CharStyle style = view.styleAt(position);
+  BookObjectData data = freshRecord(view, kind::tab);
+  data.percent = uint32_t(tab.percent());
+  data.tabTarget = tabTargetOf(tab.percent());
+  data.tabStart = start;
+  view.beginEditGroup(true);
   view.removeText(position, position + 1);
   view.setCaret(position);
   view.applyStyleAtCaret(style);
-  insertTab(view, tab.percent(), kAtCaret);
+  view.insertObject(data);
+  view.endEditGroup();
 }
 
 }  // namespace
@@ -174,7 +188,7 @@ void insertTab(RichTextView& view, int percent, int position) {
   }
   BookObjectData data = freshRecord(view, kind::tab);
   data.percent = uint32_t(std::max(percent, 0));
-  data.tabTarget = int32_t(data.percent * 158 / 100);
+  data.tabTarget = tabTargetOf(int(data.percent));
   data.tabStart = view.caretX() / std::max(view.zoom(), 1);
   view.insertObject(data);
 }

@@ -78,8 +78,9 @@ class RichTextView {
   virtual bool setUndoEnabled(bool enabled) = 0;
   virtual bool setNotificationsEnabled(bool enabled) = 0;
   virtual bool setRedrawEnabled(bool enabled) = 0;
-  // Changes between these two undo as one step.
-  virtual void beginEditGroup() = 0;
+  // Changes between these two undo as one step; joined to the previous step
+  // when asked, for changes that follow from it.
+  virtual void beginEditGroup(bool joinPrevious = false) = 0;
   virtual void endEditGroup() = 0;
 
   // Document settings the text model depends on.

@@ -90,7 +90,12 @@ class TextDocumentView : public RichTextView {
   bool setUndoEnabled(bool enabled) override;
   bool setNotificationsEnabled(bool enabled) override;
   bool setRedrawEnabled(bool enabled) override;
-  void beginEditGroup() override { cursor_.beginEditBlock(); }
+  void beginEditGroup(bool joinPrevious = false) override {
+    if (joinPrevious)
+      cursor_.joinPreviousEditBlock();
+    else
+      cursor_.beginEditBlock();
+  }
   void endEditGroup() override { cursor_.endEditBlock(); }
 
   int zoom() const override { return zoom_; }

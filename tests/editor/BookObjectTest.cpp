@@ -216,11 +216,17 @@ TEST_F(BookObjectTest, TabStartsWhereTheCaretStands) {
   EXPECT_GT(start, 0);
   // Text typed before the tab moves it; re-making it measures again.
   view.setCaret(0);
+  view.beginEditGroup();  // one user command
   type("More words ");
+  view.endEditGroup();
   relayoutTabs(view, 0, 11);
   EXPECT_GT(bookObjectAt(view, 36).data.tabStart, start);
   EXPECT_EQ(bookObjectAt(view, 36).percent(), 100);
+  // The re-layout goes with the typing that caused it; the history stays.
   EXPECT_TRUE(view.document()->isUndoRedoEnabled());
+  view.document()->undo();
+  EXPECT_EQ(modelText(view), "Some words before the tab");
+  EXPECT_TRUE(view.document()->isUndoAvailable());
 }
 
 TEST_F(BookObjectTest, RelayoutKeepsTheSelection) {
