@@ -1,6 +1,7 @@
 #include "NotesBlock.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace scrivora {
 
@@ -16,8 +17,18 @@ bool sameByte(uint8_t a, uint8_t b, bool ignoreCase) {
 
 size_t findMarker(const uint8_t* text, size_t length, size_t from, std::string_view marker, bool ignoreCase) {
   if (marker.empty()) return from <= length ? from : kMarkerNotFound;
+  const uint8_t first = uint8_t(marker[0]);
+  // With nothing matched, bytes other than the first marker byte only keep
+  // the scan where it is, so it may jump straight to the next candidate.
+  const bool firstIsLetter = (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z');
+  const bool canJump = !ignoreCase || !firstIsLetter;
   size_t matched = 0;
   for (size_t i = from; i < length; ++i) {
+    if (matched == 0 && canJump) {
+      const void* candidate = std::memchr(text + i, first, length - i);
+      if (!candidate) return kMarkerNotFound;
+      i = size_t(static_cast<const uint8_t*>(candidate) - text);
+    }
     if (sameByte(text[i], uint8_t(marker[matched]), ignoreCase)) {
       if (++matched == marker.size()) return i + 1 - marker.size();
     } else {
@@ -54,17 +65,72 @@ NotesBlock NotesBlock::splitFrom(std::vector<uint8_t>& source) {
 void NotesBlock::release() {
   bytes_.clear();
   bytes_.shrink_to_fit();
+  sidebarOpenings_ = OpeningIndex();
+  footnoteOpenings_ = OpeningIndex();
+}
+
+const NotesBlock::OpeningIndex& NotesBlock::openingIndex(NoteKind kind) const {
+  OpeningIndex& index = kind == NoteKind::Sidebar ? sidebarOpenings_ : footnoteOpenings_;
+  if (index.built) return index;
+  index.built = true;
+  const std::string_view marker = blockOpening(kind);
+  index.idleAt.assign(bytes_.size() + 1, 0);
+  size_t matched = 0;
+  for (size_t i = 0; i < bytes_.size(); ++i) {
+    index.idleAt[i] = matched == 0;
+    if (sameByte(bytes_[i], uint8_t(marker[matched]), true)) {
+      if (++matched == marker.size()) {
+        index.openings.push_back(i + 1 - marker.size());
+        matched = 0;
+      }
+    } else {
+      matched = 0;
+    }
+  }
+  index.idleAt[bytes_.size()] = matched == 0;
+  return index;
+}
+
+size_t NotesBlock::nextOpening(NoteKind kind, size_t from) const {
+  const OpeningIndex& index = openingIndex(kind);
+  const std::string_view marker = blockOpening(kind);
+  size_t matched = 0;
+  for (size_t i = from; i <= bytes_.size(); ++i) {
+    if (matched == 0 && index.idleAt[i]) {
+      // In step with the whole-block scan from here on.
+      auto next = std::lower_bound(index.openings.begin(), index.openings.end(), i);
+      return next == index.openings.end() ? kMarkerNotFound : *next;
+    }
+    if (i == bytes_.size()) break;
+    if (sameByte(bytes_[i], uint8_t(marker[matched]), true)) {
+      if (++matched == marker.size()) return i + 1 - marker.size();
+    } else {
+      matched = 0;
+    }
+  }
+  return kMarkerNotFound;
 }
 
 size_t NotesBlock::findBodyStart(NoteKind kind, const std::string& id) const {
-  std::string pattern(blockOpening(kind));
-  pattern += id;
-  pattern += "\">";
-  size_t at = findMarker(bytes_.data(), bytes_.size(), 0, pattern, true);
-  if (at == kMarkerNotFound) return kMarkerNotFound;
-  size_t start = at + pattern.size();
-  while (start < bytes_.size() && bytes_[start] == '\n') ++start;
-  return start;
+  std::string tail = id + "\">";
+  const size_t openingLength = blockOpening(kind).size();
+  size_t from = 0;
+  for (;;) {
+    size_t opening = nextOpening(kind, from);
+    if (opening == kMarkerNotFound) return kMarkerNotFound;
+    // The scan for the whole pattern goes on into the id; at the first byte
+    // that differs it starts again, with nothing matched, at the next byte.
+    size_t at = opening + openingLength;
+    size_t k = 0;
+    while (k < tail.size() && at + k < bytes_.size() && sameByte(bytes_[at + k], uint8_t(tail[k]), true)) ++k;
+    if (k == tail.size()) {
+      size_t start = at + k;
+      while (start < bytes_.size() && bytes_[start] == '\n') ++start;
+      return start;
+    }
+    if (at + k >= bytes_.size()) return kMarkerNotFound;
+    from = at + k + 1;
+  }
 }
 
 NoteBody NotesBlock::bodyFrom(NoteKind kind, size_t start) const {

@@ -60,7 +60,10 @@ class NotesBlock {
 
   // Where the body of the block named `id` starts: just after
   // <kind id="id"> (letters in any case) and the line feeds that follow it.
-  // kMarkerNotFound when there is no such block.
+  // kMarkerNotFound when there is no such block. The result is exactly that
+  // of findMarker for the whole pattern over the notes block, but a book with
+  // many notes does not pay one scan of the whole block per id: the scan
+  // jumps from one block opening to the next (see OpeningIndex).
   size_t findBodyStart(NoteKind kind, const std::string& id) const;
 
   // The body from `start` to the kind's next end tag, less the line feeds
@@ -69,7 +72,25 @@ class NotesBlock {
   NoteBody bodyFrom(NoteKind kind, size_t start) const;
 
  private:
+  // The case-insensitive scan for one kind's opening, run once over the
+  // whole block: where it found an opening, and whether it was at the start
+  // of a comparison (no partial match under way) at each byte. A scan for
+  // <kind id="id"> behaves like this scan until its first opening; after a
+  // mismatch inside the id it restarts with nothing matched, and as soon as
+  // it stands at a byte where this scan also had nothing matched, the two go
+  // the same way again, up to this scan's next opening.
+  struct OpeningIndex {
+    bool built = false;
+    std::vector<size_t> openings;
+    std::vector<uint8_t> idleAt;  // 1 where the scan had matched nothing
+  };
+  const OpeningIndex& openingIndex(NoteKind kind) const;
+  // The first opening a fresh scan starting at `from` finds.
+  size_t nextOpening(NoteKind kind, size_t from) const;
+
   std::vector<uint8_t> bytes_;
+  mutable OpeningIndex sidebarOpenings_;
+  mutable OpeningIndex footnoteOpenings_;
 };
 
 }  // namespace scrivora

@@ -318,3 +318,40 @@ TEST_F(NoteBodyRecords, FileThatCannotBeOpenedFailsTheKind) {
   EXPECT_EQ(log.errors(),
             std::vector<std::string>{"Could not open file " + dir.file("book.tml.ftn") + " for writing."});
 }
+
+// The lookup jumps from opening to opening instead of scanning the whole
+// block per id; it must find exactly what the plain byte-by-byte scan finds,
+// however the openings, ids and stray '<' bytes are mixed.
+TEST(NoteBodyLookup, JumpingLookupFindsWhatThePlainScanFinds) {
+  const std::vector<std::string> pieces = {"<sidebar id=\"", "<SIDEBAR ID=\"", "<footnote id=\"", "<<sidebar id=\"",
+                                           "a", "A", "ab", "\">", "\"", ">", "<", "\n", " ", "x", "</sidebar>",
+                                           "<sidebar id=\"a\">", "<footnote id=\"ab\">"};
+  const std::vector<std::string> ids = {"a", "ab", "b", "", "<sidebar id=\"a", "\""};
+  uint32_t seed = 12345;
+  auto next = [&seed](uint32_t range) {
+    seed = seed * 1103515245u + 12345u;
+    return (seed >> 16) % range;
+  };
+  int found = 0;
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    size_t count = 1 + next(14);
+    for (size_t i = 0; i < count; ++i) text += pieces[next(uint32_t(pieces.size()))];
+    NotesBlock notes = notesOf(text);
+    for (NoteKind kind : {NoteKind::Sidebar, NoteKind::Footnote}) {
+      for (const std::string& id : ids) {
+        std::string pattern = std::string(blockOpening(kind)) + id + "\">";
+        size_t plain = findMarker(bytesOf(text), text.size(), 0, pattern, true);
+        size_t expected = kMarkerNotFound;
+        if (plain != kMarkerNotFound) {
+          expected = plain + pattern.size();
+          while (expected < text.size() && text[expected] == '\n') ++expected;
+          ++found;
+        }
+        ASSERT_EQ(notes.findBodyStart(kind, id), expected) << "text: " << text << " id: " << id;
+      }
+    }
+  }
+  // The mix must reach both outcomes often.
+  EXPECT_GT(found, 1000);
+}

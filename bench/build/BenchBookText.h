@@ -1,0 +1,21 @@
+#pragma once
+// Book-like TML for the build benchmark, made from the public-domain novels of
+// the corpus (read at run time, never stored here): paragraphs as single
+// lines, chapter titles, italics, index terms, anchors and links, footnote and
+// sidebar references with their blocks after the text.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace benchbuild {
+
+// The plain text of the corpus novels, one paragraph per entry, ASCII only,
+// with backslashes escaped for TML. Empty when no novel could be read.
+std::vector<std::string> corpusParagraphs(const std::string& corpusDir);
+
+// A TML source of about `bytes` bytes (never less) cycling through the
+// paragraphs, with tags sprinkled in at fixed intervals.
+std::string makeBookText(const std::vector<std::string>& paragraphs, size_t bytes);
+
+}  // namespace benchbuild

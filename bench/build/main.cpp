@@ -1,0 +1,214 @@
+// bench-build [--runs N] [SIZE_MB ...]
+// bench-build --write FILE SIZE_MB     (only writes the generated book, for
+//                                      profiling a single build with
+//                                      bench-build --child FILE OUT.tdb)
+// Builds generated books (by default of 1, 4 and 12 MB) with the whole
+// compiler and, as the baseline, compresses the same source with zlib's
+// compress() in 8192-byte pieces, as the text records are compressed. Per
+// size it prints the build time, the baseline time, their ratio, MB/s and the
+// build's peak memory. Each build runs in a fresh child process (this program
+// started again with --child), so its peak resident size is its own. Each side
+// runs N times (default 3) and the fastest run counts, the one least disturbed
+// by other work on the machine; times are processor time (user + system).
+//
+// Targets: ratio at most 1.5 from 4 MB on, time growing linearly with the
+// size, peak memory at most 3 x the source size + 16 MB.
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "BenchBookText.h"
+#include "BookBuilder.h"
+#include "BuildLog.h"
+
+using namespace scrivora;
+
+namespace {
+
+constexpr double kTargetRatio = 1.5;
+constexpr size_t kPiece = 8192;
+
+int warnings = 0;
+int errors = 0;
+
+int countError(const char* format, va_list args) {
+  ++errors;
+  if (errors <= 5) {
+    std::fputs("  build error: ", stderr);
+    std::vfprintf(stderr, format, args);
+    std::fputc('\n', stderr);
+  }
+  return 0;
+}
+int countWarning(const char*, va_list) { return ++warnings, 0; }
+int dropStatus(const char*, va_list) { return 0; }
+
+double processorSeconds() {
+  timespec now;
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+double seconds(const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; }
+
+// The child: one build, exit status 0 when the book was written.
+int runChild(const char* source, const char* output) {
+  setErrorSink(countError);
+  setWarningSink(countWarning);
+  setStatusSink(dropStatus);
+  BookInfo info;
+  info.title = "Benchmark";
+  bool written = buildBook(source, output, info);
+  return written ? 0 : 1;
+}
+
+struct ChildRun {
+  bool ok = false;
+  double cpu = 0;
+  long peakKb = 0;
+};
+
+ChildRun runBuild(const std::string& self, const std::string& source, const std::string& output) {
+  ChildRun run;
+  pid_t pid = fork();
+  if (pid < 0) return run;
+  if (pid == 0) {
+    execl(self.c_str(), self.c_str(), "--child", source.c_str(), output.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int status = 0;
+  rusage usage{};
+  if (wait4(pid, &status, 0, &usage) != pid) return run;
+  run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  run.cpu = seconds(usage.ru_utime) + seconds(usage.ru_stime);
+  run.peakKb = usage.ru_maxrss;
+  return run;
+}
+
+// zlib's compress() over the text in 8192-byte pieces; returns the
+// compressed total so the work cannot be optimised away.
+size_t compressInPieces(const std::string& text) {
+  std::vector<unsigned char> out(compressBound(kPiece));
+  size_t total = 0;
+  for (size_t at = 0; at < text.size(); at += kPiece) {
+    uLongf size = uLongf(out.size());
+    size_t piece = std::min(kPiece, text.size() - at);
+    if (compress(out.data(), &size, reinterpret_cast<const Bytef*>(text.data() + at), uLong(piece)) != Z_OK) {
+      std::fprintf(stderr, "compress failed\n");
+      std::exit(1);
+    }
+    total += size;
+  }
+  return total;
+}
+
+bool writeSource(const std::string& path, const std::string& text) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+  return std::fclose(file) == 0 && ok;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return runChild(argv[2], argv[3]);
+
+  if (argc == 4 && std::strcmp(argv[1], "--write") == 0) {
+    std::vector<std::string> paragraphs = benchbuild::corpusParagraphs(SCRIVORA_CORPUS_DIR);
+    std::string text = benchbuild::makeBookText(paragraphs, size_t(std::atof(argv[3]) * 1024 * 1024));
+    return !paragraphs.empty() && writeSource(argv[2], text) ? 0 : 1;
+  }
+
+  int runs = 3;
+  std::vector<double> sizes;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--runs") == 0 && i + 1 < argc) {
+      runs = std::max(1, std::atoi(argv[++i]));
+    } else {
+      double mb = std::atof(argv[i]);
+      if (mb <= 0) {
+        std::fprintf(stderr, "usage: bench-build [--runs N] [SIZE_MB ...]\n");
+        return 2;
+      }
+      sizes.push_back(mb);
+    }
+  }
+  if (sizes.empty()) sizes = {1, 4, 12};
+
+  std::vector<std::string> paragraphs = benchbuild::corpusParagraphs(SCRIVORA_CORPUS_DIR);
+  if (paragraphs.empty()) {
+    std::fprintf(stderr, "no corpus novels found under %s\n", SCRIVORA_CORPUS_DIR);
+    return 1;
+  }
+  char folderName[] = "/tmp/scrivora-bench-build-XXXXXX";
+  if (!mkdtemp(folderName)) {
+    std::perror("mkdtemp");
+    return 1;
+  }
+  std::string folder = folderName;
+  std::string self = "/proc/self/exe";
+  char resolved[4096];
+  ssize_t got = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
+  if (got > 0) self.assign(resolved, size_t(got));
+
+  std::printf("%8s %10s %12s %8s %9s %10s %10s %8s\n", "size MB", "build s", "baseline s", "ratio", "MB/s",
+              "peak MB", "limit MB", "verdict");
+  bool allMet = true;
+  double firstPerMb = 0;
+  for (double mb : sizes) {
+    std::string text = benchbuild::makeBookText(paragraphs, size_t(mb * 1024 * 1024));
+    std::string source = folder + "/book.tml";
+    std::string output = folder + "/book.tdb";
+    if (!writeSource(source, text)) {
+      std::fprintf(stderr, "cannot write %s\n", source.c_str());
+      return 1;
+    }
+    double sourceMb = double(text.size()) / (1024 * 1024);
+
+    ChildRun best;
+    best.cpu = 1e30;
+    for (int r = 0; r < runs; ++r) {
+      ChildRun run = runBuild(self, source, output);
+      if (!run.ok) {
+        std::fprintf(stderr, "the build of %.1f MB failed\n", sourceMb);
+        return 1;
+      }
+      best.cpu = std::min(best.cpu, run.cpu);
+      best.peakKb = std::max(best.peakKb, run.peakKb);
+    }
+    double baseline = 1e30;
+    size_t compressed = 0;
+    for (int r = 0; r < runs; ++r) {
+      double start = processorSeconds();
+      compressed += compressInPieces(text);
+      baseline = std::min(baseline, processorSeconds() - start);
+    }
+    double ratio = best.cpu / baseline;
+    double peakMb = double(best.peakKb) / 1024;
+    double limitMb = 3 * sourceMb + 16;
+    bool met = peakMb <= limitMb && (sourceMb < 3.5 || ratio <= kTargetRatio);
+    allMet = allMet && met;
+    if (firstPerMb == 0) firstPerMb = best.cpu / sourceMb;
+    std::printf("%8.2f %10.3f %12.3f %8.2f %9.1f %10.1f %10.1f %8s   (%.3f s/MB, %zu bytes compressed)\n",
+                sourceMb, best.cpu, baseline, ratio, sourceMb / best.cpu, peakMb, limitMb, met ? "ok" : "MISSED",
+                best.cpu / sourceMb, compressed / size_t(runs));
+    std::fflush(stdout);
+    std::remove(output.c_str());
+    std::remove(source.c_str());
+  }
+  rmdir(folder.c_str());
+  std::printf("time per MB at the first size: %.3f s; targets %s\n", firstPerMb, allMet ? "met" : "MISSED");
+  return allMet ? 0 : 1;
+}
