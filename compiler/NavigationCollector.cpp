@@ -68,8 +68,7 @@ void NavigationCollector::collectChapterScope(TextPassContext& context, size_t t
   lists_.chapters.add(context.pass(), uint32_t(tag), title.text);
 }
 
-void NavigationCollector::withdrawChapters(TextPassContext& context, size_t lineStart, int /*count*/) {
-  // Every entry at or after the line's start was made on the moved line.
+void NavigationCollector::withdrawChapters(TextPassContext& context, size_t lineStart) {
   lists_.chapters.withdrawFrom(context.pass(), lineStart);
 }
 

@@ -61,7 +61,7 @@ class NavigationCollector : public TextPassCollector {
   void beginPass(TextPassContext& context) override;
   void chapterTag(TextPassContext& context, ChapterForm form, size_t tag, int level, size_t titleBegin,
                   size_t titleEnd) override;
-  void withdrawChapters(TextPassContext& context, size_t lineStart, int count) override;
+  void withdrawChapters(TextPassContext& context, size_t lineStart) override;
   void indexTerm(TextPassContext& context, size_t tag, TextLocation location) override;
   void linkReference(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd) override;
   void anchor(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd, uint32_t target) override;

@@ -46,14 +46,8 @@ void Paginator::openSpaceRun() {
 
 LineSnapshot Paginator::snapshotAt(size_t position) const {
   LineSnapshot snapshot;
+  static_cast<LineState&>(snapshot) = state_;
   snapshot.position = position;
-  snapshot.x = state_.x;
-  snapshot.lineHeight = state_.lineHeight;
-  snapshot.font = state_.font;
-  snapshot.style = state_.style;
-  snapshot.alignment = state_.alignment;
-  snapshot.inChapterTitle = state_.inChapterTitle;
-  snapshot.inIndexTerm = state_.inIndexTerm;
   return snapshot;
 }
 
@@ -63,13 +57,7 @@ void Paginator::setBreakPoint(size_t position, bool softHyphen) {
 }
 
 void Paginator::restore(const LineSnapshot& snapshot) {
-  state_.x = snapshot.x;
-  state_.lineHeight = snapshot.lineHeight;
-  state_.font = snapshot.font;
-  state_.style = snapshot.style;
-  state_.alignment = snapshot.alignment;
-  state_.inChapterTitle = snapshot.inChapterTitle;
-  state_.inIndexTerm = snapshot.inIndexTerm;
+  static_cast<LineState&>(state_) = snapshot;
   // A restored line ends at once; no run of spaces continues across it.
   state_.spaceRunOpen = false;
 }
@@ -120,15 +108,11 @@ StepOutcome Paginator::finishStep(size_t stepStart, size_t stepEnd) {
       state_.movedLineStart = SIZE_MAX;
     } else {
       outcome.lineMoved = true;
-      outcome.chaptersWithdrawn = state_.chaptersOnLine + state_.chaptersOpenedByPageTitle;
-      state_.chapterCount -= outcome.chaptersWithdrawn;
-      state_.chaptersOpenedByPageTitle = 0;
       state_.movedLineStart = state_.lineStart.position;
       restore(state_.lineStart);
       scan = state_.lineStart.position;
       state_.pageBreakRequested = true;
     }
-    state_.chaptersOnLine = 0;
     state_.lineEndPending = false;
     startNextLine(scan);
     if (state_.pageBreakRequested) {
@@ -139,9 +123,6 @@ StepOutcome Paginator::finishStep(size_t stepStart, size_t stepEnd) {
       state_.pageBreakRequested = false;
     }
   }
-  // Entries made by an opening \x stand on the line that it begins.
-  state_.chaptersOnLine += state_.chaptersOpenedByPageTitle;
-  state_.chaptersOpenedByPageTitle = 0;
   outcome.next = scan;
   return outcome;
 }

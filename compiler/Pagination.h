@@ -39,9 +39,9 @@ constexpr uint16_t kLinkStyle = 0x0400;  // \q, \Fn and \Sd share it
 
 enum Alignment { kAlignLeft = 0, kAlignCentre = 1, kAlignRight = 2 };
 
-// The part of the pass state that a line start or break point remembers.
-struct LineSnapshot {
-  size_t position = 0;
+// The part of the pass state that a line start or break point remembers and
+// gives back when the scan returns to it.
+struct LineState {
   unsigned x = 0;
   unsigned lineHeight = kDefaultLineHeight;
   int font = kStandardFont;
@@ -49,34 +49,25 @@ struct LineSnapshot {
   int alignment = kAlignLeft;
   bool inChapterTitle = false;
   bool inIndexTerm = false;
+};
+
+struct LineSnapshot : LineState {
+  size_t position = 0;
   bool softHyphen = false;  // break point only
 };
 
-struct PassState {
+struct PassState : LineState {
   int baseFont = kStandardFont;
-  int font = kStandardFont;
-  uint16_t style = 0;
-  int alignment = kAlignLeft;
-  unsigned x = 0;
   unsigned y = 0;
-  unsigned lineHeight = kDefaultLineHeight;
   unsigned lineIndent = 0;
   unsigned pageNumber = 0;
   bool pageTop = true;
-  bool inChapterTitle = false;
-  bool inIndexTerm = false;
-  int chapterCount = 0;
   bool spaceRunOpen = false;
   unsigned spaceRunX = 0;
   LineSnapshot lineStart;
   LineSnapshot breakPoint;
   bool pageBreakRequested = false;
   bool lineEndPending = false;
-  // Chapter entries made on the current line (withdrawn if it moves on).
-  int chaptersOnLine = 0;
-  // Chapter entries made by an opening \x in the current step: they belong
-  // to the line the \x begins, not to the one its page break ends.
-  int chaptersOpenedByPageTitle = 0;
   // The start of the line last moved to a new page; it is not moved again.
   size_t movedLineStart = SIZE_MAX;
 };
@@ -86,8 +77,9 @@ uint16_t pageStateWord(const PassState& state);
 
 struct StepOutcome {
   size_t next = 0;          // where the next step starts
-  bool lineMoved = false;   // the line went whole to the next page
-  int chaptersWithdrawn = 0;
+  // The line went whole to the next page; `next` is its start, where it is
+  // scanned again.
+  bool lineMoved = false;
 };
 
 class Paginator {

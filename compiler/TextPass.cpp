@@ -113,7 +113,7 @@ void TextPass::runPass(FontPass pass) {
     bool levelTitleOpened = false;
     size_t q = step(p, pageTitleOpened, levelTitleOpened);
     StepOutcome outcome = paginator.finishStep(p, q);
-    if (outcome.chaptersWithdrawn > 0) collector_->withdrawChapters(*context_, outcome.next, outcome.chaptersWithdrawn);
+    if (outcome.lineMoved) collector_->withdrawChapters(*context_, outcome.next);
     size_t next = outcome.next;
     // An opening \x or \Xn goes on past its tag only when its line stayed;
     // a moved line is scanned again from its start and meets the tag again.
@@ -123,9 +123,7 @@ void TextPass::runPass(FontPass pass) {
       // handling, which must still end the last line.
       if (next == length) {
         outcome = paginator.finishStep(next, next);
-        if (outcome.chaptersWithdrawn > 0) {
-          collector_->withdrawChapters(*context_, outcome.next, outcome.chaptersWithdrawn);
-        }
+        if (outcome.lineMoved) collector_->withdrawChapters(*context_, outcome.next);
         next = outcome.next;
       }
     }
@@ -399,16 +397,6 @@ int TextPass::chapterLevel(size_t digitPosition, const char* syntaxMessage, size
   return -1;
 }
 
-void TextPass::countChapter(bool onThisLine) {
-  PassState& state = paginator_->state();
-  ++state.chapterCount;
-  if (onThisLine) {
-    ++state.chaptersOnLine;
-  } else {
-    ++state.chaptersOpenedByPageTitle;
-  }
-}
-
 size_t TextPass::handleChapterEntry(size_t p) {
   int level = chapterLevel(p + 2, "Chapter syntax is \\Cn (0 <= n <= 4); you have \"%s\"", p);
   if (!context_->hasAt(p + 3, "=\"")) {
@@ -434,7 +422,6 @@ size_t TextPass::handleChapterEntry(size_t p) {
   }
   size_t titleEnd = std::min(i, length);
   collector_->chapterTag(*context_, TextPassCollector::ChapterForm::Argument, p, level, p + 5, titleEnd);
-  countChapter(true);
   return clip(titleEnd + 1);
 }
 
@@ -448,7 +435,6 @@ size_t TextPass::handlePageTitle(size_t p, bool& opened) {
   if (!paginator_->pageStillEmpty()) paginator_->requestPageBreak();
   collector_->chapterTag(*context_, TextPassCollector::ChapterForm::PageTitle, p, 0, p + 2,
                          TextPassCollector::kOpenScope);
-  countChapter(false);
   state.inChapterTitle = true;
   opened = true;
   // The position stays on the tag while the line is handled, so that the
@@ -466,7 +452,6 @@ size_t TextPass::handleLevelTitle(size_t p, bool& opened) {
   int level = chapterLevel(p + 2, "Chapter syntax is \\Xn (0 <= n <= 4); you have \"%s\"", p);
   collector_->chapterTag(*context_, TextPassCollector::ChapterForm::LevelTitle, p, level, clip(p + 3),
                          TextPassCollector::kOpenScope);
-  countChapter(true);
   state.inChapterTitle = true;
   opened = true;
   return p + 1;

@@ -41,17 +41,19 @@ class TextPassCollector {
   // between the quotes (titleEnd is the closing quote, or the text end when
   // it is missing). For \x and \Xn, titleBegin is the first byte after the
   // opening tag and titleEnd is kOpenScope: the title runs to the closing tag,
-  // which the collector finds (and checks the \X level of). The scanner
-  // counts the entry for the line it stands on.
+  // which the collector finds (and checks the \X level of). The collector
+  // keeps the pass's chapter count.
   static constexpr size_t kOpenScope = SIZE_MAX;
   enum class ChapterForm { Argument, PageTitle, LevelTitle };
   virtual void chapterTag(TextPassContext&, ChapterForm, size_t /*tag*/, int /*level*/,
                           size_t /*titleBegin*/, size_t /*titleEnd*/) {}
 
-  // The line starting at lineStart moved whole to the next page; the last
-  // `count` chapter entries made on it are withdrawn (both passes, so counts
-  // stay right). The line is then scanned again and makes them anew.
-  virtual void withdrawChapters(TextPassContext&, size_t /*lineStart*/, int /*count*/) {}
+  // The line starting at lineStart moved whole to the next page and is
+  // scanned again from there: the chapter entries at or after lineStart were
+  // made on it (an opening \x belongs to the line it begins) and are
+  // withdrawn, in both passes so counts stay right; the scan makes them anew
+  // when it meets their tags again.
+  virtual void withdrawChapters(TextPassContext&, size_t /*lineStart*/) {}
 
   // An opening \I at `tag` (small pass only). The term starts at tag + 2 and
   // runs to the closing \I; `location` is the text location of the tag.
@@ -132,9 +134,6 @@ class TextPass {
   size_t clip(size_t position) const;
   // The level digit of \Cn or \Xn, or -1 (reported) when it is not 0-4.
   int chapterLevel(size_t digitPosition, const char* syntaxMessage, size_t tag);
-  // A chapter entry was made: on the current line, or (for an opening \x)
-  // on the line its page break begins.
-  void countChapter(bool onThisLine);
   void checkFirstTagInLink(size_t nameBegin, size_t nameEnd, size_t afterQuote);
   // Checks, lists and measures the image named by \m.
   ImageMeasure measureImage(const std::string& name);

@@ -92,35 +92,31 @@ void TextPassContext::plainError(const char* format, ...) {
   failed_ = true;
   va_list args;
   va_start(args, format);
-  std::string message = formatMessage(format, args);
+  reportError("%s", formatMessage(format, args).c_str());
   va_end(args);
-  reportError("%s", message.c_str());
 }
 
 void TextPassContext::smallPassErrorWithoutFailure(const char* format, ...) {
   if (!smallPass()) return;
   va_list args;
   va_start(args, format);
-  std::string message = formatMessage(format, args);
+  reportError("%s", formatMessage(format, args).c_str());
   va_end(args);
-  reportError("%s", message.c_str());
 }
 
 void TextPassContext::warning(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string message = formatMessage(format, args);
+  reportWarning("%s", formatMessage(format, args).c_str());
   va_end(args);
-  reportWarning("%s", message.c_str());
 }
 
 void TextPassContext::smallPassWarning(const char* format, ...) {
   if (!smallPass()) return;
   va_list args;
   va_start(args, format);
-  std::string message = formatMessage(format, args);
+  reportWarning("%s", formatMessage(format, args).c_str());
   va_end(args);
-  reportWarning("%s", message.c_str());
 }
 
 }  // namespace scrivora

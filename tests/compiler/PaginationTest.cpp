@@ -255,10 +255,12 @@ class RecordingCollector : public scrivora::TextPassCollector {
     chapters.push_back({tag, level});
     ++made;
   }
-  void withdrawChapters(scrivora::TextPassContext& context, size_t, int count) override {
+  void withdrawChapters(scrivora::TextPassContext& context, size_t lineStart) override {
     if (!context.smallPass()) return;
-    withdrawn += count;
-    for (int i = 0; i < count && !chapters.empty(); ++i) chapters.pop_back();
+    while (!chapters.empty() && chapters.back().first >= lineStart) {
+      chapters.pop_back();
+      ++withdrawn;
+    }
   }
   std::vector<std::pair<size_t, int>> chapters;
   int made = 0;
