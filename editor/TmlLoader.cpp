@@ -83,6 +83,8 @@ class TmlLoader {
     lastAlignment_ = view.paragraphFormatAt(view.caret()).alignment;
   }
 
+  int tabsInserted() const { return tabsInserted_; }
+
   void run(std::string text) {
     text_ = std::move(text);
     size_t p = 0;
@@ -270,6 +272,7 @@ class TmlLoader {
         if (!quotedValue(slash, value, next)) return after;
         flushText();
         insertTab(view_, percentOf(value));
+        ++tabsInserted_;
         return next;
       case 'w':
         if (!quotedValue(slash, value, next)) return after;
@@ -483,6 +486,7 @@ class TmlLoader {
   FourCC lastAlignment_;
   std::string text_;
   QString pending_;
+  int tabsInserted_ = 0;
   CharStyle appliedStyle_;
   bool styleApplied_ = false;
   bool infoBlockOpen_ = false;
@@ -524,10 +528,13 @@ bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options,
   SuspendedView suspended(*view, options.keepUndo);
   // One edit: the layout hears of the change once, at the end, and a paste
   // undoes as one step.
+  const int start = view->caret();
   view->beginEditGroup();
   TmlLoader loader(*view, bookInfo, options);
   loader.run(normaliseLineEnds(text));
   view->endEditGroup();
+  // Tabs are measured where they stand, which the layout knows only now.
+  if (loader.tabsInserted() > 0) relayoutTabs(*view, start, view->caret());
   return true;
 }
 

@@ -307,6 +307,16 @@ TEST_F(TmlLoaderTest, TabTakesItsPercent) {
   EXPECT_EQ(tab.data.tabTarget, 79);
 }
 
+TEST_F(TmlLoaderTest, TabsAreMeasuredWhereTheyStand) {
+  load("A long line of text\\T=\"100%\"\r\nx\\T=\"100%\"\r\n\\T=\"100%\"");
+  const int first = bookObjectAt(view, 19).data.tabStart;
+  const int second = bookObjectAt(view, 22).data.tabStart;
+  EXPECT_GT(first, second);
+  EXPECT_GT(second, 0);
+  EXPECT_EQ(bookObjectAt(view, 24).data.tabStart, 0);
+  EXPECT_EQ(view.caret(), view.length());
+}
+
 TEST_F(TmlLoaderTest, ImageNamesAFileInTheDocumentsImageFolder) {
   loadText(view, "\\m=\"pic.png\"", nullptr, "/books/Story.TML");
   const BookObject image = bookObjectAt(view, 0);
