@@ -263,12 +263,18 @@ class TmlWriter {
       out_ += "\\X" + std::to_string(level);
   }
 
+  // The mirror of the opening order, so that the tags of one run nest.
   void writeClosingTags(const StyleRun& run) {
     const int e = std::min(run.end, to_);
     const CharStyle& r = run.style;
     const CharStyle n = styleFrom(e);
     int afterStart = e;
     const Rgb after = markerColourFrom(e, afterStart);
+    const int level = headingLevelOfColour(r.colour);
+    if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart)))
+      out_ += "\\X" + std::to_string(level);
+    if (r.colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr)))
+      out_ += "\\q";
     // A font still open at the end of the text is closed as well, so that the
     // text ends with every toggle off.
     const FontKind font = fontOfFace(r.face);
@@ -278,11 +284,6 @@ class TmlWriter {
     if (r.offset < 0 && n.offset >= 0) out_ += "\\Sb";
     if (r.overstrike && !n.overstrike) out_ += "\\o";
     if (r.italic && !n.italic) out_ += "\\i";
-    const int level = headingLevelOfColour(r.colour);
-    if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart)))
-      out_ += "\\X" + std::to_string(level);
-    if (r.colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr)))
-      out_ += "\\q";
   }
 
   void writeObject(int position) {

@@ -107,6 +107,16 @@ TEST_F(TmlWriterTest, TagsOpenAndCloseInMirroredOrder) {
   EXPECT_EQ(resave("\\Spa\\Sp\\Sbb\\Sb"), "\\Spa\\Sp\\Sbb\\Sb");
 }
 
+TEST_F(TmlWriterTest, LinkTagsNestInsideTheStyleTags) {
+  // The style comes first so that the link object takes it.
+  EXPECT_EQ(resave("\\i\\q=\"#a\"x\\q\\i"), "\\i\\q=\"#a\"x\\q\\i");
+  EXPECT_TRUE(view.styleAt(0).italic);
+}
+
+TEST_F(TmlWriterTest, LinkCloseBeforeAnEqualsSignStaysAClose) {
+  EXPECT_EQ(resave("\\q=\"#a\"x\\q=y"), "\\q=\"#a\"x\\q\\a061y");
+}
+
 TEST_F(TmlWriterTest, ScriptInsideSmallTextClosesTheSmallFont) {
   // The script face replaces the font; the small font is reopened after it.
   EXPECT_EQ(resave("\\sa\\Spb\\Spc\\s"), "\\sa\\s\\Spb\\Sp\\sc\\s");
