@@ -13,8 +13,6 @@ namespace scrivora {
 
 namespace {
 
-constexpr uint8_t kLineFeed = '\n';
-constexpr uint8_t kCarriageReturn = '\r';
 constexpr unsigned kFitsBelow = kLineWidth + 1;  // x below 159 still fits
 constexpr unsigned kMaxPercent = 100;
 constexpr unsigned kMaxPercentDigits = 3;
@@ -46,8 +44,6 @@ struct Percentage {
   unsigned value = 0;
   size_t resume = 0;
 };
-
-bool isLineEnd(uint8_t c) { return c == kLineFeed || c == kCarriageReturn; }
 
 }  // namespace
 
@@ -135,7 +131,7 @@ void TextPass::runPass(FontPass pass) {
 size_t TextPass::step(size_t p, bool& pageTitleOpened, bool& levelTitleOpened) {
   uint8_t c = context_->text()[p];
   bool invisible = styleOn(kInvisibleStyle);
-  if (isLineEnd(c)) {
+  if (tml::isLineEnd(c)) {
     if (!invisible) {
       paginator_->closeSpaceRun();
       if (!paginator_->pageStillEmpty()) paginator_->requestLineEnd();
@@ -160,7 +156,7 @@ size_t TextPass::handleSpaceOrBreakCharacter(size_t p) {
     paginator_->closeSpaceRun();
   }
   paginator_->measure(c);
-  if (p + 1 >= context_->length() || isLineEnd(context_->byteAt(p + 1))) {
+  if (p + 1 >= context_->length() || tml::isLineEnd(context_->byteAt(p + 1))) {
     // The line ends here anyway; trailing spaces never make it overflow.
     paginator_->setBreakPoint(p + 1);
     return p + 1;

@@ -69,7 +69,7 @@ CollectedTitle TitleCollector::collect(TitleForm form, size_t from, size_t argum
       } else {
         p += tml::kPlainTagLength;
       }
-    } else if (c == '\n' || c == '\r') {
+    } else if (tml::isLineEnd(c)) {
       if (!title.empty() && title.back() != ' ') {
         title.push_back(' ');
         added = true;

@@ -89,5 +89,12 @@ inline bool hasSkippedArgumentInTitles(char letter) {
 
 inline bool isDecimalDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 
+constexpr char kLineFeed = '\n';
+constexpr char kCarriageReturn = '\r';
+
+// Both end a line in the text the scanner meets (normalising turns every CR
+// into LF, but a text handed to the pass directly may still hold them).
+inline bool isLineEnd(unsigned char c) { return c == kLineFeed || c == kCarriageReturn; }
+
 }  // namespace tml
 }  // namespace scrivora
