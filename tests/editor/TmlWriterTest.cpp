@@ -114,7 +114,8 @@ TEST_F(TmlWriterTest, LinkTagsNestInsideTheStyleTags) {
 }
 
 TEST_F(TmlWriterTest, LinkCloseBeforeAnEqualsSignStaysAClose) {
-  EXPECT_EQ(resave("\\q=\"#a\"x\\q=y"), "\\q=\"#a\"x\\q\\a061y");
+  EXPECT_EQ(resave("\\q=\"#a\"x\\q\\a061y"), "\\q=\"#a\"x\\q\\a061y");
+  EXPECT_EQ(modelText(view), "\1x=y");
 }
 
 TEST_F(TmlWriterTest, ScriptInsideSmallTextClosesTheSmallFont) {
