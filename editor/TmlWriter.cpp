@@ -195,6 +195,11 @@ class TmlWriter {
     return position;
   }
 
+  bool endsInsideParagraph(int pe) const {
+    const bool piece = to_ < view_.length() || !options_.prepareView;
+    return piece && pe == to_ && to_ > 0 && view_.characterAt(to_ - 1) != kParagraphEndChar;
+  }
+
   bool textFollowsOnLine(int from) const {
     for (int p = from; p < to_; ++p) {
       const EditorChar c = view_.characterAt(p);
@@ -230,6 +235,9 @@ class TmlWriter {
       out_ += "\\t";
       inIndent_ = false;
     }
+    // A copied piece that ends inside a paragraph leaves its alignment open,
+    // so the paragraph it is pasted into takes it.
+    if (endsInsideParagraph(pe)) return;
     const FourCC closing = alignmentAt(pe - 1);
     if (closing != alignmentAt(pe))
       out_ += closing == kAlignCentre ? "\\c" : closing == kAlignRight ? "\\r" : "";
@@ -502,7 +510,7 @@ class TmlWriter {
 std::string writeTml(RichTextView& view, const BookInfo* bookInfo,
                      const TmlWriteOptions& options) {
   const bool wholeText = options.start <= 0 && (options.end < 0 || options.end >= view.length());
-  if (wholeText) prepareForSaving(view);
+  if (wholeText && options.prepareView) prepareForSaving(view);
   TmlWriter writer(view, options);
   if (bookInfo != nullptr) writer.writeBookInfo(*bookInfo);
   writer.writeBody();

@@ -22,6 +22,9 @@ struct TmlWriteOptions {
   // the whole text is written as a self-contained fragment.
   int start = 0;
   int end = -1;
+  // Saving the whole view first ends a last paragraph that is not
+  // left-aligned; a copy leaves the view alone.
+  bool prepareView = true;
 };
 
 // Writes the whole view into the file through a temporary that replaces the

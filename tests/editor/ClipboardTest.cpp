@@ -52,6 +52,16 @@ TEST_F(ClipboardTest, RecordsComeBackWholeEvenWhereTmlDropsThem) {
   EXPECT_EQ(target.styleAt(1).colour, headingColour(2));
 }
 
+TEST_F(ClipboardTest, CopyingTheWholeTextLeavesItAlone) {
+  loadText(source, "\\cCentred");
+  ASSERT_EQ(source.paragraphFormatAt(0).alignment, kAlignCentre);
+  const auto data = mimeDataForRange(source, 0, source.length());
+  EXPECT_EQ(modelText(source), "Centred");
+  ASSERT_TRUE(insertMimeData(target, *data));
+  EXPECT_EQ(modelText(target), "Centred");
+  EXPECT_EQ(target.paragraphFormatAt(0).alignment, kAlignCentre);
+}
+
 TEST_F(ClipboardTest, ImagesKeepTheirFullPath) {
   insertImage(source, "/pictures/folder/pic.png");
   const auto data = mimeDataForRange(source, 0, 1);
