@@ -1,59 +1,8 @@
 #include "support/NavigationTestSupport.h"
 
-#include <cstdarg>
-#include <cstdio>
-
-#include "BuildLog.h"
 #include "TextPass.h"
 
 namespace navtest {
-
-namespace {
-
-std::vector<Message>& kept() {
-  static std::vector<Message> messages;
-  return messages;
-}
-
-int keep(Kind kind, const char* format, va_list args) {
-  char buffer[4096];
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  kept().push_back(Message{kind, buffer});
-  return 0;
-}
-
-int keepError(const char* format, va_list args) { return keep(Kind::Error, format, args); }
-int keepWarning(const char* format, va_list args) { return keep(Kind::Warning, format, args); }
-int keepStatus(const char* format, va_list args) { return keep(Kind::Status, format, args); }
-
-}  // namespace
-
-void captureLog() {
-  scrivora::setErrorSink(keepError);
-  scrivora::setWarningSink(keepWarning);
-  scrivora::setStatusSink(keepStatus);
-  kept().clear();
-}
-
-void clearLog() { kept().clear(); }
-
-const std::vector<Message>& loggedMessages() { return kept(); }
-
-std::vector<std::string> messagesOf(Kind kind) {
-  std::vector<std::string> texts;
-  for (const Message& m : kept()) {
-    if (m.kind == kind) texts.push_back(m.text);
-  }
-  return texts;
-}
-
-int countOf(Kind kind, const std::string& text) {
-  int count = 0;
-  for (const Message& m : kept()) {
-    if (m.kind == kind && m.text == text) ++count;
-  }
-  return count;
-}
 
 PassedBook::PassedBook(std::string source, scrivora::U32Table recordEnds)
     : text(std::move(source)), ends(std::move(recordEnds)) {

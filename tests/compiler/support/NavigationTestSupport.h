@@ -14,24 +14,18 @@
 #include "NavigationCollector.h"
 #include "PageTable.h"
 #include "ReferenceList.h"
+#include "support/TextPassTestSupport.h"
 
 namespace navtest {
 
-enum class Kind { Error, Warning, Status };
-
-struct Message {
-  Kind kind;
-  std::string text;
-};
-
-// Installs sinks that keep every message (the slots have no way back to the
-// standard sink, so they stay installed for the test program) and forgets
-// what was kept before.
-void captureLog();
-const std::vector<Message>& loggedMessages();
-std::vector<std::string> messagesOf(Kind kind);
-int countOf(Kind kind, const std::string& text);
-void clearLog();
+// The build log kept by the text pass tests' sinks.
+using passtest::captureLog;
+using passtest::clearLog;
+using passtest::countOf;
+using passtest::Kind;
+using passtest::loggedMessages;
+using passtest::Message;
+inline std::vector<std::string> messagesOf(Kind kind) { return passtest::textsOf(kind); }
 
 // The navigation collector, also noting the build's count of \U mappings in
 // titles when the pass finishes.

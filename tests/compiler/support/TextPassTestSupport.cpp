@@ -35,6 +35,8 @@ void captureLog() {
   kept().clear();
 }
 
+void clearLog() { kept().clear(); }
+
 const std::vector<Message>& loggedMessages() { return kept(); }
 
 int countOf(Kind kind, const std::string& text) {

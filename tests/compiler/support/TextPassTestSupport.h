@@ -21,8 +21,12 @@ struct Message {
   std::string text;
 };
 
-// Installs sinks that keep every message and forgets what was kept before.
+// Installs sinks that keep every message (the slots have no way back to the
+// standard sink, so they stay installed for the test program) and forgets
+// what was kept before.
 void captureLog();
+// Forgets what was kept so far.
+void clearLog();
 const std::vector<Message>& loggedMessages();
 int countOf(Kind kind, const std::string& text);
 std::vector<std::string> textsOf(Kind kind);
