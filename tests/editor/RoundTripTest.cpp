@@ -156,7 +156,7 @@ TEST_F(RoundTripTest, GeneratedDocuments) {
   const char* seed = std::getenv("SCRIVORA_ROUNDTRIP_SEED");
   std::mt19937 random(seed != nullptr ? unsigned(std::strtoul(seed, nullptr, 10)) : 20261206u);
   int failures = 0;
-  for (int i = 0; i < 2000 && failures < 3; ++i) {
+  for (int i = 0; i < 3000 && failures < 3; ++i) {
     const std::string source = generatedDocument(random);
     const RoundTrip trip = roundTrip(source, "/books/doc.tml");
     if (trip.firstSave != trip.secondSave || !trip.difference.empty()) {
