@@ -26,13 +26,20 @@ int printUsage() {
   return 2;
 }
 
-// Loader messages go to standard error, one per line.
-int printToStandardError(const char* format, va_list args) {
-  const int written = std::vfprintf(stderr, format, args);
-  const size_t length = std::strlen(format);
-  if (length == 0 || format[length - 1] != '\n') std::fputc('\n', stderr);
-  return written;
+// Loader messages go to standard error, one per line, marked as in
+// scrivora-make: "error: ", "warning: ", status lines as they are.
+int printLine(const char* prefix, const char* format, va_list args) {
+  char line[4096];
+  const int length = std::vsnprintf(line, sizeof line, format, args);
+  if (length < 0) return length;
+  const bool endsLine = length > 0 && size_t(length) < sizeof line && line[length - 1] == '\n';
+  std::fprintf(stderr, "%s%s%s", prefix, line, endsLine ? "" : "\n");
+  std::fflush(stderr);
+  return length;
 }
+int printError(const char* format, va_list args) { return printLine("error: ", format, args); }
+int printWarning(const char* format, va_list args) { return printLine("warning: ", format, args); }
+int printStatus(const char* format, va_list args) { return printLine("", format, args); }
 
 // Qt's own notes about the platform (no runtime folder and the like) are not
 // this program's output; its real failures come back as results.
@@ -104,9 +111,9 @@ int main(int argc, char** argv) {
   qInstallMessageHandler(dropQtNotes);
   QGuiApplication app(argc, argv);
 
-  scrivora::setErrorSink(&printToStandardError);
-  scrivora::setWarningSink(&printToStandardError);
-  scrivora::setStatusSink(&printToStandardError);
+  scrivora::setErrorSink(&printError);
+  scrivora::setWarningSink(&printWarning);
+  scrivora::setStatusSink(&printStatus);
 
   scrivora::TextDocumentView view;
   scrivora::BookInfo bookInfo;
