@@ -31,8 +31,8 @@ void NavigationCollector::chapterTag(TextPassContext& context, ChapterForm form,
                                      size_t titleBegin, size_t titleEnd) {
   switch (form) {
     case ChapterForm::Argument: collectChapterArgument(context, tag, level, titleBegin, titleEnd); break;
-    case ChapterForm::PageTitle: collectChapterScope(context, tag, false, 0); break;
-    case ChapterForm::LevelTitle: collectChapterScope(context, tag, true, level); break;
+    case ChapterForm::PageTitle: collectChapterScope(context, tag, false, 0, titleBegin); break;
+    case ChapterForm::LevelTitle: collectChapterScope(context, tag, true, level, titleBegin); break;
   }
 }
 
@@ -53,10 +53,10 @@ void NavigationCollector::collectChapterArgument(TextPassContext& context, size_
   lists_.chapters.add(context.pass(), uint32_t(tag), title.text);
 }
 
-void NavigationCollector::collectChapterScope(TextPassContext& context, size_t tag, bool levelled, int level) {
-  const size_t titleStart = levelled ? tag + tml::kThreeLetterTagLength : tag + tml::kPlainTagLength;
+void NavigationCollector::collectChapterScope(TextPassContext& context, size_t tag, bool levelled, int level,
+                                              size_t titleBegin) {
   const TitleForm form = levelled ? TitleForm::LevelChapterScope : TitleForm::ChapterScope;
-  CollectedTitle title = TitleCollector(context).collect(form, titleStart, context.length(),
+  CollectedTitle title = TitleCollector(context).collect(form, titleBegin, context.length(),
                                                          levelled ? indentationFor(level) : std::string());
   if (levelled && title.closing != CollectedTitle::kNone) {
     const size_t closingDigit = title.closing + 2;

@@ -77,9 +77,10 @@ class NavigationCollector : public TextPassCollector {
  private:
   // \Cn whose title runs from titleBegin to its closing quote titleEnd.
   void collectChapterArgument(TextPassContext& context, size_t tag, int level, size_t titleBegin, size_t titleEnd);
-  // An opening \x (levelled false) or \Xn: reads the title up to the closing
-  // tag and checks the closing \X digit against the opening one.
-  void collectChapterScope(TextPassContext& context, size_t tag, bool levelled, int level);
+  // An opening \x (levelled false) or \Xn whose title starts at titleBegin:
+  // reads it up to the closing tag and checks the closing \X digit against
+  // the opening one.
+  void collectChapterScope(TextPassContext& context, size_t tag, bool levelled, int level, size_t titleBegin);
 
   NavigationLists lists_;
 };
