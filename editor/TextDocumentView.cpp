@@ -4,6 +4,8 @@
 #include <QTextBlock>
 #include <QTextLayout>
 
+#include <unordered_map>
+
 #include "BookObjectPainter.h"
 #include "PngPicture.h"
 #include "ReaderFonts.h"
@@ -458,24 +460,39 @@ std::vector<StyleRun> TextDocumentView::styleRuns() const {
     else
       runs.push_back({start, end, style});
   };
+  // A document holds few distinct formats; each is read once.
+  struct FormatInfo {
+    CharStyle style;
+    bool beginsRuns;  // a link object or chapter marker
+  };
+  std::unordered_map<int, FormatInfo> formats;
+  auto infoOf = [&formats](int index, auto formatOf) -> const FormatInfo& {
+    auto found = formats.find(index);
+    if (found != formats.end()) return found->second;
+    const QTextCharFormat format = formatOf();
+    const int objectKind = isObjectFormat(format) ? format.intProperty(textprop::objectKind) : 0;
+    const bool beginsRuns = objectKind == int(kind::link) || objectKind == int(kind::chapter);
+    return formats.emplace(index, FormatInfo{styleOfFormat(format), beginsRuns}).first->second;
+  };
   for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
-      const QTextCharFormat format = fragment.charFormat();
-      const CharStyle style = styleOfFormat(format);
-      const int objectKind = isObjectFormat(format) ? format.intProperty(textprop::objectKind) : 0;
-      if (objectKind == int(kind::link) || objectKind == int(kind::chapter)) {
+      const FormatInfo& info =
+          infoOf(fragment.charFormatIndex(), [&fragment] { return fragment.charFormat(); });
+      const int position = fragment.position();
+      if (info.beginsRuns) {
         // Each link object starts a link of its own, each chapter marker a
         // heading of its own.
-        for (int i = 0; i < fragment.length(); ++i)
-          add(fragment.position() + i, fragment.position() + i + 1, style, true);
+        for (int i = 0; i < fragment.length(); ++i) add(position + i, position + i + 1, info.style, true);
       } else {
-        add(fragment.position(), fragment.position() + fragment.length(), style, false);
+        add(position, position + fragment.length(), info.style, false);
       }
     }
-    if (block.next().isValid()) {
+    const QTextBlock next = block.next();
+    if (next.isValid()) {
       const int separator = block.position() + block.length() - 1;
-      add(separator, separator + 1, styleOfFormat(block.next().charFormat()), false);
+      add(separator, separator + 1,
+          infoOf(next.charFormatIndex(), [&next] { return next.charFormat(); }).style, false);
     }
   }
   return runs;
