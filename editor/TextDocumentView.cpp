@@ -131,6 +131,8 @@ TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::strin
   if (document_ == nullptr) {
     ownDocument_ = std::make_unique<QTextDocument>();
     document_ = ownDocument_.get();
+  } else {
+    givenDocument_ = document_;
   }
   substituteReaderFonts();
   cursor_ = QTextCursor(document_);
@@ -147,8 +149,8 @@ TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::strin
 }
 
 TextDocumentView::~TextDocumentView() {
-  if (!ownDocument_ && document_ != nullptr)
-    document_->documentLayout()->unregisterHandler(textprop::objectType, painter_.get());
+  if (!ownDocument_ && givenDocument_ != nullptr)
+    givenDocument_->documentLayout()->unregisterHandler(textprop::objectType, painter_.get());
 }
 
 void TextDocumentView::setZoom(int zoom) { zoom_ = zoom < 1 ? 1 : zoom > 4 ? 4 : zoom; }

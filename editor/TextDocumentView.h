@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 
+#include <QPointer>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -116,6 +117,7 @@ class TextDocumentView : public RichTextView {
 
   std::unique_ptr<QTextDocument> ownDocument_;
   QTextDocument* document_;
+  QPointer<QTextDocument> givenDocument_;  // a document given may go first
   std::unique_ptr<BookObjectPainter> painter_;
   QTextCursor cursor_;
   QTextCharFormat caretFormat_;

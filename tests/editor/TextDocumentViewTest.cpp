@@ -162,6 +162,15 @@ TEST_F(TextDocumentViewTest, ReaderFacesAreKeptAndDrawnThroughSubstitutes) {
   EXPECT_TRUE(QFont::substitutes("subscriptFont").contains("DejaVu Sans", Qt::CaseInsensitive));
 }
 
+TEST(GivenDocumentTest, ViewWorksOnADocumentItIsGivenAndMayOutliveIt) {
+  auto document = std::make_unique<QTextDocument>();
+  auto view = std::make_unique<TextDocumentView>(document.get());
+  loadText(*view, "\\iText\\i\\Q=\"a\"");
+  EXPECT_EQ(document->toPlainText(), QString("Text") + QChar(0xFFFC));
+  document.reset();
+  view.reset();  // must not touch the document that is gone
+}
+
 TEST_F(TextDocumentViewTest, ColoursCompareOnTheirLowBytes) {
   EXPECT_EQ((Rgb{0x101, 1, 253}), kLinkColour);
   EXPECT_NE((Rgb{1, 1, 252}), kLinkColour);
