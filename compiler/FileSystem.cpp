@@ -46,10 +46,6 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& contents) {
   contents.clear();
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
-  // Room for the whole file at once, so a large source is not copied again
-  // each time the buffer grows.
-  struct stat info;
-  if (::fstat(::fileno(file), &info) == 0 && info.st_size > 0) contents.reserve(size_t(info.st_size));
   uint8_t block[16384];
   bool ok = true;
   for (;;) {
