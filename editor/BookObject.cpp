@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <vector>
 
 #include <QFont>
 
@@ -77,25 +78,43 @@ class TabRelayoutScope {
 
 int tabTargetOf(int percent) { return percent * 158 / 100; }
 
-// Re-makes one tab where it stands. The tab is measured first, while the
-// layout is current; the change then joins the edit that moved it, so it is
-// no undo step of its own, yet the history before it stays (switching
-// recording off would throw the whole history away).
-void remakeTab(RichTextView& view, int position) {
-  const BookObject tab = bookObjectAt(view, position);
-  if (tab.kind() != kind::tab) return;
-  view.setCaret(position);
-  const int start = view.caretX() / std::max(view.zoom(), 1);
-  const CharStyle style = view.styleAt(position);
-  BookObjectData data = freshRecord(view, kind::tab);
-  data.percent = uint32_t(tab.percent());
-  data.tabTarget = tabTargetOf(tab.percent());
-  data.tabStart = start;
+bool lineEndBetween(const RichTextView& view, int from, int to) {
+  for (EditorChar c : view.textOf(from + 1, to))
+    if (c == kParagraphEndChar || c == kPageBreakChar || c == '\n') return true;
+  return false;
+}
+
+// Re-makes tabs where they stand. All are measured first, while the layout is
+// current; a tab moves the later tabs on its line by the change of its own
+// width, which is added up rather than laid out again (laying the text out
+// once per tab would make a long book take minutes). The new records then go
+// in as one change joined to the edit that moved the tabs, so it is no undo
+// step of its own, yet the history before it stays (switching recording off
+// would throw the whole history away).
+void remakeTabs(RichTextView& view, const std::vector<int>& positions) {
+  struct Remade {
+    int position;
+    BookObjectData data;
+  };
+  std::vector<Remade> remade;
+  const int zoom = std::max(view.zoom(), 1);
+  int growth = 0;  // view pixels the tabs before, on this line, grew by
+  int previous = -1;
+  for (int position : positions) {
+    const BookObject tab = bookObjectAt(view, position);
+    if (tab.kind() != kind::tab) continue;
+    if (previous < 0 || lineEndBetween(view, previous, position)) growth = 0;
+    view.setCaret(position);
+    BookObjectData data = freshRecord(view, kind::tab);
+    data.percent = uint32_t(tab.percent());
+    data.tabTarget = tabTargetOf(tab.percent());
+    data.tabStart = (view.caretX() + growth) / zoom;
+    growth += bookObjectSize(data, QImage()).width() - bookObjectSize(tab.data, QImage()).width();
+    remade.push_back({position, data});
+    previous = position;
+  }
   view.beginEditGroup(true);
-  view.removeText(position, position + 1);
-  view.setCaret(position);
-  view.applyStyleAtCaret(style);
-  view.insertObject(data);
+  for (const Remade& tab : remade) view.setObjectData(tab.position, tab.data);
   view.endEditGroup();
 }
 
@@ -193,6 +212,17 @@ void insertTab(RichTextView& view, int percent, int position) {
   view.insertObject(data);
 }
 
+void insertUnmeasuredTab(RichTextView& view, int percent) {
+  if (percent > 100) {
+    view.insertText(QStringLiteral("\r"));
+    return;
+  }
+  BookObjectData data = freshRecord(view, kind::tab);
+  data.percent = uint32_t(std::max(percent, 0));
+  data.tabTarget = tabTargetOf(int(data.percent));
+  view.insertObject(data);
+}
+
 void insertChapterMarker(RichTextView& view, int level, const std::string& title, int position) {
   moveCaretTo(view, position);
   BookObjectData data = freshRecord(view, kind::chapter);
@@ -267,13 +297,22 @@ std::string describe(const RichTextView& view, const BookObject& object) {
 
 void relayoutTab(RichTextView& view, int position) {
   TabRelayoutScope scope(view);
-  remakeTab(view, position);
+  remakeTabs(view, {position});
 }
+
+namespace {
+std::vector<int> tabPositions(const RichTextView& view, int start, int end) {
+  std::vector<int> positions;
+  for (BookObject o = nextBookObject(view, start - 1); o.isPresent() && o.position < end;
+       o = nextBookObject(view, o.position))
+    if (o.kind() == kind::tab) positions.push_back(o.position);
+  return positions;
+}
+}  // namespace
 
 void relayoutTabs(RichTextView& view) {
   TabRelayoutScope scope(view);
-  for (BookObject o = nextBookObject(view, -1); o.isPresent(); o = nextBookObject(view, o.position))
-    if (o.kind() == kind::tab) remakeTab(view, o.position);
+  remakeTabs(view, tabPositions(view, 0, view.length()));
 }
 
 void relayoutTabs(RichTextView& view, int start, int end) {
@@ -285,9 +324,7 @@ void relayoutTabs(RichTextView& view, int start, int end) {
     if (c == kParagraphEndChar || c == kPageBreakChar || c == '\n') break;
     ++lineEnd;
   }
-  for (BookObject o = nextBookObject(view, start - 1); o.isPresent() && o.position < lineEnd;
-       o = nextBookObject(view, o.position))
-    if (o.kind() == kind::tab) remakeTab(view, o.position);
+  remakeTabs(view, tabPositions(view, start, lineEnd));
 }
 
 QSize bookObjectSize(const BookObjectData& data, const QImage& picture) {

@@ -48,6 +48,9 @@ void insertImage(RichTextView& view, const std::string& file, int position = kAt
 void insertBookPlate(RichTextView& view, int position = kAtCaret, bool withParagraphs = false);
 void insertRule(RichTextView& view, int percent, int position = kAtCaret);
 void insertTab(RichTextView& view, int percent, int position = kAtCaret);
+// A tab whose start is not measured yet (0), for text that is laid out only
+// later; relayoutTabs gives it its place.
+void insertUnmeasuredTab(RichTextView& view, int percent);
 void insertChapterMarker(RichTextView& view, int level, const std::string& title,
                          int position = kAtCaret);
 void makeHeading(RichTextView& view, int level, int start = kAtCaret, int end = kAtCaret);

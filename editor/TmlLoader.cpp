@@ -271,7 +271,8 @@ class TmlLoader {
       case 'T':
         if (!quotedValue(slash, value, next)) return after;
         flushText();
-        insertTab(view_, percentOf(value));
+        // Measured once the whole text is in and laid out.
+        insertUnmeasuredTab(view_, percentOf(value));
         ++tabsInserted_;
         return next;
       case 'w':

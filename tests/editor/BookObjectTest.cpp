@@ -229,6 +229,21 @@ TEST_F(BookObjectTest, TabStartsWhereTheCaretStands) {
   EXPECT_TRUE(view.document()->isUndoAvailable());
 }
 
+TEST_F(BookObjectTest, TabsOnOneLineMeasureAsIfMadeOneByOne) {
+  // Made one by one, each tab is measured with the ones before it in place.
+  type("ab");
+  insertTab(view, 30);
+  type("cd");
+  insertTab(view, 90);
+  const int second = bookObjectAt(view, 5).data.tabStart;
+  ASSERT_GT(second, bookObjectAt(view, 2).data.tabStart);
+  // Re-made all at once, the first tab's new width moves the second.
+  TextDocumentView loaded;
+  loadText(loaded, "ab\\T=\"30%\"cd\\T=\"90%\"");
+  EXPECT_EQ(bookObjectAt(loaded, 2).data.tabStart, bookObjectAt(view, 2).data.tabStart);
+  EXPECT_NEAR(bookObjectAt(loaded, 5).data.tabStart, second, 1);
+}
+
 TEST_F(BookObjectTest, RelayoutKeepsTheSelection) {
   type("ab");
   insertTab(view, 40);
