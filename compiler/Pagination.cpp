@@ -1,4 +1,5 @@
 #include "Pagination.h"
+#include "TmlTags.h"
 
 #include <algorithm>
 
@@ -29,6 +30,59 @@ void Paginator::measure(uint8_t code) {
   CharacterMetrics metrics = metricsFor(state_.font, state_.style);
   state_.x += metrics.table->width(code);
   raiseLineHeight(metrics.minimumLineHeight);
+}
+
+namespace {
+
+// How the fast measuring treats each byte: measured as it stands, a space
+// that may become a break point, or a byte the full step has to handle.
+enum : uint8_t { kOrdinaryByte, kSpaceByte, kStepByte };
+
+struct ByteKinds {
+  uint8_t kind[256];
+  constexpr ByteKinds() : kind() {
+    for (int c = 0; c < 256; ++c) kind[c] = kOrdinaryByte;
+    kind[uint8_t('\n')] = kind[uint8_t('\r')] = kind[uint8_t('-')] = kind[uint8_t('_')] = kStepByte;
+    kind[uint8_t('\\')] = kStepByte;
+    kind[uint8_t(' ')] = kSpaceByte;
+  }
+};
+
+constexpr ByteKinds kByteKinds;
+
+}  // namespace
+
+size_t Paginator::measureFittingRun(const uint8_t* text, size_t p, size_t last) {
+  if (state_.lineEndPending || state_.pageBreakRequested) return p;
+  const CharacterMetrics metrics = metricsFor(state_.font, state_.style);
+  const size_t start = p;
+  unsigned x = state_.x;
+  while (p < last) {
+    const uint8_t c = text[p];
+    const uint8_t kind = kByteKinds.kind[c];
+    if (kind == kStepByte) break;
+    const unsigned width = metrics.table->width(c);
+    if (x + width > kLineWidth) break;
+    if (kind == kOrdinaryByte) {
+      x += width;
+      ++p;
+      continue;
+    }
+    // A single space between words: a break point after it.
+    if (p + 1 >= last || kByteKinds.kind[text[p + 1]] != kOrdinaryByte) break;
+    x += width;
+    state_.x = x;
+    state_.spaceRunOpen = false;
+    raiseLineHeight(metrics.minimumLineHeight);
+    setBreakPoint(p + 1);
+    ++p;
+  }
+  if (p != start) {
+    state_.spaceRunOpen = false;
+    state_.x = x;
+    raiseLineHeight(metrics.minimumLineHeight);
+  }
+  return p;
 }
 
 void Paginator::addItem(unsigned width, unsigned height) {

@@ -95,6 +95,10 @@ class Paginator {
   // Measuring a character of the current font: adds its width, raises the
   // line height.
   void measure(uint8_t code);
+  // Measures the ordinary characters (no line end, space, '-', '_' or
+  // backslash) from p on, up to but not including `last`, as long as each
+  // still fits on the line; returns the first position not measured.
+  size_t measureFittingRun(const uint8_t* text, size_t p, size_t last);
   unsigned widthOf(uint8_t code) const;
   void addItem(unsigned width, unsigned height);
   void raiseLineHeight(unsigned height);

@@ -105,6 +105,8 @@ void TextPass::runPass(FontPass pass) {
   const size_t length = context_->length();
   size_t p = 0;
   while (p < length) {
+    // Runs of ordinary characters that fit on the line need no step each.
+    if (!styleOn(kInvisibleStyle)) p = paginator.measureFittingRun(context_->text(), p, length - 1);
     bool pageTitleOpened = false;
     bool levelTitleOpened = false;
     size_t q = step(p, pageTitleOpened, levelTitleOpened);
@@ -491,7 +493,10 @@ size_t TextPass::handleAnchor(size_t p) {
     return clip(p + 2);
   }
   if (context_->smallPass()) {
-    collector_->anchor(*context_, p, argument.begin, argument.end, uint32_t(argument.end + 2));
+    // An anchor that ends the text (or whose quote is never closed) would
+    // point past the text; the reader may only be sent to its end.
+    const size_t target = std::min(argument.end + 2, context_->length());
+    collector_->anchor(*context_, p, argument.begin, argument.end, uint32_t(target));
   }
   return argument.resume;
 }

@@ -34,6 +34,17 @@ TEST_F(LinkTableTest, AnchorAndLinkGiveOneRecordWithTheTarget) {
   EXPECT_FALSE(book.failed);
 }
 
+TEST_F(LinkTableTest, AnchorAtTheVeryEndTargetsTheEndOfTheText) {
+  navtest::PassedBook book("\\q=\"#end\"x\\q \\Q=\"end\"");
+  ASSERT_EQ(book.links.recordCount(), 1u);
+  // The quote closing the anchor is the last byte (20): the target is the
+  // text's end, 21, not two bytes after the quote.
+  EXPECT_EQ(navtest::recordBytes(book.links, 0), (std::vector<uint8_t>{0, 0, 0, 21, 'e', 'n', 'd', 0}));
+  navtest::PassedBook unclosed("\\q=\"#end\"x\\q \\Q=\"end");
+  ASSERT_EQ(unclosed.links.recordCount(), 1u);
+  EXPECT_EQ(navtest::recordBytes(unclosed.links, 0), (std::vector<uint8_t>{0, 0, 0, 20, 'e', 'n', 'd', 0}));
+}
+
 TEST_F(LinkTableTest, LinkBeforeItsAnchorIsResolved) {
   LinkTable table;
   table.addReference("Later");
