@@ -1,5 +1,4 @@
 #include "Pagination.h"
-#include "TmlTags.h"
 
 #include <algorithm>
 
@@ -34,53 +33,72 @@ void Paginator::measure(uint8_t code) {
 
 namespace {
 
-// How the fast measuring treats each byte: measured as it stands, a space
-// that may become a break point, or a byte the full step has to handle.
-enum : uint8_t { kOrdinaryByte, kSpaceByte, kStepByte };
+// Widths for measuring plain runs in one go. A byte the full step has to
+// handle (line ends, '-', '_', backslash) gets a width no line can take, so
+// one lookup and one comparison settle each byte; a space keeps its width.
+// Real widths are all far below the mark.
+constexpr uint8_t kStepMark = 0xFF;
 
-struct ByteKinds {
-  uint8_t kind[256];
-  constexpr ByteKinds() : kind() {
-    for (int c = 0; c < 256; ++c) kind[c] = kOrdinaryByte;
-    kind[uint8_t('\n')] = kind[uint8_t('\r')] = kind[uint8_t('-')] = kind[uint8_t('_')] = kStepByte;
-    kind[uint8_t('\\')] = kStepByte;
-    kind[uint8_t(' ')] = kSpaceByte;
-  }
+struct RunWidths {
+  uint8_t width[256];
 };
 
-constexpr ByteKinds kByteKinds;
+RunWidths makeRunWidths(const WidthTable& table) {
+  RunWidths run{};
+  for (int c = 0; c < 256; ++c) run.width[c] = uint8_t(table.width(uint8_t(c)));
+  for (uint8_t c : {uint8_t('\n'), uint8_t('\r'), uint8_t('-'), uint8_t('_'), uint8_t('\\')}) run.width[c] = kStepMark;
+  return run;
+}
+
+const uint8_t* runWidthsFor(const WidthTable* table) {
+  static const WidthTable* const tables[] = {&standardWidthTable(), &standardBoldWidthTable(), &largeWidthTable(),
+                                             &largeBoldWidthTable(), &scriptWidthTable()};
+  static const RunWidths runs[] = {makeRunWidths(*tables[0]), makeRunWidths(*tables[1]), makeRunWidths(*tables[2]),
+                                   makeRunWidths(*tables[3]), makeRunWidths(*tables[4])};
+  for (size_t i = 0; i < 5; ++i) {
+    if (tables[i] == table) return runs[i].width;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
 size_t Paginator::measureFittingRun(const uint8_t* text, size_t p, size_t last) {
   if (state_.lineEndPending || state_.pageBreakRequested) return p;
   const CharacterMetrics metrics = metricsFor(state_.font, state_.style);
+  const uint8_t* widths = runWidthsFor(metrics.table);
+  if (!widths) return p;
   const size_t start = p;
   unsigned x = state_.x;
+  // Only the last break point of the run can matter (nothing in the run
+  // overflows), so it is taken once, at the end.
+  size_t breakAt = 0;
+  unsigned xAtBreak = 0;
+  // The loop is written without branches on word boundaries, which come too
+  // irregularly to predict; text[p + 1] is always inside the text because
+  // `last` is below its length.
   while (p < last) {
     const uint8_t c = text[p];
-    const uint8_t kind = kByteKinds.kind[c];
-    if (kind == kStepByte) break;
-    const unsigned width = metrics.table->width(c);
-    if (x + width > kLineWidth) break;
-    if (kind == kOrdinaryByte) {
-      x += width;
-      ++p;
-      continue;
-    }
-    // A single space between words: a break point after it.
-    if (p + 1 >= last || kByteKinds.kind[text[p + 1]] != kOrdinaryByte) break;
+    const unsigned width = widths[c];
+    const uint8_t next = text[p + 1];
+    const bool space = c == ' ';
+    // A space is taken only as a single space between words: the full step
+    // handles one that is followed by anything but a plain byte in the run.
+    const bool spaceStops = space & ((p + 1 >= last) | (widths[next] == kStepMark) | (next == ' '));
+    if ((x + width > kLineWidth) | spaceStops) break;
     x += width;
-    state_.x = x;
-    state_.spaceRunOpen = false;
-    raiseLineHeight(metrics.minimumLineHeight);
-    setBreakPoint(p + 1);
     ++p;
+    breakAt = space ? p : breakAt;
+    xAtBreak = space ? x : xAtBreak;
   }
   if (p != start) {
     state_.spaceRunOpen = false;
-    state_.x = x;
     raiseLineHeight(metrics.minimumLineHeight);
+    if (breakAt != 0) {
+      state_.x = xAtBreak;
+      setBreakPoint(breakAt);
+    }
+    state_.x = x;
   }
   return p;
 }

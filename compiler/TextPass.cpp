@@ -106,7 +106,9 @@ void TextPass::runPass(FontPass pass) {
   size_t p = 0;
   while (p < length) {
     // Runs of ordinary characters that fit on the line need no step each.
-    if (!styleOn(kInvisibleStyle)) p = paginator.measureFittingRun(context_->text(), p, length - 1);
+    if (input_->measurePlainRunsInOneGo && !styleOn(kInvisibleStyle)) {
+      p = paginator.measureFittingRun(context_->text(), p, length - 1);
+    }
     bool pageTitleOpened = false;
     bool levelTitleOpened = false;
     size_t q = step(p, pageTitleOpened, levelTitleOpened);

@@ -91,6 +91,10 @@ struct TextPassInput {
   PageTable* largePages = nullptr;
   ImageList* images = nullptr;               // may be null: images not listed
   TextPassCollector* collector = nullptr;    // may be null: nothing collected
+  // Runs of plain characters that fit on the line are measured in one go;
+  // off, every character takes the full step. Both give the same tables: the
+  // step-by-step measuring is the reference the quick one is tested against.
+  bool measurePlainRunsInOneGo = true;
 };
 
 class TextPass {

@@ -69,14 +69,25 @@ TEST_F(TextPassPropertiesTest, RealBookPaginatesConsistentlyInBothFonts) {
   EXPECT_GT(result.small.count(), 1000u);
 }
 
-TEST_F(TextPassPropertiesTest, ScrambledMarkupAlwaysEndsWithWellFormedTables) {
-  // Pieces that exercise every tag, broken arguments, escapes and line ends.
-  const std::vector<std::string> pieces = {
+// Pieces that exercise every tag, broken arguments, escapes and line ends.
+const std::vector<std::string>& scramblePieces() {
+  static const std::vector<std::string> pieces = {
       "\\", "\\p", "\\x", "\\X1", "\\X", "\\C2=\"t\"", "\\C", "\\c", "\\r", "\\i", "\\u", "\\o", "\\v",
       "\\t", "\\T=\"50%\"", "\\T=\"", "\\w=\"40%\"", "\\w", "\\n", "\\s", "\\l", "\\b", "\\B", "\\Sp", "\\Sb",
       "\\Sd=\"s\"", "\\Sd", "\\Fn=\"f\"", "\\Fn", "\\F", "\\q=\"#a\"", "\\q", "\\Q=\"a\"", "\\m=\"x.png\"",
       "\\m", "\\I", "\\-", "\\\\", "\\a149", "\\a", "\\U0041", "\\U00", "\\d", "\\z", "\"", "=", "%",
       " ", "  ", "-", "_", "\n", "\n\n", "\r", "m", "mmmmmmmmmmmmmmmmmmmmmmmmm", "word ", "\xAD", "\x80"};
+  return pieces;
+}
+
+void expectSameTables(const PassResult& quick, const PassResult& reference) {
+  EXPECT_EQ(pagesOf(quick.small), pagesOf(reference.small));
+  EXPECT_EQ(pagesOf(quick.large), pagesOf(reference.large));
+  EXPECT_EQ(quick.failed, reference.failed);
+}
+
+TEST_F(TextPassPropertiesTest, ScrambledMarkupAlwaysEndsWithWellFormedTables) {
+  const std::vector<std::string>& pieces = scramblePieces();
   std::mt19937 random(20261206);
   for (int round = 0; round < 150; ++round) {
     std::string text;
@@ -88,6 +99,35 @@ TEST_F(TextPassPropertiesTest, ScrambledMarkupAlwaysEndsWithWellFormedTables) {
     expectWellFormed(result.small, ends, text.size());
     expectWellFormed(result.large, ends, text.size());
     if (HasFatalFailure()) return;
+  }
+}
+
+// Measuring plain runs in one go is only a quicker way to the same layout:
+// every table must equal the one the character-by-character steps give.
+TEST_F(TextPassPropertiesTest, QuickMeasuringOfPlainRunsGivesTheSameTables) {
+  std::string book = readCorpusBook("pride-and-prejudice.txt");
+  if (!book.empty()) {
+    scrivora::normaliseText(book);
+    scrivora::U32Table ends = recordsOf(book.size(), 8192);
+    expectSameTables(runPass(book, ends), runPass(book, ends, nullptr, "", false));
+  }
+  // Words, single and double spaces, fonts and styles that change mid-line,
+  // words longer than a line, line ends and tags in every mix.
+  std::vector<std::string> pieces = scramblePieces();
+  for (const char* extra : {"a", "Wi", "lllll", "WWWWWWW", " a", " ", "   ", "\\b", "\\l", "\\Sp", "\\t",
+                            "\\v", "\\B", "x y z ", "\xE9\xE9 "}) {
+    pieces.push_back(extra);
+  }
+  std::mt19937 random(61220);
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    size_t count = 1 + random() % 600;
+    for (size_t i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
+    scrivora::U32Table ends = recordsOf(text.size(), 1 + random() % 500);
+    SCOPED_TRACE("round " + std::to_string(round));
+    expectSameTables(runPass(text, ends, nullptr, "/nonexistent-image-folder"),
+                     runPass(text, ends, nullptr, "/nonexistent-image-folder", false));
+    if (HasFailure()) return;
   }
 }
 

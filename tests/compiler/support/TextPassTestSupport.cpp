@@ -70,7 +70,7 @@ std::ostream& operator<<(std::ostream& out, const Page& page) {
 }
 
 PassResult runPass(const std::string& text, scrivora::U32Table recordEnds, scrivora::TextPassCollector* collector,
-                   const std::string& imageDirectory) {
+                   const std::string& imageDirectory, bool measurePlainRunsInOneGo) {
   if (recordEnds.empty()) recordEnds = {0, uint32_t(text.size())};
   PassResult result;
   scrivora::TextPassInput input;
@@ -81,6 +81,7 @@ PassResult runPass(const std::string& text, scrivora::U32Table recordEnds, scriv
   input.smallPages = &result.small;
   input.largePages = &result.large;
   input.collector = collector;
+  input.measurePlainRunsInOneGo = measurePlainRunsInOneGo;
   scrivora::TextPass pass;
   result.failed = pass.run(input);
   return result;

@@ -54,7 +54,8 @@ struct PassResult {
 
 // Runs the text pass over `text`. Without record ends the text is one record.
 PassResult runPass(const std::string& text, scrivora::U32Table recordEnds = {},
-                   scrivora::TextPassCollector* collector = nullptr, const std::string& imageDirectory = "");
+                   scrivora::TextPassCollector* collector = nullptr, const std::string& imageDirectory = "",
+                   bool measurePlainRunsInOneGo = true);
 
 // n copies of a piece of text.
 std::string repeat(const std::string& piece, size_t n);
