@@ -232,3 +232,19 @@ TEST_F(CommandLineTest, InspectorExtractsImages) {
   EXPECT_NE(inspect.out.find("\"cover.png\": 3 x 2, 12 bytes of PNG"), std::string::npos) << inspect.out;
   EXPECT_EQ(booktest::readFile(dir.file("pics/cover.png")), booktest::Bytes(png, png + sizeof png));
 }
+
+TEST_F(CommandLineTest, InspectorListsChaptersLinksAndIndexTerms) {
+  source("nav.tml", "\\X2Deep\\X2 \\Q=\"here\"\\I\\a149 Item\\I \\q=\"#HERE\"back\\q \\q=\"#nowhere\"x\\q");
+  RunResult make = run("scrivora-make", "-q nav.tml");
+  ASSERT_EQ(make.status, 0) << make.err;
+  RunResult report = run("scrivora-inspect", "nav.tdb");
+  ASSERT_EQ(report.status, 0) << report.out;
+  // The level-2 entry's title carries 8 spaces; the anchor's quote closes at
+  // 19, so it targets 21; the index tag stands at 20 in record 1.
+  EXPECT_NE(report.out.find("0: level 2 \"        Deep\""), std::string::npos) << report.out;
+  EXPECT_NE(report.out.find("\"here\" -> 21"), std::string::npos) << report.out;
+  EXPECT_NE(report.out.find("\"nowhere\" -> undefined"), std::string::npos) << report.out;
+  EXPECT_NE(report.out.find("\" Item\": record 1 offset 20"), std::string::npos) << report.out;
+  RunResult json = run("scrivora-inspect", "--json nav.tdb");
+  EXPECT_NE(json.out.find("\"level\": 2"), std::string::npos) << json.out;
+}

@@ -1,5 +1,6 @@
 #include "InspectReport.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstring>
 #include <set>
@@ -14,6 +15,13 @@ namespace {
 // Text from the book may hold any byte; in the readable report it is quoted
 // like a JSON string so that control bytes cannot garble the terminal.
 std::string quoted(const std::string& text) { return jsonString(text); }
+
+// A chapter's level is not stored: a level-n title begins with 4 x n spaces.
+unsigned chapterLevel(const std::string& title) {
+  size_t spaces = title.find_first_not_of(' ');
+  if (spaces == std::string::npos) spaces = title.size();
+  return unsigned(std::min<size_t>(spaces / 4, 4));
+}
 
 std::string hexNumber(uint32_t value) {
   char text[16];
@@ -141,7 +149,9 @@ void printReadableReport(std::FILE* out, const std::string& path, const BookCont
   printPages(out, "Small-font page table", book.smallPages);
   printPages(out, "Large-font page table", book.largePages);
   std::fprintf(out, "Chapters: %zu\n", book.chapters.size());
-  for (const ChapterEntry& c : book.chapters) std::fprintf(out, "  %" PRIu32 ": %s\n", c.position, quoted(c.title).c_str());
+  for (const ChapterEntry& c : book.chapters) {
+    std::fprintf(out, "  %" PRIu32 ": level %u %s\n", c.position, chapterLevel(c.title), quoted(c.title).c_str());
+  }
   std::fprintf(out, "Links: %zu\n", book.links.size());
   for (const LinkEntry& l : book.links) {
     if (l.target == kUndefinedLinkTarget) {
@@ -267,6 +277,7 @@ void printJsonReport(std::FILE* out, const std::string& path, const BookContents
   for (const ChapterEntry& c : book.chapters) {
     json.open(nullptr, '{');
     json.number("position", c.position);
+    json.number("level", chapterLevel(c.title));
     json.string("title", c.title);
     json.close('}');
   }
