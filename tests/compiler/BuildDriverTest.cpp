@@ -41,13 +41,13 @@ class BuildDriverTest : public testing::Test {
   }
 
   void writeImage(const std::string& path, uint32_t width, uint32_t height, int colourType) {
-    pngtest::PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.colourType = colourType;
-    if (colourType == pngtest::kPalette) spec.palette = pngtest::rampPalette(4);
-    spec.pixels = pngtest::noisePixels(spec, width * 7 + height);
-    pngtest::writeFile(path, pngtest::encodePng(spec));
+    pngtest::PngPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.colourType = colourType;
+    if (colourType == pngtest::kPalette) picture.palette = pngtest::rampPalette(4);
+    picture.pixels = pngtest::noisePixels(picture, width * 7 + height);
+    pngtest::writeFile(path, pngtest::encodePng(picture));
   }
 
   // Only the source and, when it was written, the book are left.

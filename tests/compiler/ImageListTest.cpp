@@ -20,16 +20,16 @@
 
 using namespace scrivora;
 using pngtest::Bytes;
-using pngtest::PngSpec;
+using pngtest::PngPicture;
 
 namespace {
 
-PngSpec greySpec(uint32_t width, uint32_t height, uint32_t seed) {
-  PngSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels = pngtest::noisePixels(spec, seed);
-  return spec;
+PngPicture greySpec(uint32_t width, uint32_t height, uint32_t seed) {
+  PngPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.pixels = pngtest::noisePixels(picture, seed);
+  return picture;
 }
 
 // The size a PNG has after re-encoding, found by re-encoding it.
@@ -131,7 +131,7 @@ TEST_F(ImageListTest, SortComparesBytesAsSigned) {
 }
 
 TEST_F(ImageListTest, RecordsHoldTheHeaderAndTheReencodedPng) {
-  PngSpec palette;
+  PngPicture palette;
   palette.width = 7;
   palette.height = 3;
   palette.bitDepth = 2;
@@ -140,7 +140,7 @@ TEST_F(ImageListTest, RecordsHoldTheHeaderAndTheReencodedPng) {
   palette.transparency = {10, 20};
   palette.pixels = pngtest::noisePixels(palette, 8);
   addImage("pal.png", pngtest::encodePng(palette), 7, 3);
-  const PngSpec grey = greySpec(0x0102, 3, 4);
+  const PngPicture grey = greySpec(0x0102, 3, 4);
   addImage("grey.png", pngtest::encodePng(grey), 0x0102, 3);
   ASSERT_TRUE(images.finish());
   EXPECT_TRUE(log.messages().empty());
@@ -216,7 +216,7 @@ TEST_F(ImageListTest, ReencodedSizeOf65443IsAcceptedAnd65444Refused) {
 
 TEST_F(ImageListTest, FinishingStopsAtTheFirstFailure) {
   addGrey("a.png", 4, 4);
-  PngSpec rgb;
+  PngPicture rgb;
   rgb.width = 2;
   rgb.height = 2;
   rgb.colourType = pngtest::kRgb;
@@ -258,8 +258,8 @@ TEST_F(ImageListTest, CorruptImageDataIsAnUnknownError) {
 }
 
 TEST_F(ImageListTest, SecondFinishingHoldsExactlyEachImageOnce) {
-  const PngSpec zed = greySpec(6, 6, 3);
-  const PngSpec mid = greySpec(9, 2, 5);
+  const PngPicture zed = greySpec(6, 6, 3);
+  const PngPicture mid = greySpec(9, 2, 5);
   addImage("zed.png", pngtest::encodePng(zed), 6, 6);
   ASSERT_TRUE(images.finish());
   const uint32_t zedSize = images.entry(0).dataSize;
@@ -313,7 +313,7 @@ class BookImagesTest : public ImageListTest {
 };
 
 TEST_F(BookImagesTest, ImagesComeBackAsPlainPngsOfTheSamePixels) {
-  PngSpec palette;
+  PngPicture palette;
   palette.width = 21;
   palette.height = 5;
   palette.bitDepth = 4;
@@ -323,7 +323,7 @@ TEST_F(BookImagesTest, ImagesComeBackAsPlainPngsOfTheSamePixels) {
   palette.transparency = {0, 0, 0, 90};
   palette.pixels = pngtest::noisePixels(palette, 12);
   pngtest::writeFile(imageDir + "/Shield.PNG", pngtest::encodePng(palette));
-  PngSpec grey = greySpec(200, 30, 13);  // wider than a line: measured small, stored whole
+  PngPicture grey = greySpec(200, 30, 13);  // wider than a line: measured small, stored whole
   grey.bitDepth = 8;
   grey.textAndGamma = true;
   pngtest::writeFile(imageDir + "/map.png", pngtest::encodePng(grey));
@@ -354,7 +354,7 @@ TEST_F(BookImagesTest, ImagesComeBackAsPlainPngsOfTheSamePixels) {
 }
 
 TEST_F(BookImagesTest, RgbImageFailsInBothPassesAndLeavesNoBook) {
-  PngSpec rgb;
+  PngPicture rgb;
   rgb.width = 3;
   rgb.height = 3;
   rgb.colourType = pngtest::kRgb;

@@ -47,11 +47,11 @@ class ImageTagTest : public testing::Test {
   void writeImage(const std::string& name, const Bytes& bytes) { pngtest::writeFile(imageDir + "/" + name, bytes); }
 
   void writeGreyImage(const std::string& name, uint32_t width, uint32_t height) {
-    pngtest::PngSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels = pngtest::noisePixels(spec, width + height);
-    writeImage(name, pngtest::encodePng(spec));
+    pngtest::PngPicture picture;
+    picture.width = width;
+    picture.height = height;
+    picture.pixels = pngtest::noisePixels(picture, width + height);
+    writeImage(name, pngtest::encodePng(picture));
   }
 
   ImageMeasure tag(const std::string& name, ImagePass pass, bool indentOn = false) {
@@ -330,12 +330,12 @@ class ImageTagInTextTest : public ImageTagTest {
 };
 
 TEST_F(ImageTagInTextTest, RgbImageFailsTheBuildWithTheHeaderMessageInBothPasses) {
-  pngtest::PngSpec spec;
-  spec.width = 4;
-  spec.height = 4;
-  spec.colourType = pngtest::kRgb;
-  spec.pixels = pngtest::noisePixels(spec, 1);
-  writeImage("colour.png", pngtest::encodePng(spec));
+  pngtest::PngPicture picture;
+  picture.width = 4;
+  picture.height = 4;
+  picture.colourType = pngtest::kRgb;
+  picture.pixels = pngtest::noisePixels(picture, 1);
+  writeImage("colour.png", pngtest::encodePng(picture));
   EXPECT_TRUE(runText("Before \\m=\"colour.png\" after.\n"));
   EXPECT_EQ(countErrors("Unrecognized PNG color type for " + stored("colour.png")), 2u);
 }

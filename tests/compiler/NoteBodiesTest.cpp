@@ -221,11 +221,11 @@ TEST_F(NoteBodyTags, ImageWithoutItsArgumentIsAWarning) {
 
 TEST_F(NoteBodyTags, ImageInABodyIsCheckedAndListed) {
   ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
-  pngtest::PngSpec spec;
-  spec.width = 20;
-  spec.height = 10;
-  spec.pixels = pngtest::noisePixels(spec, 3);
-  pngtest::writeFile(dir.file("book_img/fig.png"), pngtest::encodePng(spec));
+  pngtest::PngPicture picture;
+  picture.width = 20;
+  picture.height = 10;
+  picture.pixels = pngtest::noisePixels(picture, 3);
+  pngtest::writeFile(dir.file("book_img/fig.png"), pngtest::encodePng(picture));
   check("Figure: \\m=\"fig.png\" and again \\m=\"fig.png\"");
   EXPECT_TRUE(log.errors().empty());
   EXPECT_TRUE(images.named);

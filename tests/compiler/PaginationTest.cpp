@@ -216,11 +216,11 @@ TEST_F(PaginationTest, ImageTakesItsWidthAndHeight) {
   char pattern[] = "/tmp/pagination-images-XXXXXX";
   ASSERT_NE(mkdtemp(pattern), nullptr);
   std::string folder = pattern;
-  pngtest::PngSpec spec;
-  spec.width = 100;
-  spec.height = 50;
-  spec.pixels = pngtest::noisePixels(spec, 7);
-  pngtest::writeFile(folder + "/pic.png", pngtest::encodePng(spec));
+  pngtest::PngPicture picture;
+  picture.width = 100;
+  picture.height = 50;
+  picture.pixels = pngtest::noisePixels(picture, 7);
+  pngtest::writeFile(folder + "/pic.png", pngtest::encodePng(picture));
   // Line 13: 8 'm' (64) and the image (100) overflow; the image goes to
   // line 14 at 32, whose 50 pixels do not fit under 143: page 1 at 32.
   std::string text = repeat("a\n", 12) + std::string(8, 'm') + "\\m=\"pic.png\"";

@@ -15,7 +15,7 @@
 
 using namespace scrivora;
 using pngtest::Bytes;
-using pngtest::PngSpec;
+using pngtest::PngPicture;
 
 namespace {
 
@@ -79,16 +79,16 @@ class ReencodeKeepsImage : public testing::TestWithParam<Variant> {};
 
 TEST_P(ReencodeKeepsImage, SamePixelsPaletteAndDepthWithOnlyCriticalChunksAndNoFilters) {
   const Variant v = GetParam();
-  PngSpec spec;
-  spec.width = 13;  // odd, so packed rows end in spare bits
-  spec.height = 9;
-  spec.bitDepth = v.bitDepth;
-  spec.colourType = v.colourType;
-  spec.interlaced = v.interlaced;
-  if (v.colourType == pngtest::kPalette) spec.palette = pngtest::rampPalette(v.bitDepth == 8 ? 200 : 1u << v.bitDepth);
-  spec.pixels = pngtest::noisePixels(spec, 7);
-  const Bytes input = pngtest::encodePng(spec);
-  const size_t stride = pngtest::rowBytes(spec);
+  PngPicture picture;
+  picture.width = 13;  // odd, so packed rows end in spare bits
+  picture.height = 9;
+  picture.bitDepth = v.bitDepth;
+  picture.colourType = v.colourType;
+  picture.interlaced = v.interlaced;
+  if (v.colourType == pngtest::kPalette) picture.palette = pngtest::rampPalette(v.bitDepth == 8 ? 200 : 1u << v.bitDepth);
+  picture.pixels = pngtest::noisePixels(picture, 7);
+  const Bytes input = pngtest::encodePng(picture);
+  const size_t stride = pngtest::rowBytes(picture);
   if (!v.interlaced) {
     // The input really uses row filters, so a copy of its data would fail.
     const Bytes inputRaw = pngtest::inflateImageData(input, (stride + 1) * 9);
@@ -111,8 +111,8 @@ TEST_P(ReencodeKeepsImage, SamePixelsPaletteAndDepthWithOnlyCriticalChunksAndNoF
   EXPECT_EQ(decoded.bitDepth, v.bitDepth);
   EXPECT_EQ(decoded.colourType, v.colourType);
   EXPECT_EQ(decoded.interlace, 0);
-  EXPECT_EQ(decoded.palette, spec.palette);
-  EXPECT_EQ(decoded.pixels, spec.pixels);
+  EXPECT_EQ(decoded.palette, picture.palette);
+  EXPECT_EQ(decoded.pixels, picture.pixels);
 
   std::vector<std::string> chunks = pngtest::chunkTypes(result);
   ASSERT_GE(chunks.size(), 3u);
@@ -142,15 +142,15 @@ INSTANTIATE_TEST_SUITE_P(GreyAndPalette, ReencodeKeepsImage,
                          variantName);
 
 TEST(ReencodeDropsChunks, TransparencyOfAPaletteImageIsNotKept) {
-  PngSpec spec;
-  spec.width = 6;
-  spec.height = 4;
-  spec.colourType = pngtest::kPalette;
-  spec.bitDepth = 4;
-  spec.palette = pngtest::rampPalette(16);
-  spec.transparency = {0, 128, 255};
-  spec.pixels = pngtest::noisePixels(spec, 3);
-  const Bytes input = pngtest::encodePng(spec);
+  PngPicture picture;
+  picture.width = 6;
+  picture.height = 4;
+  picture.colourType = pngtest::kPalette;
+  picture.bitDepth = 4;
+  picture.palette = pngtest::rampPalette(16);
+  picture.transparency = {0, 128, 255};
+  picture.pixels = pngtest::noisePixels(picture, 3);
+  const Bytes input = pngtest::encodePng(picture);
   ASSERT_EQ(pngtest::chunkTypes(input), (std::vector<std::string>{"IHDR", "PLTE", "tRNS", "IDAT", "IEND"}));
 
   ByteBuffer out;
@@ -160,16 +160,16 @@ TEST(ReencodeDropsChunks, TransparencyOfAPaletteImageIsNotKept) {
   pngtest::DecodedPng decoded;
   ASSERT_TRUE(pngtest::decodePng(bufferBytes(out), decoded));
   EXPECT_FALSE(decoded.hasTransparency);
-  EXPECT_EQ(decoded.pixels, spec.pixels);
+  EXPECT_EQ(decoded.pixels, picture.pixels);
 }
 
 TEST(ReencodeDropsChunks, TextAndGammaAreNotKept) {
-  PngSpec spec;
-  spec.width = 5;
-  spec.height = 5;
-  spec.pixels = pngtest::noisePixels(spec, 11);
-  spec.textAndGamma = true;
-  const Bytes input = pngtest::encodePng(spec);
+  PngPicture picture;
+  picture.width = 5;
+  picture.height = 5;
+  picture.pixels = pngtest::noisePixels(picture, 11);
+  picture.textAndGamma = true;
+  const Bytes input = pngtest::encodePng(picture);
   const std::vector<std::string> inputChunks = pngtest::chunkTypes(input);
   ASSERT_GT(inputChunks.size(), 3u);  // the input really has the extra chunks
 
@@ -180,11 +180,11 @@ TEST(ReencodeDropsChunks, TextAndGammaAreNotKept) {
 }
 
 TEST(ReencodeAppends, EachImageGoesAfterWhatTheBufferHolds) {
-  PngSpec first;
+  PngPicture first;
   first.width = 4;
   first.height = 3;
   first.pixels = pngtest::noisePixels(first, 1);
-  PngSpec second = first;
+  PngPicture second = first;
   second.width = 20;
   second.pixels = pngtest::noisePixels(second, 2);
 
@@ -217,12 +217,12 @@ class ReencodeFailure : public testing::Test {
 };
 
 TEST_F(ReencodeFailure, RgbImageIsAnUnsupportedColourType) {
-  PngSpec spec;
-  spec.width = 3;
-  spec.height = 2;
-  spec.colourType = pngtest::kRgb;
-  spec.pixels = pngtest::noisePixels(spec, 5);
-  EXPECT_EQ(reencodeBytes(pngtest::encodePng(spec), out, size), PngReencodeResult::UnsupportedColourType);
+  PngPicture picture;
+  picture.width = 3;
+  picture.height = 2;
+  picture.colourType = pngtest::kRgb;
+  picture.pixels = pngtest::noisePixels(picture, 5);
+  EXPECT_EQ(reencodeBytes(pngtest::encodePng(picture), out, size), PngReencodeResult::UnsupportedColourType);
   expectBufferUntouched();
 }
 
@@ -239,11 +239,11 @@ TEST_F(ReencodeFailure, FileShorterThanTheSignatureCannotBeRead) {
 }
 
 TEST_F(ReencodeFailure, ImageCutOffInItsDataIsAnErrorAndWritesNothing) {
-  PngSpec spec;
-  spec.width = 100;
-  spec.height = 50;
-  spec.pixels = pngtest::noisePixels(spec, 9);
-  Bytes input = pngtest::encodePng(spec);
+  PngPicture picture;
+  picture.width = 100;
+  picture.height = 50;
+  picture.pixels = pngtest::noisePixels(picture, 9);
+  Bytes input = pngtest::encodePng(picture);
   input.resize(input.size() / 2);  // the writer has already produced IHDR by then
   EXPECT_EQ(reencodeBytes(input, out, size), PngReencodeResult::Failed);
   expectBufferUntouched();

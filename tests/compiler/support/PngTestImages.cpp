@@ -40,25 +40,25 @@ void readInput(png_structp png, png_bytep data, png_size_t length) {
 int channelsOf(int colourType) { return colourType == kRgb ? 3 : 1; }
 
 // The libpng calls, in a frame of plain values so longjmp may leave it.
-bool runEncode(const PngSpec* spec, Bytes* out, png_structp png, png_infop info, std::vector<png_bytep>* rows) {
+bool runEncode(const PngPicture* picture, Bytes* out, png_structp png, png_infop info, std::vector<png_bytep>* rows) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_write_fn(png, out, appendOutput, noFlush);
-  png_set_IHDR(png, info, spec->width, spec->height, spec->bitDepth, spec->colourType,
-               spec->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
+  png_set_IHDR(png, info, picture->width, picture->height, picture->bitDepth, picture->colourType,
+               picture->interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_BASE,
                PNG_FILTER_TYPE_BASE);
   png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_ALL_FILTERS);
   std::vector<png_color> palette;
-  for (const Rgb& c : spec->palette) palette.push_back(png_color{c.r, c.g, c.b});
+  for (const Rgb& c : picture->palette) palette.push_back(png_color{c.r, c.g, c.b});
   if (!palette.empty()) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-  if (!spec->transparency.empty())
-    png_set_tRNS(png, info, spec->transparency.data(), int(spec->transparency.size()), nullptr);
+  if (!picture->transparency.empty())
+    png_set_tRNS(png, info, picture->transparency.data(), int(picture->transparency.size()), nullptr);
   png_text texts[2];
   std::memset(texts, 0, sizeof texts);
   char keyTitle[] = "Title";
   char valueTitle[] = "A test image";
   char keyComment[] = "Comment";
   char valueComment[] = "Compressed text that the book does not need";
-  if (spec->textAndGamma) {
+  if (picture->textAndGamma) {
     png_set_gAMA(png, info, 0.45455);
     texts[0].compression = PNG_TEXT_COMPRESSION_NONE;
     texts[0].key = keyTitle;
@@ -105,24 +105,24 @@ bool runDecode(const Bytes* png, DecodedPng* out, png_structp reader, png_infop 
 
 }  // namespace
 
-size_t rowBytes(const PngSpec& spec) {
-  const size_t bits = size_t(spec.width) * spec.bitDepth * channelsOf(spec.colourType);
+size_t rowBytes(const PngPicture& picture) {
+  const size_t bits = size_t(picture.width) * picture.bitDepth * channelsOf(picture.colourType);
   return (bits + 7) / 8;
 }
 
-Bytes noisePixels(const PngSpec& spec, uint32_t seed) {
-  const size_t stride = rowBytes(spec);
-  Bytes pixels(stride * spec.height);
+Bytes noisePixels(const PngPicture& picture, uint32_t seed) {
+  const size_t stride = rowBytes(picture);
+  Bytes pixels(stride * picture.height);
   uint32_t state = seed * 2654435761u + 12345u;
-  const size_t usedBits = size_t(spec.width) * spec.bitDepth * channelsOf(spec.colourType);
+  const size_t usedBits = size_t(picture.width) * picture.bitDepth * channelsOf(picture.colourType);
   const unsigned spareBits = unsigned(stride * 8 - usedBits);
-  for (uint32_t y = 0; y < spec.height; ++y) {
+  for (uint32_t y = 0; y < picture.height; ++y) {
     for (size_t i = 0; i < stride; ++i) {
       state = state * 1664525u + 1013904223u;
       uint8_t value = uint8_t(state >> 24);
       // An 8-bit palette image has fewer than 256 colours in some tests.
-      if (spec.colourType == kPalette && spec.bitDepth == 8 && !spec.palette.empty())
-        value = uint8_t(value % spec.palette.size());
+      if (picture.colourType == kPalette && picture.bitDepth == 8 && !picture.palette.empty())
+        value = uint8_t(value % picture.palette.size());
       pixels[y * stride + i] = value;
     }
     if (spareBits) pixels[y * stride + stride - 1] &= uint8_t(0xFF << spareBits);
@@ -137,15 +137,15 @@ std::vector<Rgb> rampPalette(size_t count) {
   return palette;
 }
 
-Bytes encodePng(const PngSpec& spec) {
-  if (spec.pixels.size() != rowBytes(spec) * spec.height) throw std::runtime_error("pixel rows of the wrong size");
+Bytes encodePng(const PngPicture& picture) {
+  if (picture.pixels.size() != rowBytes(picture) * picture.height) throw std::runtime_error("pixel rows of the wrong size");
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpOnError, silentWarning);
   png_infop info = png_create_info_struct(png);
-  std::vector<png_bytep> rows(spec.height);
-  Bytes pixels = spec.pixels;
-  for (uint32_t y = 0; y < spec.height; ++y) rows[y] = pixels.data() + y * rowBytes(spec);
+  std::vector<png_bytep> rows(picture.height);
+  Bytes pixels = picture.pixels;
+  for (uint32_t y = 0; y < picture.height; ++y) rows[y] = pixels.data() + y * rowBytes(picture);
   Bytes out;
-  const bool ok = runEncode(&spec, &out, png, info, &rows);
+  const bool ok = runEncode(&picture, &out, png, info, &rows);
   png_destroy_write_struct(&png, &info);
   if (!ok) throw std::runtime_error("libpng could not encode the test image");
   return out;

@@ -21,7 +21,7 @@ constexpr int kGrey = 0;
 constexpr int kRgb = 2;
 constexpr int kPalette = 3;
 
-struct PngSpec {
+struct PngPicture {
   uint32_t width = 1;
   uint32_t height = 1;
   int bitDepth = 8;
@@ -33,18 +33,18 @@ struct PngSpec {
   Bytes pixels;                  // packed rows as libpng takes them; rowBytes() each
 };
 
-size_t rowBytes(const PngSpec& spec);
+size_t rowBytes(const PngPicture& picture);
 
-// Pseudo-random rows for `spec` (deterministic for a seed). Sample values stay
+// Pseudo-random rows for `picture` (deterministic for a seed). Sample values stay
 // within the palette for palette images and the unused low bits at the end of
 // a packed row are zero, so a decoder gives back exactly these bytes.
-Bytes noisePixels(const PngSpec& spec, uint32_t seed);
+Bytes noisePixels(const PngPicture& picture, uint32_t seed);
 
 // A palette of `count` distinct colours.
 std::vector<Rgb> rampPalette(size_t count);
 
 // Encodes with every row filter allowed, so the input has filtered rows.
-Bytes encodePng(const PngSpec& spec);
+Bytes encodePng(const PngPicture& picture);
 
 struct DecodedPng {
   uint32_t width = 0;
