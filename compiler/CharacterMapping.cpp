@@ -20,13 +20,18 @@ bool isDroppedControl(uint8_t byte) { return byte <= 0x08; }
 uint8_t mapSourceByte(uint8_t byte) { return byte; }
 
 // The excerpt around an unmappable byte: what has been written so far (the
-// normalised text before it) followed by the source from the byte on.
+// normalised text before it) followed by the source from the byte on. The
+// window is fixed around the byte: near the text start the part before the
+// text is missing rather than made up with more bytes after it.
 std::string unmappableExcerpt(const uint8_t* text, size_t written, size_t read, size_t length) {
   std::string excerpt;
   size_t before = written < kUnmappableLookBehind ? written : kUnmappableLookBehind;
   excerpt.append(reinterpret_cast<const char*>(text) + written - before, before);
-  for (size_t i = read; i < length && excerpt.size() < kUnmappableExcerpt; ++i) {
-    if (!isDroppedControl(text[i])) excerpt.push_back(char(text[i]));
+  const size_t fromTheByteOn = kUnmappableExcerpt - kUnmappableLookBehind;
+  for (size_t i = read, taken = 0; i < length && taken < fromTheByteOn; ++i) {
+    if (isDroppedControl(text[i])) continue;
+    excerpt.push_back(char(text[i]));
+    ++taken;
   }
   return excerpt;
 }

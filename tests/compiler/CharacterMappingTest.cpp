@@ -59,6 +59,13 @@ TEST_F(CharacterMappingTest, UnmappableExcerptStartsFortyBytesBeforeTheByte) {
             1);
 }
 
+TEST_F(CharacterMappingTest, UnmappableExcerptNearTheStartKeepsOnlyItsWindowInsideTheText) {
+  // The window runs from 40 bytes before the byte to 38 after it; the part
+  // before the text start is simply missing, it is not made up at the end.
+  normalised("ab\x8F" + std::string(60, 'a'));
+  EXPECT_EQ(countOf(Kind::Warning, "Unmappable character in string \"ab\x8F" + std::string(38, 'a') + "\""), 1);
+}
+
 TEST_F(CharacterMappingTest, EveryEuroSignWarnsButNonAsciiOnlyOnce) {
   EXPECT_EQ(normalised("\x80 5 and \x80 7 \xE9"), "\x80 5 and \x80 7 \xE9");
   EXPECT_EQ(countOf(Kind::Warning, kNonAscii), 1);
