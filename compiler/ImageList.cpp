@@ -11,16 +11,16 @@ namespace scrivora {
 namespace {
 
 // The reader's order: bytes compared as signed 8-bit values, so the bytes
-// 0x80 to 0xFF come before 0x00 to 0x7F; a path that is a prefix of another
-// comes first.
+// 0x80 to 0xFF come before 0x00 to 0x7F; the end of a path counts as a zero
+// byte, as in the reader's zero-terminated strings.
 bool signedByteLess(const std::string& a, const std::string& b) {
-  const size_t common = std::min(a.size(), b.size());
-  for (size_t i = 0; i < common; ++i) {
-    const auto ca = static_cast<signed char>(a[i]);
-    const auto cb = static_cast<signed char>(b[i]);
+  const size_t longer = std::max(a.size(), b.size());
+  for (size_t i = 0; i < longer; ++i) {
+    const int ca = i < a.size() ? static_cast<signed char>(a[i]) : 0;
+    const int cb = i < b.size() ? static_cast<signed char>(b[i]) : 0;
     if (ca != cb) return ca < cb;
   }
-  return a.size() < b.size();
+  return false;
 }
 
 }  // namespace

@@ -20,14 +20,16 @@ std::string LinkTable::lowerCased(const std::string& name) {
 }
 
 int LinkTable::compareSigned(const std::string& a, const std::string& b) {
-  size_t common = std::min(a.size(), b.size());
-  for (size_t i = 0; i < common; ++i) {
-    int ca = static_cast<signed char>(a[i]);
-    int cb = static_cast<signed char>(b[i]);
+  // The names are compared as the reader compares its zero-terminated
+  // strings: the end of the shorter name counts as a zero byte, so it sorts
+  // after a longer name going on with 0x80 to 0xFF and before any other.
+  const size_t longer = std::max(a.size(), b.size());
+  for (size_t i = 0; i < longer; ++i) {
+    int ca = i < a.size() ? static_cast<signed char>(a[i]) : 0;
+    int cb = i < b.size() ? static_cast<signed char>(b[i]) : 0;
     if (ca != cb) return ca - cb;
   }
-  if (a.size() == b.size()) return 0;
-  return a.size() < b.size() ? -1 : 1;
+  return 0;
 }
 
 LinkTable::Entry* LinkTable::findLowered(const std::string& lowered) {

@@ -67,7 +67,8 @@ class LinkTable : public BookSection {
 
   static std::string lowerCased(const std::string& name);
   // <0, 0, >0, comparing bytes as signed 8-bit values (0x80 to 0xFF before
-  // 0x00 to 0x7F); a name that is a prefix of another comes first.
+  // 0x00 to 0x7F), the end of a name counting as a zero byte: a name that is
+  // a prefix of another comes first unless the other goes on with 0x80 to 0xFF.
   static int compareSigned(const std::string& a, const std::string& b);
 
  private:

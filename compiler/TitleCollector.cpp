@@ -61,10 +61,10 @@ CollectedTitle TitleCollector::collect(TitleForm form, size_t from, size_t argum
       } else if (closesScope(form, uint8_t(tag))) {
         result.closing = p;
         break;
-      } else if (tml::hasSkippedArgumentInTitles(tag) && context_.hasAt(p + 2, "=\"")) {
-        // Only a tag that carries an argument skips one: the closing \q of a
-        // link has none, and skipping to the next two quotes from it would
-        // swallow the rest of the title and the text after it.
+      } else if (tml::hasSkippedArgumentInTitles(tag) && (tag != tml::kLink || context_.hasAt(p + 2, "=\""))) {
+        // The closing \q of a link carries no argument: skipping to the next
+        // two quotes from it would swallow the rest of the title and the text
+        // after it. The other tags always take their argument with them.
         p = skipQuotedArgument(p + 2);
       } else {
         p += tml::kPlainTagLength;

@@ -10,8 +10,8 @@
 //   not allowed inside \C definitions!", a plain error, for each other tag;
 //   its 2 bytes are skipped);
 // - a \x title ends at the closing \x, a \Xn title at the closing \X, an index
-//   term at the closing \I. Inside them a \Q, \T, \m, \q or \w tag
-//   followed by =" is skipped together with its quoted argument (up to and
+//   term at the closing \I. Inside them a \Q, \T, \m or \w tag, and a \q
+//   followed by =", is skipped together with its quoted argument (up to and
 //   including the second double quote after the tag); any other tag, the
 //   closing \q of a link included, is skipped as 2 bytes; in an index term
 //   \a149 (the bullet) adds nothing.

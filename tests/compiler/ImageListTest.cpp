@@ -130,6 +130,18 @@ TEST_F(ImageListTest, SortComparesBytesAsSigned) {
   EXPECT_EQ(names, (std::vector<std::string>{"\xE9t\xE9.png", "B.png", "a.png", "a.pngx.png", "b.png"}));
 }
 
+TEST_F(ImageListTest, PathEndSortsAsAZeroByte) {
+  // A path that another one continues sorts after it when the other goes on
+  // with a byte from 0x80, as zero-terminated strings compared signed do.
+  addGrey("a.png", 2, 2);
+  addGrey("a.png\xE9.png", 2, 2);
+  addGrey("a.png0.png", 2, 2);
+  ASSERT_TRUE(images.finish());
+  std::vector<std::string> names;
+  for (size_t i = 0; i < images.size(); ++i) names.push_back(imageFileName(images.entry(i).path));
+  EXPECT_EQ(names, (std::vector<std::string>{"a.png\xE9.png", "a.png", "a.png0.png"}));
+}
+
 TEST_F(ImageListTest, RecordsHoldTheHeaderAndTheReencodedPng) {
   PngPicture palette;
   palette.width = 7;

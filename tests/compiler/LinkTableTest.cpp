@@ -114,6 +114,18 @@ TEST_F(LinkTableTest, NamesSortAsSignedBytes) {
   EXPECT_EQ(namesOf(table), (std::vector<std::string>{"\x80", "\xE9t\xE9", "a-b", "ab", "abc", "zed"}));
 }
 
+TEST_F(LinkTableTest, NameEndCountsAsAZeroByteWhenComparingSignedBytes) {
+  // The reader compares zero-terminated names: the end of "ab" is a zero
+  // byte, which sorts after 0x80 to 0xFF and before every other byte.
+  LinkTable table;
+  for (const char* name : {"ab", "ab\xE9", "ab0"}) {
+    table.addReference(name);
+    table.addDefinition(name, 1);
+  }
+  table.finish();
+  EXPECT_EQ(namesOf(table), (std::vector<std::string>{"ab\xE9", "ab", "ab0"}));
+}
+
 TEST_F(LinkTableTest, BadLinkSyntaxIsAnExcerptErrorAndResumesAfterTheTag) {
   //                        0123456789012345678901
   navtest::PassedBook book("A link: \\q=\"x\"text\\q");

@@ -63,6 +63,14 @@ TEST_F(TitleCollectorTest, ClosingLinkTagSkipsNoArgument) {
   EXPECT_EQ(chapterTitle(book), "See here and more");
 }
 
+TEST_F(TitleCollectorTest, AnchorWithoutEqualsStillSkipsToTheSecondQuote) {
+  // Only the closing \q is known to stand alone; a malformed \Q still takes
+  // everything up to the second double quote after it out of the title.
+  PassedBook book("\\xA\\Q B\"x\"C\\x");
+  EXPECT_EQ(chapterTitle(book), "AC");
+  EXPECT_TRUE(book.failed);  // the anchor's syntax
+}
+
 TEST_F(TitleCollectorTest, OtherTagsInAScopeAreSkippedAsTwoBytes) {
   // \i, \\ and a \X inside a \x title leave nothing behind; \\ does not give
   // a backslash either. (The scanner takes that \X for the end of the open
