@@ -111,6 +111,40 @@ TEST_F(HtmlImport, NestedStylesWriteOnlyTheChanges) {
   EXPECT_EQ(bodyTml("<B>a<STRONG>b<I>c</I></STRONG></B>"), "\\ba b \\ic \\i\\b");
 }
 
+TEST_F(HtmlImport, DefinitionListsRulesAndRaisedText) {
+  // DT closes with a carriage return, DD is an indented paragraph; the third
+  // carriage return in a row (DL, then DT) goes in the clean-up.
+  EXPECT_EQ(bodyTml("<DL><DT>t<DD>d</DL>"), "\r\rt \r\\td \\t\r");
+  EXPECT_EQ(bodyTml("x<HR>y<SUP>2</SUP><SUB>i</SUB>"), "x \\w=\"100%\"y \\Sp2 \\Sp\\Sbi \\Sb");
+  EXPECT_EQ(bodyTml("<CENTER>c</CENTER>"), "\rc \r");
+}
+
+TEST_F(HtmlImport, TableCellsStartLinesAndKeepTheirAlignment) {
+  // TBODY (implied), TR and TD each start a line; ALIGN works on any cell.
+  EXPECT_EQ(bodyTml("<TABLE><TR><TD>a<TD>b</TABLE>"), "\r\ra \rb");
+  EXPECT_EQ(bodyTml("<TABLE><TR><TD ALIGN=right>a</TD></TR></TABLE>"), "\r\r\\ra \r\\r");
+}
+
+TEST_F(HtmlImport, AlignOnImagesDoesNothing) {
+  EXPECT_EQ(bodyTml("a<IMG SRC=\"x.png\" ALIGN=center>b"), "a b");
+}
+
+TEST_F(HtmlImport, FontSwitchesTurnTheOldFontOffFirst) {
+  // Any size but a sign or a zero means large.
+  EXPECT_EQ(bodyTml("<FONT SIZE=3>L</FONT>"), "\\lL \\l");
+  // Inside SMALL, BIG sets both font flags and small takes precedence: the
+  // small font is turned off and on again at either end.
+  EXPECT_EQ(bodyTml("<SMALL>s<BIG>b</BIG></SMALL>"), "\\ss \\s\\sb \\s\\s\\s");
+}
+
+TEST_F(HtmlImport, LinkInsideBoldClosesBeforeTheBold) {
+  EXPECT_EQ(bodyTml("<B><A HREF=\"#n\">x</A></B>"), "\\b\\q=\"#n\"x \\q\\b");
+}
+
+TEST_F(HtmlImport, ProcessingInstructionsAreWrittenOnALineOfTheirOwn) {
+  EXPECT_EQ(bodyTml("<P>a<?page break>b"), "\r\ra?page break\rb");
+}
+
 TEST_F(HtmlImport, NestingDeeperThanTheFlagStackStaysBalanced) {
   std::string body = "<P><I>";
   for (int i = 0; i < 1500; ++i) body += "<B>";
