@@ -174,20 +174,31 @@ bool resolveReferences(const BuildContext& context, PassCollections& collections
   return sidebarsFound && footnotesFound;
 }
 
-// The sidebar bodies, then the footnote bodies, each kind into its own
-// temporary file. Images named in them join the book's images, which are then
-// loaded again: a book whose image records would lack their PNG data is a
-// failed build, not a finished one.
-bool writeBodies(BuildContext& context, PassCollections& collections) {
+// The bodies of one kind into its temporary file. When a body named an
+// image, the list is sorted and loaded again right after the kind, so its
+// reports follow that kind's own.
+bool writeBodiesOfKind(BuildContext& context, NoteKind kind, ReferenceList& ids, const std::string& tempPath,
+                       U32Table& sizes, ImageList& list, bool& imagesLoaded) {
   NoteImages images;
   images.imageDirectory = context.imageDirectory;
-  images.images = &collections.images;
-  bool sidebarsWritten = writeNoteBodies(context.notes, NoteKind::Sidebar, collections.sidebars,
-                                         context.sidebarTempPath, context.tables.sidebarRecordSizes, images);
-  bool footnotesWritten = writeNoteBodies(context.notes, NoteKind::Footnote, collections.footnotes,
-                                          context.footnoteTempPath, context.tables.footnoteRecordSizes, images);
-  bool imagesLoaded = !images.failed;
-  if (images.named && !collections.images.finish()) imagesLoaded = false;
+  images.images = &list;
+  bool written = writeNoteBodies(context.notes, kind, ids, tempPath, sizes, images);
+  if (images.failed) imagesLoaded = false;
+  if (images.named && !list.finish()) imagesLoaded = false;
+  return written;
+}
+
+// The sidebar bodies, then the footnote bodies, each kind into its own
+// temporary file. Images named in them join the book's images: a book whose
+// image records would lack their PNG data is a failed build, not a finished
+// one.
+bool writeBodies(BuildContext& context, PassCollections& collections) {
+  bool imagesLoaded = true;
+  bool sidebarsWritten = writeBodiesOfKind(context, NoteKind::Sidebar, collections.sidebars, context.sidebarTempPath,
+                                           context.tables.sidebarRecordSizes, collections.images, imagesLoaded);
+  bool footnotesWritten =
+      writeBodiesOfKind(context, NoteKind::Footnote, collections.footnotes, context.footnoteTempPath,
+                        context.tables.footnoteRecordSizes, collections.images, imagesLoaded);
   if (!imagesLoaded) {
     reportError("Errors occurred in the images of the footnotes or sidebars. No output file generated.");
   }

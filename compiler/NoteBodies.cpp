@@ -64,30 +64,50 @@ bool resolveNoteReferences(const NotesBlock& notes, NoteKind kind, ReferenceList
   return allFound;
 }
 
-void checkNoteBody(const uint8_t* body, size_t length, const std::string& id, NoteImages& images) {
-  size_t p = 0;
-  while (p < length) {
-    if (body[p] != '\\') {
-      ++p;
-      continue;
-    }
+namespace {
+
+// Every backslash and the byte after it, as the reader would take them: the
+// scan resumes after the letter, so an escaped backslash is never a tag, and
+// an image name is scanned like any other text.
+void checkBodyTags(const uint8_t* body, size_t length, const std::string& id) {
+  for (size_t p = 0; p < length; ++p) {
+    if (body[p] != '\\') continue;
     if (p + 1 >= length) break;  // a lone backslash ends the body
-    uint8_t letter = body[p + 1];
+    uint8_t letter = body[++p];
     if (illegalInBody(letter)) {
       reportError("Illegal tag \"\\%c\" in file \"%s\"", letter, id.c_str());
     } else if (letter == 'S') {
-      if (p + 2 >= length) {
+      if (p + 1 >= length) {
         reportError("Illegal tag \"\\S\" in file \"%s\"", id.c_str());
-      } else if (body[p + 2] == 'd') {
+      } else if (body[p + 1] == 'd') {
         reportError("Illegal tag \"\\%c\" in file \"%s\"", 'd', id.c_str());
       }
-    } else if (letter == 'm') {
+    }
+  }
+}
+
+// The images a body names, checked and listed once its tags were checked.
+void takeBodyImages(const uint8_t* body, size_t length, NoteImages& images) {
+  size_t p = 0;
+  while (p < length) {
+    if (body[p] != '\\' || p + 1 >= length) {
+      ++p;
+      continue;
+    }
+    if (body[p + 1] == 'm') {
       p = takeImage(body, length, p, images);
       continue;
     }
-    // The letter is consumed with its backslash, so "\\" never starts a tag.
+    // The letter goes with its backslash, so "\\m" is no image.
     p += 2;
   }
+}
+
+}  // namespace
+
+void checkNoteBody(const uint8_t* body, size_t length, const std::string& id, NoteImages& images) {
+  checkBodyTags(body, length, id);
+  takeBodyImages(body, length, images);
 }
 
 bool writeNoteBodies(const NotesBlock& notes, NoteKind kind, ReferenceList& ids, const std::string& tempPath,

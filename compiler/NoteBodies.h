@@ -39,8 +39,8 @@ struct NoteImages {
   bool failed = false;
 };
 
-// Checks one body's tags (reporting the illegal ones with the body's id) and
-// lists the images it names.
+// Checks one body's tags (reporting the illegal ones with the body's id),
+// then lists the images it names.
 void checkNoteBody(const uint8_t* body, size_t length, const std::string& id, NoteImages& images);
 
 // Writes the bodies of one kind into tempPath: removes any earlier file; with

@@ -175,6 +175,27 @@ TEST_F(BuildDriverTest, ImageThatCannotBeReencodedAfterTheBodiesFailsTheBuild) {
   expectOnly({"cut.tml", "cut_img"});
 }
 
+TEST_F(BuildDriverTest, ImagesAreLoadedAgainAfterEachKindThatNamedOne) {
+  // The sidebar's image passes the header check but cannot be re-encoded:
+  // loading after the sidebars reports it, and loading again after the
+  // footnotes (whose body names an image too) reports it once more.
+  ASSERT_EQ(mkdir(dir.file("twice_img").c_str(), 0755), 0);
+  writeImage(dir.file("twice_img/whole.png"), 40, 40, pngtest::kGrey);
+  pngtest::Bytes png = pngtest::readFile(dir.file("twice_img/whole.png"));
+  png.resize(40);
+  pngtest::writeFile(dir.file("twice_img/cut.png"), png);
+  EXPECT_FALSE(build("twice", "Text\\Sd=\"s\"1\\Sd and\\Fn=\"f\"2\\Fn and\\Fn=\"g\"3\\Fn\n"
+                              "<sidebar id=\"s\">\\m=\"cut.png\"</sidebar>\n"
+                              "<footnote id=\"f\">\\m=\"whole.png\"</footnote>\n"
+                              "<footnote id=\"g\">never closed"));
+  ASSERT_EQ(log.errors().size(), 4u);
+  EXPECT_NE(log.errors()[0].find("cut.png"), std::string::npos) << log.errors()[0];
+  EXPECT_EQ(log.errors()[1], "No end tag for sidebar or footnote named g was found.");
+  EXPECT_EQ(log.errors()[2], log.errors()[0]);
+  EXPECT_EQ(log.errors()[3], "Errors occurred in the images of the footnotes or sidebars. No output file generated.");
+  expectOnly({"twice.tml", "twice_img"});
+}
+
 // --- the failures that stop a build --------------------------------------
 
 TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndNoBookIsLeft) {

@@ -242,11 +242,20 @@ TEST_F(NoteBodyTags, MissingImageInABodyMarksTheFailure) {
   EXPECT_TRUE(log.hasError("Image \"gone.png\" doesn't exist!"));
 }
 
-TEST_F(NoteBodyTags, ImageNameIsNotScannedForTags) {
+TEST_F(NoteBodyTags, ImageNameIsScannedForTagsLikeTheRestOfTheBody) {
+  // The tag scan goes on right after the letter m, into the quoted name.
   ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
   check("\\m=\"a\\Qb.png\"");
-  EXPECT_FALSE(log.hasError("Illegal tag \"\\Q\" in file \"n1\""));
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Illegal tag \"\\Q\" in file \"n1\"",
+                                                    "Image \"a\\Qb.png\" doesn't exist!"}));
   EXPECT_TRUE(images.failed);
+}
+
+TEST_F(NoteBodyTags, AllIllegalTagsOfABodyComeBeforeItsImageReports) {
+  check("\\m=\"gone.png\" then \\x and \\m bare");
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Illegal tag \"\\x\" in file \"n1\"",
+                                                    "Image \"gone.png\" doesn't exist!"}));
+  EXPECT_EQ(log.warnings(), std::vector<std::string>{"Image syntax incorrect.  It should be \\m=\""});
 }
 
 // --- the records of the bodies -------------------------------------------
