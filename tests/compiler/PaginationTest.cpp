@@ -297,4 +297,38 @@ TEST_F(PaginationTest, PageTitleWhoseLineMovesIsWithdrawnAndMadeAgain) {
   EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 0}}));
 }
 
+TEST_F(PaginationTest, VerticalSpaceCountsTowardsThePageHeight) {
+  // Four \d (132) and the line "a" make 143 in the small font and 146 in the
+  // large one; the line "b" no longer fits in either and opens page 1 at 10.
+  PassResult result = runPass("\\d\\d\\d\\da\nb");
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 10, 10, 0}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 10, 10, kLarge}}));
+}
+
+TEST_F(PaginationTest, InvisibleTextIsNotMeasuredButUnicodeInsideItIs) {
+  // After 12 lines (132) the 300 'm' and the line end inside \v take no room;
+  // 15 \U fill 150 pixels, the 16th (at 24 + 2 + 301 + 90) starts line 14,
+  // which opens page 1 with the invisible style on.
+  std::string text = repeat("a\n", 12) + "\\v" + std::string(300, 'm') + "\n" + repeat("\\U0041", 16) + "\\v";
+  PassResult result = runPass(text);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 417, 417, 0x0800}}));
+}
+
+TEST_F(PaginationTest, SwitchedAlignmentIsCarriedIntoTheNextPage) {
+  // \c then \r leaves right alignment (2) on at the page that \p opens.
+  PassResult result = runPass("\\cab\\rcd\\pef");
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 10, 10, 2}}));
+  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 10, 10, kLarge | 2}}));
+}
+
+TEST_F(PaginationTest, IndentLeavesABreakPointAfterItself) {
+  // Line 13: 18 'm' and a space (146), \T at 43 moves x to 158, and the 'x'
+  // at 52 overflows. The line breaks after the tag, so the 'x' alone moves to
+  // page 1; breaking before the tag would have opened it at 43.
+  std::string text = repeat("a\n", 12) + std::string(18, 'm') + " \\T=\"100%\"x";
+  PassResult result = runPass(text);
+  EXPECT_FALSE(result.failed);
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 52, 52, 0}}));
+}
+
 }  // namespace
