@@ -373,9 +373,11 @@ void HtmlTmlWriter::pi(const PiEvent& event) {
   output_ += '?';
   for (size_t i = 0; i < event.data.len; ++i) {
     Char c = event.data.ptr[i];
-    if (c >= 32 && c < 127)
+    // The instruction's text is written as it stands; only characters
+    // beyond ASCII need a code to fit in the 8-bit text.
+    if (c < 128)
       output_ += char(c);
-    else if (c >= 128)
+    else
       appendTmlEscapedCharacter(c, output_);
   }
   output_ += '\r';

@@ -143,6 +143,8 @@ TEST_F(HtmlImport, LinkInsideBoldClosesBeforeTheBold) {
 
 TEST_F(HtmlImport, ProcessingInstructionsAreWrittenOnALineOfTheirOwn) {
   EXPECT_EQ(bodyTml("<P>a<?page break>b"), "\r\ra?page break\rb");
+  // Its text stands as written, control characters included.
+  EXPECT_EQ(bodyTml("<P>a<?x\ty\x7F>b"), "\r\ra?x\ty\x7F\rb");
 }
 
 TEST_F(HtmlImport, NestingDeeperThanTheFlagStackStaysBalanced) {
