@@ -104,6 +104,13 @@ TEST_F(ReferenceListTest, FinishingSortsAsSignedBytesAndDropsRepeats) {
   EXPECT_EQ(idsOf(list), (std::vector<std::string>{"\xE9t\xE9", "a", "b", "b2"}));
 }
 
+TEST_F(ReferenceListTest, IdThatAnotherContinuesWithAHighByteSortsAfterIt) {
+  ReferenceList list;
+  for (const char* id : {"n", "n1", "n\xE9"}) list.add(id);
+  list.finish();
+  EXPECT_EQ(idsOf(list), (std::vector<std::string>{"n\xE9", "n", "n1"}));
+}
+
 TEST_F(ReferenceListTest, IndexRecordListsCountsLengthsAndIds) {
   ReferenceList list;
   list.add("one");
