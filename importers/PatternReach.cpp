@@ -167,12 +167,19 @@ class PatternAnalyser {
     ++position_;
     switch (c) {
       case '(': {
+        ++groupDepth_;
         Reach inner = alternation();
+        --groupDepth_;
         if (failed_ || atEnd() || peek() != ')') return fail();
         ++position_;
         return inner;
       }
       case '^': {
+        // Inside a group (a repeated one above all) the library's own
+        // searching does not always find what the pattern allows; the
+        // shortcut must give exactly what the library gives, so it steps
+        // aside for such a pattern.
+        if (groupDepth_ > 0) return fail();
         Reach anchor;  // zero width
         anchor.startsAnchored = true;
         return anchor;
@@ -289,6 +296,7 @@ class PatternAnalyser {
   const std::string& pattern_;
   size_t position_ = 0;
   bool failed_ = false;
+  int groupDepth_ = 0;
   ByteSet bytes_;
 };
 
