@@ -71,8 +71,11 @@ bool ImageList::reencodeEntry(ListedImage& entry) {
   const size_t offset = imageData_.size();
   std::FILE* file = std::fopen(hostImagePath(entry.path).c_str(), "rb");
   if (!file) {
-    // A file that vanished or became unreadable since the text pass saw it.
-    reportReencodeFailure(PngReencodeResult::Unreadable, entry.path);
+    // An image whose checks failed (listed at 0 by 0) was already reported
+    // by the text pass; one that vanished or became unreadable since the
+    // pass read its header is news, and the build must say why it fails.
+    const bool checksPassed = entry.width != 0 || entry.height != 0;
+    if (checksPassed) reportReencodeFailure(PngReencodeResult::Unreadable, entry.path);
     return false;
   }
   uint32_t size = 0;

@@ -253,6 +253,14 @@ TEST_F(ImageListTest, ImageThatVanishedIsReportedAndFails) {
   EXPECT_EQ(log.errors(), (std::vector<std::string>{"Could not read the file \"" + path + "\""}));
 }
 
+TEST_F(ImageListTest, MissingImageAlreadyReportedByItsCheckFailsQuietly) {
+  // The text pass lists an image whose checks failed at 0 by 0, after
+  // reporting that it does not exist; finishing adds no second message.
+  ASSERT_TRUE(images.add(joinImagePath(imageDir, "absent.png"), 0, 0));
+  EXPECT_FALSE(images.finish());
+  EXPECT_TRUE(log.errors().empty());
+}
+
 TEST_F(ImageListTest, FileThatIsNotAPngCannotBeRead) {
   const std::string path = addImage("text.png", Bytes{'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}, 0, 0);
   EXPECT_FALSE(images.finish());
