@@ -343,7 +343,9 @@ void TextDocumentView::setAttribute(FourCC code, int start, int end,
     CharStyle style = styleOfFormat(f);
     switch (code) {
       case attr::font:
+        // A face is chosen at normal weight.
         style.face = value.text;
+        f.setFontWeight(400);
         break;
       case attr::ptsz:
         style.size = uint16_t(v);

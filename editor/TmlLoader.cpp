@@ -181,9 +181,11 @@ class TmlLoader {
     applyCurrentStyle();
   }
 
+  // The warning names the backslash and the character after it; a longer
+  // tag kept whole (`\Sd`, `\q=`) is still shown and saved whole.
   size_t unknownTag(size_t slash, size_t length = 2) {
     const std::string tag = text_.substr(slash, length);
-    reportWarning("Unrecognized tag: %s", tag.c_str());
+    reportWarning("Unrecognized tag: %s", tag.substr(0, 2).c_str());
     insertInColour(tag, kUnknownTagColour);
     return slash + length;
   }

@@ -367,17 +367,15 @@ class TmlWriter {
   void writeFirstOfLine(EditorChar c, bool redBackslash, int position, int runEnd) {
     atLineStart_ = false;
     const bool keepWithNext = redBackslash && c == '\\';
-    // A first-line indent belongs to the first line of its paragraph only, and
-    // shows only when text follows the first character there; otherwise it
-    // reads back as a block indent, and the whole paragraph is written so.
-    if (lineMode_ == IndentMode::FirstLine) {
-      if (!atParagraphStart_)
-        lineMode_ = IndentMode::None;
-      else if (!textFollowsOnLine(keepWithNext ? heldBackTagPosition(runEnd) : position + 1))
-        lineMode_ = IndentMode::Block;
-    }
+    // A first-line indent shows only when text follows the first character of
+    // the paragraph; otherwise it reads back as a block indent, and the whole
+    // paragraph is written so. Lines after a page break in the paragraph are
+    // wrapped like its first line; their regions, read later, never override
+    // the first one.
+    if (lineMode_ == IndentMode::FirstLine && atParagraphStart_ &&
+        !textFollowsOnLine(keepWithNext ? heldBackTagPosition(runEnd) : position + 1))
+      lineMode_ = IndentMode::Block;
     const IndentMode mode = lineMode_;
-    if (mode == IndentMode::FirstLine) lineMode_ = IndentMode::None;
     switch (mode) {
       case IndentMode::Block:
         out_ += "\\t";

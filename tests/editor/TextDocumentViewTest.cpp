@@ -141,6 +141,20 @@ TEST_F(TextDocumentViewTest, CharacterAttributesChangeOnlyTheirPart) {
   EXPECT_EQ(bookObjectAt(view, 3).kind(), kind::anchor);
 }
 
+TEST_F(TextDocumentViewTest, FaceAttributeSetsANormalWeight) {
+  insertStyled("abc", plainStyle());
+  AttributeValue on;
+  on.number = 1;
+  view.setAttribute(attr::bold, 0, 3, on);
+  AttributeValue face;
+  face.text = kFaceLarge;
+  view.setAttribute(attr::font, 1, 2, face);
+  EXPECT_EQ(view.styleAt(1).face, kFaceLarge);
+  EXPECT_EQ(view.attributeAt(attr::bold, 1).number, 0);
+  EXPECT_EQ(view.attributeAt(attr::bold, 0).number, 1);
+  EXPECT_EQ(view.attributeAt(attr::bold, 2).number, 1);
+}
+
 TEST_F(TextDocumentViewTest, WholeStyleOverARangeKeepsObjects) {
   insertStyled("ab", plainStyle());
   insertRule(view, 40);

@@ -178,7 +178,7 @@ TEST_F(TmlLoaderTest, SidebarTagIsUnknownToTheEditorAndKeptWhole) {
   EXPECT_EQ(colourAt(2), kUnknownTagColour);
   EXPECT_EQ(colourAt(3), kPlainColour);
   ASSERT_EQ(LogCapture::warnings().size(), 1u);
-  EXPECT_EQ(LogCapture::warnings()[0], "Unrecognized tag: \\Sd");
+  EXPECT_EQ(LogCapture::warnings()[0], "Unrecognized tag: \\S");
 }
 
 TEST_F(TmlLoaderTest, ScriptStylesUseTheScriptFaceAndOffsets) {
@@ -277,6 +277,11 @@ TEST_F(TmlLoaderTest, LinkInsideALinkAndCloseWithoutLinkAreUnknown) {
   EXPECT_EQ(colourAt(2), kUnknownTagColour);
   EXPECT_EQ(colourAt(4), kUnknownTagColour);  // the `=` stays with the tag
   EXPECT_EQ(colourAt(5), kLinkColour);        // the rest is link text
+  // The lone \q and the nested \q= give one warning each, naming the two
+  // characters of the tag.
+  ASSERT_EQ(LogCapture::warnings().size(), 2u);
+  EXPECT_EQ(LogCapture::warnings()[0], "Unrecognized tag: \\q");
+  EXPECT_EQ(LogCapture::warnings()[1], "Unrecognized tag: \\q");
 }
 
 TEST_F(TmlLoaderTest, ValidUnicodeTagIsThatCharacter) {

@@ -150,6 +150,18 @@ TEST_F(TmlWriterTest, FirstLineIndentWrapsTheFirstCharacter) {
   EXPECT_EQ(saveText(view), "\\tH\\tello");
 }
 
+TEST_F(TmlWriterTest, FirstLineIndentWrapsTheFirstCharacterAfterAPageBreak) {
+  insertStyled("Hello\fWorld\rNext", plainStyle());
+  setIndent(attr::wifl, 0);
+  EXPECT_EQ(saveText(view), "\\tH\\tello\\p\\tW\\torld\r\nNext");
+  const std::string saved = saveText(view);
+  TextDocumentView again;
+  loadText(again, saved);
+  EXPECT_EQ(indentModeOf(again.paragraphFormatAt(0)), IndentMode::FirstLine);
+  EXPECT_EQ(indentModeOf(again.paragraphFormatAt(12)), IndentMode::None);
+  EXPECT_EQ(saveText(again), saved);
+}
+
 TEST_F(TmlWriterTest, BlockIndentWrapsEveryLine) {
   insertStyled("One\rTwo\r\rEnd", plainStyle());
   view.setAttribute(attr::wibl, 0, 8, AttributeValue{std::string(), 8, Rgb()});
