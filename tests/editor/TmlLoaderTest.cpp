@@ -163,6 +163,20 @@ TEST_F(TmlLoaderTest, KeyWithoutClosingQuoteStaysInTheComment) {
   EXPECT_EQ(bookObjectAt(view, 0).text(), "TITLE=\"T");
 }
 
+TEST_F(TmlLoaderTest, CommentLeftOpenAtTheEndStaysAComment) {
+  // Shown as text, the hidden words would come into the book on the next save.
+  EXPECT_EQ(load("a\\vnote \\\\ more"), "a\1\\\1");
+  EXPECT_EQ(bookObjectAt(view, 1).text(), "note ");
+  EXPECT_EQ(bookObjectAt(view, 3).text(), " more");
+  EXPECT_EQ(saveText(view), "a\\vnote \\v\\\\\\v more\\v");
+}
+
+TEST_F(TmlLoaderTest, HeadingDigitAboveFourStaysText) {
+  EXPECT_EQ(load("\\X5T\\X"), "\1" "5T");
+  EXPECT_EQ(bookObjectAt(view, 0).level(), 0);
+  EXPECT_EQ(colourAt(1), headingColour(0));
+}
+
 TEST_F(TmlLoaderTest, TrailingLoneBackslashIsDropped) {
   EXPECT_EQ(load("abc\\"), "abc");
   EXPECT_TRUE(LogCapture::warnings().empty());
@@ -361,6 +375,13 @@ TEST_F(TmlLoaderTest, IndentRegionOfWholeLinesIsABlockIndent) {
   EXPECT_EQ(indentModeOf(view.paragraphFormatAt(0)), IndentMode::Block);
   EXPECT_EQ(indentModeOf(view.paragraphFormatAt(4)), IndentMode::Block);
   EXPECT_EQ(indentModeOf(view.paragraphFormatAt(8)), IndentMode::None);
+}
+
+TEST_F(TmlLoaderTest, ObjectsBesideAnIndentRegionDoNotPlaceItInsideALine) {
+  load("\\Q=\"a\"\\tOne\\t\\Q=\"b\"\r\nx");
+  EXPECT_EQ(modelText(view), "\1One\1\rx");
+  EXPECT_EQ(indentModeOf(view.paragraphFormatAt(0)), IndentMode::Block);
+  EXPECT_EQ(indentModeOf(view.paragraphFormatAt(6)), IndentMode::None);
 }
 
 TEST_F(TmlLoaderTest, OpenIndentRegionRunsToTheEnd) {
