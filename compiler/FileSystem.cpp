@@ -46,6 +46,13 @@ bool readWholeFile(const std::string& path, std::vector<uint8_t>& contents) {
   contents.clear();
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (!file) return false;
+  // Only a regular file has an end to read up to: a folder opens but cannot
+  // be read, and a device or pipe might never end.
+  struct stat info;
+  if (::fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+    std::fclose(file);
+    return false;
+  }
   uint8_t block[16384];
   bool ok = true;
   for (;;) {

@@ -19,7 +19,8 @@ bool canOpenForReading(const std::string& path);
 // Creates the file when it does not exist (empty), opens it for reading and
 // writing without truncating it, and closes it again.
 bool createAndOpenForWriting(const std::string& path);
-// Reads the whole file; false when it cannot be opened or read completely.
+// Reads the whole of a regular file; false when it is not one or cannot be
+// opened or read completely.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& contents);
 // The file's size in bytes, or -1 when it cannot be determined.
 int64_t fileSize(const std::string& path);

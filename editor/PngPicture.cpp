@@ -3,29 +3,13 @@
 #include <png.h>
 
 #include <cstdio>
-
-#include <sys/stat.h>
 #include <cstring>
 #include <vector>
 
+#include "FileSystem.h"
+
 namespace scrivora {
 
-namespace {
-bool readWholeFile(const std::string& path, std::vector<unsigned char>& out) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  // Only a regular file has a size to read (a folder opens but cannot be read).
-  struct stat info;
-  bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-  const long size = ok ? long(info.st_size) : -1;
-  if (ok) {
-    out.resize(size_t(size));
-    ok = size == 0 || std::fread(out.data(), 1, out.size(), file) == out.size();
-  }
-  std::fclose(file);
-  return ok;
-}
-}  // namespace
 
 QImage decodePng(const unsigned char* bytes, size_t size) {
   if (bytes == nullptr || size == 0) return QImage();
@@ -53,7 +37,7 @@ QImage decodePng(const unsigned char* bytes, size_t size) {
 }
 
 QImage decodePngFile(const std::string& path) {
-  std::vector<unsigned char> bytes;
+  std::vector<uint8_t> bytes;
   if (!readWholeFile(path, bytes)) return QImage();
   return decodePng(bytes.data(), bytes.size());
 }

@@ -1,12 +1,11 @@
 #include "TmlLoader.h"
 
 #include <cstdio>
-
-#include <sys/stat.h>
 #include <list>
 
 #include "BookObject.h"
 #include "BuildLog.h"
+#include "FileSystem.h"
 
 namespace scrivora {
 
@@ -32,21 +31,6 @@ struct LoadState {
   bool headingIsChapter = false;
   FourCC alignment = kAlignLeft;
 };
-
-bool readWholeFile(const std::string& path, std::string& out) {
-  FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) return false;
-  // Only a regular file has a size to read (a folder opens but cannot be read).
-  struct stat info;
-  bool ok = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-  const long size = ok ? long(info.st_size) : -1;
-  if (ok) {
-    out.resize(size_t(size));
-    ok = size == 0 || std::fread(&out[0], 1, out.size(), file) == out.size();
-  }
-  std::fclose(file);
-  return ok;
-}
 
 // CR LF and lone LF become CR. A NUL byte is dropped: the text in memory ends
 // at the first NUL, which would lose everything behind it.
@@ -543,8 +527,9 @@ bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options,
 
 bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view) {
   if (view == nullptr || path.empty()) return false;
-  std::string text;
-  if (!readWholeFile(path, text)) return false;
+  std::vector<uint8_t> bytes;
+  if (!readWholeFile(path, bytes)) return false;
+  const std::string text(bytes.begin(), bytes.end());
   reportStatus("Opening file \"%s\"", path.c_str());
   TmlLoadOptions options;
   options.documentPath = path;

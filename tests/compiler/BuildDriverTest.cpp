@@ -224,6 +224,15 @@ TEST_F(BuildDriverTest, SourceThatOpensButCannotBeReadLeavesNothing) {
   expectOnly({});
 }
 
+TEST_F(BuildDriverTest, DeviceAsSourceIsAReadErrorNotAnEndlessRead) {
+  // /dev/zero opens for reading but never ends: it must be refused, not read
+  // until memory runs out.
+  std::string output = dir.file("zero.tdb");
+  EXPECT_FALSE(buildBook("/dev/zero", output, info));
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"An error occurred reading the file /dev/zero.\n"});
+  expectOnly({});
+}
+
 TEST_F(BuildDriverTest, FootnoteFileThatCannotBeOpenedFailsTheBuild) {
   std::string src = source("ftn.tml", "a\\Fn=\"n\"1\\Fn\n<footnote id=\"n\">N</footnote>");
   ASSERT_EQ(mkdir((src + ".ftn").c_str(), 0755), 0);
