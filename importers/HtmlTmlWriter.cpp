@@ -278,30 +278,23 @@ void HtmlTmlWriter::writeAlignmentOn(uint16_t flags) {
     output_ += "\\r";
 }
 
-void HtmlTmlWriter::writeFlagChangesOnStart(uint16_t previous, uint16_t current) {
-  if ((previous ^ current) & kFontFlags) {
-    writeFontTag(previous);
-    writeFontTag(current);
+void HtmlTmlWriter::writeFlagChanges(uint16_t from, uint16_t to) {
+  if ((from ^ to) & kFontFlags) {
+    writeFontTag(from);
+    writeFontTag(to);
   }
-  if ((previous ^ current) & kAlignmentFlags) {
-    writeAlignmentOff(previous);
-    writeAlignmentOn(current);
+  if ((from ^ to) & kAlignmentFlags) {
+    writeAlignmentOff(from);
+    writeAlignmentOn(to);
   }
   for (const StyleTag& style : kStyleTags)
-    if ((previous ^ current) & style.flag) output_ += style.tag;
+    if ((from ^ to) & style.flag) output_ += style.tag;
 }
 
+// A link's opening tag is written by its HREF attribute; only its end is a
+// flag change of its own.
 void HtmlTmlWriter::writeFlagChangesOnEnd(uint16_t closed, uint16_t restored) {
-  if ((closed ^ restored) & kFontFlags) {
-    writeFontTag(closed);
-    writeFontTag(restored);
-  }
-  if ((closed ^ restored) & kAlignmentFlags) {
-    writeAlignmentOff(closed);
-    writeAlignmentOn(restored);
-  }
-  for (const StyleTag& style : kStyleTags)
-    if ((closed ^ restored) & style.flag) output_ += style.tag;
+  writeFlagChanges(closed, restored);
   if ((closed ^ restored) & kLink) output_ += "\\q";
 }
 
@@ -327,7 +320,7 @@ void HtmlTmlWriter::startElement(const StartElementEvent& event) {
   } else {
     writeUnknownElementMark('(', event.gi);
   }
-  writeFlagChangesOnStart(savedFlagsOnTop(), flags_);
+  writeFlagChanges(savedFlagsOnTop(), flags_);
   savedFlags_[depth_++] = flags_;
 }
 

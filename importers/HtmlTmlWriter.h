@@ -67,7 +67,7 @@ class HtmlTmlWriter : public SGMLApplication {
   void writeUnknownElementMark(char mark, const CharString& name);
   void writeAttributeValue(const Attribute& attribute);
   void applyAttributes(const StartElementEvent& event, const std::string& elementName);
-  void writeFlagChangesOnStart(uint16_t previous, uint16_t current);
+  void writeFlagChanges(uint16_t from, uint16_t to);
   void writeFlagChangesOnEnd(uint16_t closed, uint16_t restored);
   void writeFontTag(uint16_t flags);
   void writeAlignmentOff(uint16_t flags);
