@@ -199,8 +199,11 @@ void insertRule(RichTextView& view, int percent, int position) {
   view.insertObject(data);
 }
 
-void insertTab(RichTextView& view, int percent, int position) {
-  moveCaretTo(view, position);
+namespace {
+
+// Inserts a tab at the caret, measured from where the caret stands or left
+// unmeasured (start 0). A tab beyond the line is a line end.
+void insertTabAtCaret(RichTextView& view, int percent, bool measured) {
   if (percent > 100) {
     view.insertText(QStringLiteral("\r"));
     return;
@@ -208,20 +211,18 @@ void insertTab(RichTextView& view, int percent, int position) {
   BookObjectData data = freshRecord(view, kind::tab);
   data.percent = uint32_t(std::max(percent, 0));
   data.tabTarget = tabTargetOf(int(data.percent));
-  data.tabStart = view.caretX() / std::max(view.zoom(), 1);
+  if (measured) data.tabStart = view.caretX() / std::max(view.zoom(), 1);
   view.insertObject(data);
 }
 
-void insertUnmeasuredTab(RichTextView& view, int percent) {
-  if (percent > 100) {
-    view.insertText(QStringLiteral("\r"));
-    return;
-  }
-  BookObjectData data = freshRecord(view, kind::tab);
-  data.percent = uint32_t(std::max(percent, 0));
-  data.tabTarget = tabTargetOf(int(data.percent));
-  view.insertObject(data);
+}  // namespace
+
+void insertTab(RichTextView& view, int percent, int position) {
+  moveCaretTo(view, position);
+  insertTabAtCaret(view, percent, true);
 }
+
+void insertUnmeasuredTab(RichTextView& view, int percent) { insertTabAtCaret(view, percent, false); }
 
 void insertChapterMarker(RichTextView& view, int level, const std::string& title, int position) {
   moveCaretTo(view, position);
