@@ -27,16 +27,9 @@ class BookWriterTest : public testing::Test {
  protected:
   // Prepares the text records of text and an input that writes to book.tdb.
   BookDatabaseInput inputFor(const std::string& text) {
-    tables = BuildTables();
-    booktest::writeTextRecords(dir.file("book.tml.tmp"), text, tables);
-    BookDatabaseInput input;
-    input.textTempPath = dir.file("book.tml.tmp");
-    input.sidebarTempPath = dir.file("book.tml.sid");
-    input.footnoteTempPath = dir.file("book.tml.ftn");
-    input.outputPath = dir.file("book.tdb");
+    BookDatabaseInput input = booktest::bookInputFor(dir, "book", text, tables);
     input.bookName = "Sample";
     input.info.title = "Sample";
-    input.tables = &tables;
     input.creationTime = 1000000000;
     return input;
   }
@@ -250,7 +243,7 @@ TEST_F(BookWriterTest, SectionWhoseRecordComesOutLongerThanAnnouncedLeavesNoBook
   ASSERT_EQ(log.errors().size(), 1u);
   EXPECT_NE(log.errors()[0].find(input.outputPath), std::string::npos) << log.errors()[0];
   EXPECT_EQ(booktest::readText(input.outputPath), "old book") << "the earlier file is untouched";
-  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"book.tdb", "book.tml.tmp"})) << "no temporary left";
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"book.tdb", "book.tmp"})) << "no temporary left";
   EXPECT_TRUE(log.statuses().empty()) << "no Done. after a failure";
 }
 
@@ -306,7 +299,7 @@ TEST_F(BookWriterTest, WriteFailurePartWayThroughLeavesNoBookAndNoTemporary) {
   signal(SIGXFSZ, previousHandler);
   EXPECT_FALSE(written);
   EXPECT_FALSE(booktest::fileExists(input.outputPath));
-  EXPECT_EQ(dir.entries(), std::vector<std::string>{"book.tml.tmp"});
+  EXPECT_EQ(dir.entries(), std::vector<std::string>{"book.tmp"});
   ASSERT_EQ(log.errors().size(), 1u);
   EXPECT_NE(log.errors()[0].find(input.outputPath), std::string::npos) << log.errors()[0];
 }

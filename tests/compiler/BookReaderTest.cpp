@@ -69,16 +69,9 @@ Bytes indexDataRecord(std::initializer_list<IndexEntry> entries) {
 class BookReaderTest : public testing::Test {
  protected:
   BookDatabaseInput inputFor(const std::string& text) {
-    tables = BuildTables();
-    booktest::writeTextRecords(dir.file("t.tmp"), text, tables);
-    BookDatabaseInput input;
-    input.textTempPath = dir.file("t.tmp");
-    input.sidebarTempPath = dir.file("t.sid");
-    input.footnoteTempPath = dir.file("t.ftn");
-    input.outputPath = dir.file("t.tdb");
+    BookDatabaseInput input = booktest::bookInputFor(dir, "t", text, tables);
     input.bookName = "Reader";
     input.info = {"Title: one", "Author", "Publisher", "978", "2026"};
-    input.tables = &tables;
     input.creationTime = 1700000000;
     return input;
   }

@@ -148,6 +148,19 @@ void writeTextRecords(const std::string& path, const std::string& text, scrivora
   ASSERT_TRUE(out.close());
 }
 
+scrivora::BookDatabaseInput bookInputFor(const TempDir& dir, const std::string& stem, const std::string& text,
+                                         scrivora::BuildTables& tables) {
+  tables = scrivora::BuildTables();
+  writeTextRecords(dir.file(stem + ".tmp"), text, tables);
+  scrivora::BookDatabaseInput input;
+  input.textTempPath = dir.file(stem + ".tmp");
+  input.sidebarTempPath = dir.file(stem + ".sid");
+  input.footnoteTempPath = dir.file(stem + ".ftn");
+  input.outputPath = dir.file(stem + ".tdb");
+  input.tables = &tables;
+  return input;
+}
+
 std::string inflateRecord(const uint8_t* data, size_t size) {
   std::string out(65536, '\0');
   z_stream stream{};

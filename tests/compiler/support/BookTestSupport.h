@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "BookDatabaseWriter.h"
 #include "BookSection.h"
 #include "BuildTables.h"
 #include "ByteBuffer.h"
@@ -55,6 +56,12 @@ class LogCapture {
 // Compresses text into a records file the way a build does and fills the
 // text tables (leading 0 entries included).
 void writeTextRecords(const std::string& path, const std::string& text, scrivora::BuildTables& tables);
+
+// Writes the text records of `text` to STEM.tmp in `dir` and returns a writer
+// input for STEM.tdb with the temporary files beside it and `tables`; the
+// caller adds the name, information, time and sections.
+scrivora::BookDatabaseInput bookInputFor(const TempDir& dir, const std::string& stem, const std::string& text,
+                                         scrivora::BuildTables& tables);
 
 // zlib-inflates one record; fails the test when the stream is not whole.
 std::string inflateRecord(const uint8_t* data, size_t size);
