@@ -270,8 +270,7 @@ bool buildBook(const std::string& sourcePath, const std::string& outputPath, con
   nameTemporaryFiles(context);
   removeEarlierFiles(context);
   startTables(context);
-  reportStatus("Writing book <%s> from file <%s>...", context.bookName.c_str(),
-               fileNameOf(context.sourcePath).c_str());
+  reportStatus("Writing book <%s> from file <%s>...", context.bookName.c_str(), fileNameOf(context.sourcePath).c_str());
   bool written = compileSource(context);
   cleanUp(context);
   return written;

@@ -23,9 +23,16 @@ namespace {
 constexpr size_t kDatabaseNameField = 32;
 constexpr size_t kRecordBufferCapacity = 64000;
 
-const char* const kSectionNames[kSectionCount] = {
-    "small-font page table", "large-font page table", "chapter", "link", "image",
-    "index", "metadata", "sidebar", "footnote", "text-length"};
+const char* const kSectionNames[kSectionCount] = {"small-font page table",
+                                                  "large-font page table",
+                                                  "chapter",
+                                                  "link",
+                                                  "image",
+                                                  "index",
+                                                  "metadata",
+                                                  "sidebar",
+                                                  "footnote",
+                                                  "text-length"};
 
 // Where one section's records sit in the book and how long each is.
 struct SectionLayout {
@@ -137,8 +144,8 @@ bool checkTextTables(const BookDatabaseInput& input, std::string& reason) {
   return true;
 }
 
-bool layOutNotes(const ReferenceSource* ids, const U32Table& sizes, const std::string& tempPath,
-                 const char* kind, SectionLayout& section, ByteBuffer& indexRecord, std::string& reason) {
+bool layOutNotes(const ReferenceSource* ids, const U32Table& sizes, const std::string& tempPath, const char* kind,
+                 SectionLayout& section, ByteBuffer& indexRecord, std::string& reason) {
   size_t idCount = ids ? ids->idCount() : 0;
   if (idCount == 0) {
     if (!sizes.empty()) {

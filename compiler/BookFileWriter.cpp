@@ -22,9 +22,7 @@ BookFileWriter::~BookFileWriter() {
 
 bool BookFileWriter::open(const std::string& path) { return openWithFlags(path, O_WRONLY | O_CREAT | O_TRUNC); }
 
-bool BookFileWriter::openNew(const std::string& path) {
-  return openWithFlags(path, O_WRONLY | O_CREAT | O_EXCL);
-}
+bool BookFileWriter::openNew(const std::string& path) { return openWithFlags(path, O_WRONLY | O_CREAT | O_EXCL); }
 
 bool BookFileWriter::openWithFlags(const std::string& path, int flags) {
   if (file_) {

@@ -14,8 +14,8 @@ struct BookInfo {
   std::string copyright;
 
   bool operator==(const BookInfo& other) const {
-    return title == other.title && author == other.author && publisher == other.publisher &&
-           eisbn == other.eisbn && copyright == other.copyright;
+    return title == other.title && author == other.author && publisher == other.publisher && eisbn == other.eisbn &&
+           copyright == other.copyright;
   }
   bool operator!=(const BookInfo& other) const { return !(*this == other); }
 };

@@ -113,7 +113,8 @@ void BookReader::readRecordList() {
     problem("the record list of " + number(n) + " entries runs past the end of the file");
     return;
   }
-  if (bytes_[listEnd] != 0 || bytes_[listEnd + 1] != 0) problem("the two zero bytes after the record list are not zero");
+  if (bytes_[listEnd] != 0 || bytes_[listEnd + 1] != 0)
+    problem("the two zero bytes after the record list are not zero");
   std::set<uint32_t> ids;
   contents_.records.resize(n);
   for (size_t k = 0; k < n; ++k) {
@@ -123,7 +124,8 @@ void BookReader::readRecordList() {
     record.attributes = entry[4];
     record.uniqueId = readU24(entry + 5);
     if (record.attributes != 0) problem("record " + number(k) + " has attributes " + number(record.attributes));
-    if (!ids.insert(record.uniqueId).second) problem("record " + number(k) + " repeats the unique id " + number(record.uniqueId));
+    if (!ids.insert(record.uniqueId).second)
+      problem("record " + number(k) + " repeats the unique id " + number(record.uniqueId));
     if (record.uniqueId != kFirstUniqueId + k) {
       problem("record " + number(k) + " has the unique id " + number(record.uniqueId) + ", expected " +
               number(kFirstUniqueId + k));
@@ -137,12 +139,13 @@ void BookReader::readRecordList() {
     RecordListEntry& record = contents_.records[k];
     uint64_t end = k + 1 < n ? contents_.records[k + 1].offset : bytes_.size();
     if (record.offset < listEnd + 2 || record.offset > bytes_.size()) {
-      problem("record " + number(k) + " starts at " + number(record.offset) + ", outside the records' part of the file");
+      problem("record " + number(k) + " starts at " + number(record.offset) +
+              ", outside the records' part of the file");
       continue;
     }
     if (end < record.offset || end > bytes_.size()) {
-      problem("record " + number(k + 1) + " starts at " + number(end) + ", not after record " + number(k) +
-              " at " + number(record.offset) + " and within the file");
+      problem("record " + number(k + 1) + " starts at " + number(end) + ", not after record " + number(k) + " at " +
+              number(record.offset) + " and within the file");
       continue;
     }
     record.size = uint32_t(end - record.offset);
@@ -243,8 +246,8 @@ void BookReader::planSections() {
     expected = size_t(section.first) + section.count;
   }
   if (expected != contents_.records.size()) {
-    problem("the sections end at record " + number(expected) + " but the book has " +
-            number(contents_.records.size()) + " records");
+    problem("the sections end at record " + number(expected) + " but the book has " + number(contents_.records.size()) +
+            " records");
   }
 }
 
@@ -314,8 +317,8 @@ void BookReader::readTextLengths() {
   for (size_t k = 0; k < t && k < contents_.storedTextLengths.size(); ++k) {
     uint32_t actual = contents_.textRecordEnds[k + 1] - contents_.textRecordEnds[k];
     if (contents_.storedTextLengths[k] != actual) {
-      problem("text record " + number(k + 1) + " inflates to " + number(actual) + " bytes but the text-length record says " +
-              number(contents_.storedTextLengths[k]));
+      problem("text record " + number(k + 1) + " inflates to " + number(actual) +
+              " bytes but the text-length record says " + number(contents_.storedTextLengths[k]));
     }
   }
 }
@@ -325,12 +328,14 @@ bool BookReader::textLocationValid(uint16_t record, uint16_t offset) const {
   return offset <= contents_.textRecordEnds[record] - contents_.textRecordEnds[record - 1];
 }
 
-void BookReader::readPageTable(const SectionPlacement& section, uint16_t entryCount, std::vector<StoredPageEntry>& pages) {
+void BookReader::readPageTable(const SectionPlacement& section, uint16_t entryCount,
+                               std::vector<StoredPageEntry>& pages) {
   for (size_t i = 0; i < section.count; ++i) {
     Span span;
     if (!sectionRecord(section, i, span)) continue;
     bool last = i + 1 == section.count;
-    if (span.size % kPageEntrySize != 0 || (!last && span.size != kPageTableRecordBytes - kPageTableRecordBytes % kPageEntrySize)) {
+    if (span.size % kPageEntrySize != 0 ||
+        (!last && span.size != kPageTableRecordBytes - kPageTableRecordBytes % kPageEntrySize)) {
       problem(recordName(section.name, i) + " has " + number(span.size) +
               " bytes; a page table record holds 1333 entries of 12 bytes, only the last fewer");
     }
@@ -452,7 +457,8 @@ void BookReader::readImages(const SectionPlacement& section) {
       continue;
     }
     ImageEntry image;
-    if (std::string(reinterpret_cast<const char*>(span.data), 4) != "PNG ") problem(what + " does not begin with \"PNG \"");
+    if (std::string(reinterpret_cast<const char*>(span.data), 4) != "PNG ")
+      problem(what + " does not begin with \"PNG \"");
     size_t nameLength = 0;
     while (nameLength < 32 && span.data[4 + nameLength] != 0) ++nameLength;
     if (nameLength == 32) problem(what + ": the image name has no zero byte within its 32 bytes");
@@ -518,8 +524,8 @@ void BookReader::readNotes(const SectionPlacement& section, std::vector<NoteEntr
     notes.push_back(note);
   }
   if (announced != size_t(section.count) - 1) {
-    problem("the " + section.name + " index record announces " + number(announced) + " body records but the section has " +
-            number(section.count - 1u));
+    problem("the " + section.name + " index record announces " + number(announced) +
+            " body records but the section has " + number(section.count - 1u));
   }
   size_t record = 1;
   for (NoteEntry& note : notes) {

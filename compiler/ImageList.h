@@ -21,8 +21,8 @@ namespace scrivora {
 
 // One image of the book (named so apart from what the book reader gives back).
 struct ListedImage {
-  std::string path;  // image folder + '\\' + name, at most 255 characters
-  uint16_t width = 0;   // from the PNG header; 0 when its checks failed
+  std::string path;    // image folder + '\\' + name, at most 255 characters
+  uint16_t width = 0;  // from the PNG header; 0 when its checks failed
   uint16_t height = 0;
   uint32_t dataOffset = 0;  // where the re-encoded PNG starts in imageData()
   uint32_t dataSize = 0;    // 0 until finish() has re-encoded this image

@@ -92,8 +92,8 @@ ImageMeasure measureImage(uint16_t width, uint16_t height, bool indentOn) {
   return {width, height};
 }
 
-ImageMeasure imageTag(const std::string& imageDirectory, std::string_view name, ImagePass pass,
-                      bool indentOn, ImageList& images, bool& failed) {
+ImageMeasure imageTag(const std::string& imageDirectory, std::string_view name, ImagePass pass, bool indentOn,
+                      ImageList& images, bool& failed) {
   const bool smallPass = pass == ImagePass::Small;
   const std::string nameText(name);
   const std::string path = joinImagePath(imageDirectory, nameText);

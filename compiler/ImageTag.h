@@ -48,8 +48,8 @@ struct ImageMeasure {
 // in the small pass (unless already listed), and returns the measured size.
 // `indentOn` tells whether \t is open (the line is then 8 pixels narrower).
 // Raises `failed` (never clears it) when a check fails.
-ImageMeasure imageTag(const std::string& imageDirectory, std::string_view name, ImagePass pass,
-                      bool indentOn, ImageList& images, bool& failed);
+ImageMeasure imageTag(const std::string& imageDirectory, std::string_view name, ImagePass pass, bool indentOn,
+                      ImageList& images, bool& failed);
 
 // True when the part of `name` after its last dot is "png" in any letter case.
 bool hasPngEnding(std::string_view name);

@@ -36,8 +36,8 @@ void NavigationCollector::chapterTag(TextPassContext& context, ChapterForm form,
   }
 }
 
-void NavigationCollector::collectChapterArgument(TextPassContext& context, size_t tag, int level,
-                                                 size_t titleBegin, size_t titleEnd) {
+void NavigationCollector::collectChapterArgument(TextPassContext& context, size_t tag, int level, size_t titleBegin,
+                                                 size_t titleEnd) {
   CollectedTitle title =
       TitleCollector(context).collect(TitleForm::ChapterArgument, titleBegin, titleEnd, indentationFor(level));
   if (title.cut) {
@@ -82,7 +82,7 @@ void NavigationCollector::indexTerm(TextPassContext& context, size_t tag, TextLo
       TitleCollector(context).collect(TitleForm::IndexTerm, tag + tml::kPlainTagLength, context.length());
   if (term.cut) {
     context.smallPassWarning("Indexed item is > 80 characters; mismatched index markers? Begins with \"%s\"",
-                    term.text.substr(0, 40).c_str());
+                             term.text.substr(0, 40).c_str());
   }
   lists_.index.add(location, term.text);
 }

@@ -21,10 +21,8 @@ bool illegalInBody(uint8_t letter) {
     case 'X':
     case 'd':
     case 'q':
-    case 'x':
-      return true;
-    default:
-      return false;
+    case 'x': return true;
+    default: return false;
   }
 }
 

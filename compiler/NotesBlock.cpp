@@ -9,9 +9,7 @@ namespace {
 
 uint8_t foldAscii(uint8_t c) { return (c >= 'A' && c <= 'Z') ? uint8_t(c - 'A' + 'a') : c; }
 
-bool sameByte(uint8_t a, uint8_t b, bool ignoreCase) {
-  return ignoreCase ? foldAscii(a) == foldAscii(b) : a == b;
-}
+bool sameByte(uint8_t a, uint8_t b, bool ignoreCase) { return ignoreCase ? foldAscii(a) == foldAscii(b) : a == b; }
 
 }  // namespace
 

@@ -8,8 +8,7 @@ uint16_t pageStateWord(const PassState& state) {
   return uint16_t(state.style | (state.alignment & 3) | ((state.font & 15) << 3));
 }
 
-Paginator::Paginator(TextPassContext& context, PageTable& table, int baseFont)
-    : context_(context), table_(table) {
+Paginator::Paginator(TextPassContext& context, PageTable& table, int baseFont) : context_(context), table_(table) {
   state_.baseFont = baseFont;
   state_.font = baseFont;
   state_.lineStart = snapshotAt(0);
@@ -21,9 +20,7 @@ void Paginator::begin() {
   state_.pageTop = true;
 }
 
-unsigned Paginator::widthOf(uint8_t code) const {
-  return metricsFor(state_.font, state_.style).table->width(code);
-}
+unsigned Paginator::widthOf(uint8_t code) const { return metricsFor(state_.font, state_.style).table->width(code); }
 
 void Paginator::measure(uint8_t code) {
   CharacterMetrics metrics = metricsFor(state_.font, state_.style);
@@ -144,8 +141,8 @@ void Paginator::startNextLine(size_t position) {
 
 void Paginator::enterPage(size_t position) {
   TextLocation location = context_.locationOf(position);
-  table_.add(uint16_t(state_.pageNumber), uint16_t(location.record), uint16_t(location.offset),
-             uint32_t(position), pageStateWord(state_));
+  table_.add(uint16_t(state_.pageNumber), uint16_t(location.record), uint16_t(location.offset), uint32_t(position),
+             pageStateWord(state_));
   ++state_.pageNumber;
 }
 

@@ -76,7 +76,7 @@ struct PassState : LineState {
 uint16_t pageStateWord(const PassState& state);
 
 struct StepOutcome {
-  size_t next = 0;          // where the next step starts
+  size_t next = 0;  // where the next step starts
   // The line went whole to the next page; `next` is its start, where it is
   // scanned again.
   bool lineMoved = false;

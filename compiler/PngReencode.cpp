@@ -73,10 +73,10 @@ void releaseState(ReencodeState& s) {
 }
 
 bool createStructures(ReencodeState& s) {
-  s.reader = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, returnOnPngError, ignorePngWarning,
-                                      nullptr, allocateForPng, freeForPng);
-  s.writer = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, nullptr, returnOnPngError, ignorePngWarning,
-                                       nullptr, allocateForPng, freeForPng);
+  s.reader = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, returnOnPngError, ignorePngWarning, nullptr,
+                                      allocateForPng, freeForPng);
+  s.writer = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, nullptr, returnOnPngError, ignorePngWarning, nullptr,
+                                       allocateForPng, freeForPng);
   if (!s.reader || !s.writer) return false;
   s.readInfo = png_create_info_struct(s.reader);
   s.readEndInfo = png_create_info_struct(s.reader);
@@ -102,8 +102,8 @@ PngReencodeResult runLibpng(ReencodeState* s) {
   int interlaceMethod = 0;
   int compressionMethod = 0;
   int filterMethod = 0;
-  png_get_IHDR(s->reader, s->readInfo, &width, &height, &bitDepth, &colourType, &interlaceMethod,
-               &compressionMethod, &filterMethod);
+  png_get_IHDR(s->reader, s->readInfo, &width, &height, &bitDepth, &colourType, &interlaceMethod, &compressionMethod,
+               &filterMethod);
   if (colourType != PNG_COLOR_TYPE_GRAY && colourType != PNG_COLOR_TYPE_PALETTE)
     return PngReencodeResult::UnsupportedColourType;
 
@@ -113,8 +113,8 @@ PngReencodeResult runLibpng(ReencodeState* s) {
   const png_size_t rowBytes = png_get_rowbytes(s->reader, s->readInfo);
   if (uint64_t(rowBytes) * height > kMaxRawImageBytes) return PngReencodeResult::TooLarge;
 
-  png_set_IHDR(s->writer, s->writeInfo, width, height, bitDepth, colourType, PNG_INTERLACE_NONE,
-               compressionMethod, filterMethod);
+  png_set_IHDR(s->writer, s->writeInfo, width, height, bitDepth, colourType, PNG_INTERLACE_NONE, compressionMethod,
+               filterMethod);
   png_set_filter(s->writer, PNG_FILTER_TYPE_BASE, PNG_FILTER_NONE);
 
   if (colourType == PNG_COLOR_TYPE_PALETTE) {
@@ -168,19 +168,13 @@ PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& da
 
 void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath) {
   switch (result) {
-    case PngReencodeResult::Success:
-      return;
-    case PngReencodeResult::Unreadable:
-      reportError("Could not read the file \"%s\"", storedPath.c_str());
-      return;
+    case PngReencodeResult::Success: return;
+    case PngReencodeResult::Unreadable: reportError("Could not read the file \"%s\"", storedPath.c_str()); return;
     case PngReencodeResult::UnsupportedColourType:
       reportError("The file \"%s\" must be an 8-bit color image or a grayscale image.", storedPath.c_str());
       return;
-    case PngReencodeResult::TooLarge:
-      reportError("Image \"%s\" is too large", storedPath.c_str());
-      return;
-    case PngReencodeResult::Failed:
-      break;
+    case PngReencodeResult::TooLarge: reportError("Image \"%s\" is too large", storedPath.c_str()); return;
+    case PngReencodeResult::Failed: break;
   }
   reportError("An unknown error occurred reading the file \"%s\"", storedPath.c_str());
 }

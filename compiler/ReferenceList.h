@@ -21,8 +21,8 @@ class ReferenceList : public ReferenceSource {
   static constexpr size_t kLongestId = 255;
 
   struct Entry {
-    std::string id;         // at most 255 bytes, lower-cased
-    uint32_t bodyStart = 0;  // offset of the block's body in the notes block
+    std::string id;            // at most 255 bytes, lower-cased
+    uint32_t bodyStart = 0;    // offset of the block's body in the notes block
     uint32_t recordCount = 0;  // body records written for the id
   };
 

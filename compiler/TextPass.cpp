@@ -19,7 +19,7 @@ constexpr unsigned kMaxPercentDigits = 3;
 
 // The messages of one percentage tag (\w or \T).
 struct PercentMessages {
-  const char* syntax;      // with an excerpt
+  const char* syntax;  // with an excerpt
   const char* onlyDigits;
   const char* tooManyDigits;
   const char* forgotPercent;
@@ -187,34 +187,24 @@ size_t TextPass::handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpen
   }
   char letter = char(context_->byteAt(p + 1));
   switch (letter) {
-    case tml::kSoftHyphen:
-      return handleSoftHyphen(p);
+    case tml::kSoftHyphen: return handleSoftHyphen(p);
     case tml::kBoldStyle:
       if (boldFontSeen_ && !boldStyleSeen_) context_->plainError("You can't use \\b and \\B in the same file.");
       boldStyleSeen_ = true;
       toggleStyle(kBoldStyle);
       return p + 2;
-    case tml::kChapterEntry:
-      return handleChapterEntry(p);
-    case tml::kFootnote:
-      return handleFootnote(p);
-    case tml::kIndexTerm:
-      return handleIndexTerm(p);
-    case tml::kAnchor:
-      return handleAnchor(p);
-    case tml::kScriptOrSidebar:
-      return handleScriptOrSidebar(p);
-    case tml::kIndent:
-      return handleIndent(p);
+    case tml::kChapterEntry: return handleChapterEntry(p);
+    case tml::kFootnote: return handleFootnote(p);
+    case tml::kIndexTerm: return handleIndexTerm(p);
+    case tml::kAnchor: return handleAnchor(p);
+    case tml::kScriptOrSidebar: return handleScriptOrSidebar(p);
+    case tml::kIndent: return handleIndent(p);
     case tml::kUnicodeCharacter:
       checkedHexEscape(*context_, p);
       paginator_->addItem(kUnicodeCharacterWidth, kUnicodeLineHeight);
       return clip(p + tml::kUnicodeEscapeLength);
-    case tml::kChapterTitle:
-      return handleLevelTitle(p, levelTitleOpened);
-    case tml::kBackslash:
-      paginator_->measure(uint8_t('\\'));
-      return p + 2;
+    case tml::kChapterTitle: return handleLevelTitle(p, levelTitleOpened);
+    case tml::kBackslash: paginator_->measure(uint8_t('\\')); return p + 2;
     case tml::kDecimalCharacter:
       paginator_->measure(decimalEscapeValue(context_->text(), context_->length(), p + 2));
       return clip(p + tml::kDecimalEscapeLength);
@@ -223,43 +213,21 @@ size_t TextPass::handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpen
       boldFontSeen_ = true;
       state.font = state.font == kBoldFont ? state.baseFont : kBoldFont;
       return p + 2;
-    case tml::kCentre:
-      switchAlignment(p, kAlignCentre);
-      return p + 2;
-    case tml::kRight:
-      switchAlignment(p, kAlignRight);
-      return p + 2;
-    case tml::kVerticalSpace:
-      state.y += kVerticalSpaceHeight;
-      return p + 2;
-    case tml::kItalic:
-      toggleStyle(kItalicStyle);
-      return p + 2;
-    case tml::kUnderline:
-      toggleStyle(kUnderlineStyle);
-      return p + 2;
-    case tml::kOverstrike:
-      toggleStyle(kOverstrikeStyle);
-      return p + 2;
-    case tml::kInvisible:
-      toggleStyle(kInvisibleStyle);
-      return p + 2;
-    case tml::kLargeFont:
-      state.font = state.font == kLargeFont ? state.baseFont : kLargeFont;
-      return p + 2;
-    case tml::kImage:
-      return handleImage(p);
-    case tml::kBaseFont:
-      state.font = state.baseFont;
-      return p + 2;
+    case tml::kCentre: switchAlignment(p, kAlignCentre); return p + 2;
+    case tml::kRight: switchAlignment(p, kAlignRight); return p + 2;
+    case tml::kVerticalSpace: state.y += kVerticalSpaceHeight; return p + 2;
+    case tml::kItalic: toggleStyle(kItalicStyle); return p + 2;
+    case tml::kUnderline: toggleStyle(kUnderlineStyle); return p + 2;
+    case tml::kOverstrike: toggleStyle(kOverstrikeStyle); return p + 2;
+    case tml::kInvisible: toggleStyle(kInvisibleStyle); return p + 2;
+    case tml::kLargeFont: state.font = state.font == kLargeFont ? state.baseFont : kLargeFont; return p + 2;
+    case tml::kImage: return handleImage(p);
+    case tml::kBaseFont: state.font = state.baseFont; return p + 2;
     case tml::kPageBreak:
       if (!paginator_->pageStillEmpty()) paginator_->requestPageBreak();
       return p + 2;
-    case tml::kLink:
-      return handleLink(p);
-    case tml::kStandardFont:
-      state.font = state.font != kStandardFont ? kStandardFont : state.baseFont;
-      return p + 2;
+    case tml::kLink: return handleLink(p);
+    case tml::kStandardFont: state.font = state.font != kStandardFont ? kStandardFont : state.baseFont; return p + 2;
     case tml::kIndentedParagraph:
       if (!styleOn(kIndentedStyle)) {
         state.style |= kIndentedStyle;
@@ -271,13 +239,9 @@ size_t TextPass::handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpen
         if (state.x == kParagraphIndent) state.x = 0;
       }
       return p + 2;
-    case tml::kRule:
-      return handleRule(p);
-    case tml::kChapterPageTitle:
-      return handlePageTitle(p, pageTitleOpened);
-    default:
-      context_->excerptError("Illegal control code starting at \"\\%s\"", (long long)p + 1, 40);
-      return p + 2;
+    case tml::kRule: return handleRule(p);
+    case tml::kChapterPageTitle: return handlePageTitle(p, pageTitleOpened);
+    default: context_->excerptError("Illegal control code starting at \"\\%s\"", (long long)p + 1, 40); return p + 2;
   }
 }
 
@@ -518,9 +482,9 @@ size_t TextPass::handleImage(size_t p) {
 
 ImageMeasure TextPass::measureImage(const std::string& name) {
   bool failed = false;
-  ImageMeasure measure = imageTag(input_->imageDirectory, name,
-                                  context_->smallPass() ? ImagePass::Small : ImagePass::Large,
-                                  styleOn(kIndentedStyle), *images_, failed);
+  ImageMeasure measure =
+      imageTag(input_->imageDirectory, name, context_->smallPass() ? ImagePass::Small : ImagePass::Large,
+               styleOn(kIndentedStyle), *images_, failed);
   if (failed) context_->raiseFailure();
   return measure;
 }

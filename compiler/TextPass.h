@@ -45,8 +45,8 @@ class TextPassCollector {
   // keeps the pass's chapter count.
   static constexpr size_t kOpenScope = SIZE_MAX;
   enum class ChapterForm { Argument, PageTitle, LevelTitle };
-  virtual void chapterTag(TextPassContext&, ChapterForm, size_t /*tag*/, int /*level*/,
-                          size_t /*titleBegin*/, size_t /*titleEnd*/) {}
+  virtual void chapterTag(TextPassContext&, ChapterForm, size_t /*tag*/, int /*level*/, size_t /*titleBegin*/,
+                          size_t /*titleEnd*/) {}
 
   // The line starting at lineStart moved whole to the next page and is
   // scanned again from there: the chapter entries at or after lineStart were
@@ -64,8 +64,8 @@ class TextPassCollector {
 
   // \Q="name" (small pass only): `target` is the position of the closing
   // quote plus 2.
-  virtual void anchor(TextPassContext&, size_t /*tag*/, size_t /*nameBegin*/, size_t /*nameEnd*/,
-                      uint32_t /*target*/) {}
+  virtual void anchor(TextPassContext&, size_t /*tag*/, size_t /*nameBegin*/, size_t /*nameEnd*/, uint32_t /*target*/) {
+  }
 
   // \Fn="id" and \Sd="id" (small pass only): the id is idBegin..idEnd.
   virtual void footnoteReference(TextPassContext&, size_t /*idBegin*/, size_t /*idEnd*/) {}
@@ -89,8 +89,8 @@ struct TextPassInput {
   const U32Table* textRecordEnds = nullptr;  // 0, then each record's end
   PageTable* smallPages = nullptr;
   PageTable* largePages = nullptr;
-  ImageList* images = nullptr;               // may be null: images not listed
-  TextPassCollector* collector = nullptr;    // may be null: nothing collected
+  ImageList* images = nullptr;             // may be null: images not listed
+  TextPassCollector* collector = nullptr;  // may be null: nothing collected
   // Runs of plain characters that fit on the line are measured in one go;
   // off, every character takes the full step. Both give the same tables: the
   // step-by-step measuring is the reference the quick one is tested against.

@@ -13,9 +13,9 @@ constexpr char kQuote = '"';
 
 // Single-letter tags (the byte after the backslash).
 constexpr char kPageBreak = 'p';
-constexpr char kChapterPageTitle = 'x';    // \x title \x
-constexpr char kChapterTitle = 'X';        // \Xn title \Xn
-constexpr char kChapterEntry = 'C';        // \Cn="title"
+constexpr char kChapterPageTitle = 'x';  // \x title \x
+constexpr char kChapterTitle = 'X';      // \Xn title \Xn
+constexpr char kChapterEntry = 'C';      // \Cn="title"
 constexpr char kCentre = 'c';
 constexpr char kRight = 'r';
 constexpr char kItalic = 'i';
@@ -23,36 +23,36 @@ constexpr char kUnderline = 'u';
 constexpr char kOverstrike = 'o';
 constexpr char kInvisible = 'v';
 constexpr char kIndentedParagraph = 't';
-constexpr char kIndent = 'T';              // \T="nn%"
-constexpr char kRule = 'w';                // \w="nn%"
+constexpr char kIndent = 'T';  // \T="nn%"
+constexpr char kRule = 'w';    // \w="nn%"
 constexpr char kBaseFont = 'n';
 constexpr char kStandardFont = 's';
 constexpr char kLargeFont = 'l';
 constexpr char kBoldFont = 'b';
 constexpr char kBoldStyle = 'B';
-constexpr char kScriptOrSidebar = 'S';     // \Sp, \Sb, \Sd
-constexpr char kFootnote = 'F';            // \Fn
-constexpr char kLink = 'q';                // \q="#name"
-constexpr char kAnchor = 'Q';              // \Q="name"
-constexpr char kImage = 'm';               // \m="file.png"
+constexpr char kScriptOrSidebar = 'S';  // \Sp, \Sb, \Sd
+constexpr char kFootnote = 'F';         // \Fn
+constexpr char kLink = 'q';             // \q="#name"
+constexpr char kAnchor = 'Q';           // \Q="name"
+constexpr char kImage = 'm';            // \m="file.png"
 constexpr char kIndexTerm = 'I';
 constexpr char kSoftHyphen = '-';
 constexpr char kBackslash = '\\';
-constexpr char kDecimalCharacter = 'a';    // \aDDD
-constexpr char kUnicodeCharacter = 'U';    // \UXXXX
+constexpr char kDecimalCharacter = 'a';  // \aDDD
+constexpr char kUnicodeCharacter = 'U';  // \UXXXX
 constexpr char kVerticalSpace = 'd';
 
 // Second letters of the three-letter tags.
-constexpr char kSuperscript = 'p';         // \Sp
-constexpr char kSubscript = 'b';           // \Sb
-constexpr char kSidebar = 'd';             // \Sd
-constexpr char kFootnoteSecond = 'n';      // \Fn
+constexpr char kSuperscript = 'p';     // \Sp
+constexpr char kSubscript = 'b';       // \Sb
+constexpr char kSidebar = 'd';         // \Sd
+constexpr char kFootnoteSecond = 'n';  // \Fn
 
 // How many bytes the scanner consumes for the fixed-length tags.
-constexpr size_t kPlainTagLength = 2;         // backslash and letter
-constexpr size_t kThreeLetterTagLength = 3;   // \Sp \Sb \Sd \Fn \Xn
-constexpr size_t kDecimalEscapeLength = 5;    // \aDDD
-constexpr size_t kUnicodeEscapeLength = 6;    // \UXXXX
+constexpr size_t kPlainTagLength = 2;        // backslash and letter
+constexpr size_t kThreeLetterTagLength = 3;  // \Sp \Sb \Sd \Fn \Xn
+constexpr size_t kDecimalEscapeLength = 5;   // \aDDD
+constexpr size_t kUnicodeEscapeLength = 6;   // \UXXXX
 constexpr size_t kDecimalDigits = 3;
 constexpr size_t kHexDigits = 4;
 
@@ -74,10 +74,8 @@ inline bool isForbiddenFirstTagInLink(char letter) {
     case kVerticalSpace:
     case kImage:
     case kRule:
-    case kChapterPageTitle:
-      return true;
-    default:
-      return false;
+    case kChapterPageTitle: return true;
+    default: return false;
   }
 }
 

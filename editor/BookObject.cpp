@@ -46,8 +46,7 @@ std::string modelText(const RichTextView& view, int start, int end) {
   return out;
 }
 
-void applyColourAndUnderline(RichTextView& view, int start, int end, const Rgb& colour,
-                             bool underline) {
+void applyColourAndUnderline(RichTextView& view, int start, int end, const Rgb& colour, bool underline) {
   AttributeValue value;
   value.colour = colour;
   view.setAttribute(attr::colr, start, end, value);
@@ -63,8 +62,7 @@ void applyColourAndUnderline(RichTextView& view, int start, int end, const Rgb& 
 class TabRelayoutScope {
  public:
   explicit TabRelayoutScope(RichTextView& view)
-      : view_(view), start_(view.selectionStart()), end_(view.selectionEnd()),
-        redraw_(view.setRedrawEnabled(false)) {}
+      : view_(view), start_(view.selectionStart()), end_(view.selectionEnd()), redraw_(view.setRedrawEnabled(false)) {}
   ~TabRelayoutScope() {
     view_.setSelection(start_, end_);
     view_.setRedrawEnabled(redraw_);
@@ -266,24 +264,16 @@ std::string describe(const RichTextView& view, const BookObject& object) {
   char line[200];
   const std::string cut = object.text().substr(0, std::min<size_t>(object.text().size(), 63));
   switch (object.kind()) {
-    case kind::bookPlate:
-      return "Book Plate";
-    case kind::comment:
-      return "Comment: \"" + cut + "\"";
-    case kind::anchor:
-      return "Link Anchor: \"" + object.text() + "\"";
+    case kind::bookPlate: return "Book Plate";
+    case kind::comment: return "Comment: \"" + cut + "\"";
+    case kind::anchor: return "Link Anchor: \"" + object.text() + "\"";
     case kind::image: {
       const std::string name = object.imageFileName();
       return "Image: \"" + name.substr(0, std::min<size_t>(name.size(), 63)) + "\"";
     }
-    case kind::link:
-      return "Link: \"" + cut + "\"";
-    case kind::rule:
-      std::snprintf(line, sizeof line, "Horizontal Rule: %d%%", object.percent());
-      return line;
-    case kind::tab:
-      std::snprintf(line, sizeof line, "Tab: %d%%", object.percent());
-      return line;
+    case kind::link: return "Link: \"" + cut + "\"";
+    case kind::rule: std::snprintf(line, sizeof line, "Horizontal Rule: %d%%", object.percent()); return line;
+    case kind::tab: std::snprintf(line, sizeof line, "Tab: %d%%", object.percent()); return line;
     case kind::chapter: {
       const std::string title = headingTitle(view, object);
       if (title.empty()) return std::string();
@@ -291,8 +281,7 @@ std::string describe(const RichTextView& view, const BookObject& object) {
       std::snprintf(line, sizeof line, "Heading %d: \"", object.level());
       return line + title + "\"";
     }
-    default:
-      return std::string();
+    default: return std::string();
   }
 }
 
@@ -331,18 +320,14 @@ void relayoutTabs(RichTextView& view, int start, int end) {
 QSize bookObjectSize(const BookObjectData& data, const QImage& picture) {
   const int z = std::max<int>(data.zoom, 1);
   switch (data.kind) {
-    case kind::bookPlate:
-      return QSize(155 * z, 66 * z);
-    case kind::rule:
-      return QSize(158 * z, 9 * z);
+    case kind::bookPlate: return QSize(155 * z, 66 * z);
+    case kind::rule: return QSize(158 * z, 9 * z);
     case kind::tab: {
       const int width = (data.tabTarget - data.tabStart - 3) * z;
       return QSize(width >= 1 ? width : 1, 2 * z);
     }
-    case kind::image:
-      return picture.isNull() ? QSize(0, 0) : picture.size() * z;
-    default:
-      return QSize(3 * z, 3 * z);
+    case kind::image: return picture.isNull() ? QSize(0, 0) : picture.size() * z;
+    default: return QSize(3 * z, 3 * z);
   }
 }
 
@@ -357,11 +342,10 @@ void drawBookPlate(QPainter& painter, const QRect& rect, int z) {
   const int leg = 2 * z + z;
   painter.setPen(Qt::NoPen);
   painter.setBrush(Qt::black);
-  const QPoint corners[4][3] = {
-      {{left, top}, {left + leg, top}, {left, top + leg}},
-      {{right, top}, {right - leg, top}, {right, top + leg}},
-      {{left, bottom}, {left + leg, bottom}, {left, bottom - leg}},
-      {{right, bottom}, {right - leg, bottom}, {right, bottom - leg}}};
+  const QPoint corners[4][3] = {{{left, top}, {left + leg, top}, {left, top + leg}},
+                                {{right, top}, {right - leg, top}, {right, top + leg}},
+                                {{left, bottom}, {left + leg, bottom}, {left, bottom - leg}},
+                                {{right, bottom}, {right - leg, bottom}, {right, bottom - leg}}};
   for (const auto& triangle : corners) painter.drawPolygon(triangle, 3);
   painter.setPen(Qt::black);
   // The texts are centred on the plate itself.
@@ -371,17 +355,16 @@ void drawBookPlate(QPainter& painter, const QRect& rect, int z) {
   face.setPixelSize(std::max(1, int(9 * z * 1.5)));
   face.setWeight(QFont::Normal);
   painter.setFont(face);
-  painter.drawText(QRect(centre - 40 * z, top + 9 * z, 200 * z, 20 * z),
-                   Qt::AlignLeft | Qt::AlignTop, QStringLiteral("From the Library of"));
+  painter.drawText(QRect(centre - 40 * z, top + 9 * z, 200 * z, 20 * z), Qt::AlignLeft | Qt::AlignTop,
+                   QStringLiteral("From the Library of"));
   face.setFamilies({QStringLiteral("TolmText9B")});
   painter.setFont(face);
-  painter.drawText(QRect(centre - 50 * z, top + 35 * z, 200 * z, 20 * z),
-                   Qt::AlignLeft | Qt::AlignTop, QStringLiteral("<Insert Name Here>"));
+  painter.drawText(QRect(centre - 50 * z, top + 35 * z, 200 * z, 20 * z), Qt::AlignLeft | Qt::AlignTop,
+                   QStringLiteral("<Insert Name Here>"));
 }
 }  // namespace
 
-void drawBookObject(QPainter& painter, const QRect& rect, const BookObjectData& data,
-                    const QImage& picture) {
+void drawBookObject(QPainter& painter, const QRect& rect, const BookObjectData& data, const QImage& picture) {
   const int z = std::max<int>(data.zoom, 1);
   const int left = rect.left(), top = rect.top();
   const int right = rect.left() + rect.width(), bottom = rect.top() + rect.height();
@@ -417,14 +400,10 @@ void drawBookObject(QPainter& painter, const QRect& rect, const BookObjectData& 
       break;
     }
     case kind::image:
-      if (!picture.isNull())
-        painter.drawImage(QRect(left, top, picture.width() * z, picture.height() * z), picture);
+      if (!picture.isNull()) painter.drawImage(QRect(left, top, picture.width() * z, picture.height() * z), picture);
       break;
-    case kind::bookPlate:
-      drawBookPlate(painter, rect, z);
-      break;
-    default:
-      break;
+    case kind::bookPlate: drawBookPlate(painter, rect, z); break;
+    default: break;
   }
   painter.restore();
 }

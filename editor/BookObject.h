@@ -42,8 +42,7 @@ BookObject nextBookObject(const RichTextView& view, int after);
 void insertAnchor(RichTextView& view, const std::string& name, int position = kAtCaret);
 void insertComment(RichTextView& view, const std::string& text, int position = kAtCaret);
 void insertLink(RichTextView& view, const std::string& target);
-void makeLink(RichTextView& view, const std::string& target, int start = kAtCaret,
-              int end = kAtCaret);
+void makeLink(RichTextView& view, const std::string& target, int start = kAtCaret, int end = kAtCaret);
 void insertImage(RichTextView& view, const std::string& file, int position = kAtCaret);
 void insertBookPlate(RichTextView& view, int position = kAtCaret, bool withParagraphs = false);
 void insertRule(RichTextView& view, int percent, int position = kAtCaret);
@@ -51,8 +50,7 @@ void insertTab(RichTextView& view, int percent, int position = kAtCaret);
 // A tab whose start is not measured yet (0), for text that is laid out only
 // later; relayoutTabs gives it its place.
 void insertUnmeasuredTab(RichTextView& view, int percent);
-void insertChapterMarker(RichTextView& view, int level, const std::string& title,
-                         int position = kAtCaret);
+void insertChapterMarker(RichTextView& view, int level, const std::string& title, int position = kAtCaret);
 void makeHeading(RichTextView& view, int level, int start = kAtCaret, int end = kAtCaret);
 
 // The serial the next new link gets (process-wide, counted up per link).
@@ -70,7 +68,6 @@ void relayoutTabs(RichTextView& view, int start, int end);
 
 // Extent in view pixels (handheld pixels times the record's zoom factor).
 QSize bookObjectSize(const BookObjectData& data, const QImage& picture);
-void drawBookObject(QPainter& painter, const QRect& rect, const BookObjectData& data,
-                    const QImage& picture);
+void drawBookObject(QPainter& painter, const QRect& rect, const BookObjectData& data, const QImage& picture);
 
 }  // namespace scrivora

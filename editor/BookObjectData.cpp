@@ -5,9 +5,8 @@
 namespace scrivora {
 
 bool isBookObjectKind(FourCC code) {
-  return code == kind::anchor || code == kind::link || code == kind::comment ||
-         code == kind::image || code == kind::bookPlate || code == kind::rule ||
-         code == kind::tab || code == kind::chapter;
+  return code == kind::anchor || code == kind::link || code == kind::comment || code == kind::image ||
+         code == kind::bookPlate || code == kind::rule || code == kind::tab || code == kind::chapter;
 }
 
 namespace {
@@ -19,8 +18,7 @@ void putU16(std::vector<uint8_t>& out, size_t at, uint16_t v) {
   out[at + 1] = uint8_t(v >> 8);
 }
 uint32_t getU32(const uint8_t* in) {
-  return uint32_t(in[0]) | (uint32_t(in[1]) << 8) | (uint32_t(in[2]) << 16) |
-         (uint32_t(in[3]) << 24);
+  return uint32_t(in[0]) | (uint32_t(in[1]) << 8) | (uint32_t(in[2]) << 16) | (uint32_t(in[3]) << 24);
 }
 uint16_t getU16(const uint8_t* in) { return uint16_t(in[0] | (in[1] << 8)); }
 }  // namespace

@@ -50,9 +50,9 @@ struct BookObjectData {
   static bool fromRecord(const uint8_t* bytes, size_t size, BookObjectData& out);
 
   bool operator==(const BookObjectData& o) const {
-    return kind == o.kind && owner == o.owner && linkSerial == o.linkSerial &&
-           picture == o.picture && zoom == o.zoom && level == o.level && percent == o.percent &&
-           tabTarget == o.tabTarget && tabStart == o.tabStart && text == o.text;
+    return kind == o.kind && owner == o.owner && linkSerial == o.linkSerial && picture == o.picture && zoom == o.zoom &&
+           level == o.level && percent == o.percent && tabTarget == o.tabTarget && tabStart == o.tabStart &&
+           text == o.text;
   }
   bool operator!=(const BookObjectData& o) const { return !(*this == o); }
 };

@@ -17,10 +17,10 @@ std::string fourCCText(FourCC code) {
 
 namespace {
 // Bytes 0x80 to 0x9F of Windows-1252; the undefined ones keep their own value.
-const char16_t kHighControls[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+const char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
+                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 }  // namespace
 
 char16_t unicodeFromCodePage(uint8_t byte) {
@@ -51,8 +51,7 @@ FontKind fontOfFace(const std::string& face) {
   return FontKind::Normal;
 }
 
-void faceAndSizeOf(FontKind font, const std::string& normalFace, int zoom, std::string& face,
-                   uint16_t& size) {
+void faceAndSizeOf(FontKind font, const std::string& normalFace, int zoom, std::string& face, uint16_t& size) {
   switch (font) {
     case FontKind::Normal:
       face = normalFace;

@@ -13,8 +13,8 @@ namespace scrivora {
 // significant down, spell the code.
 using FourCC = uint32_t;
 constexpr FourCC fourCC(const char (&code)[5]) {
-  return (FourCC(uint8_t(code[0])) << 24) | (FourCC(uint8_t(code[1])) << 16) |
-         (FourCC(uint8_t(code[2])) << 8) | FourCC(uint8_t(code[3]));
+  return (FourCC(uint8_t(code[0])) << 24) | (FourCC(uint8_t(code[1])) << 16) | (FourCC(uint8_t(code[2])) << 8) |
+         FourCC(uint8_t(code[3]));
 }
 std::string fourCCText(FourCC code);
 
@@ -42,8 +42,7 @@ struct Rgb {
   uint16_t red = 0, green = 0, blue = 0;
   // Only the low 8 bits of each word are significant.
   bool operator==(const Rgb& o) const {
-    return (red & 0xFF) == (o.red & 0xFF) && (green & 0xFF) == (o.green & 0xFF) &&
-           (blue & 0xFF) == (o.blue & 0xFF);
+    return (red & 0xFF) == (o.red & 0xFF) && (green & 0xFF) == (o.green & 0xFF) && (blue & 0xFF) == (o.blue & 0xFF);
   }
   bool operator!=(const Rgb& o) const { return !(*this == o); }
 };
@@ -64,27 +63,26 @@ struct CharStyle {
   bool italic = false, underline = false, overstrike = false;
 
   bool operator==(const CharStyle& o) const {
-    return face == o.face && size == o.size && offset == o.offset && colour == o.colour &&
-           italic == o.italic && underline == o.underline && overstrike == o.overstrike;
+    return face == o.face && size == o.size && offset == o.offset && colour == o.colour && italic == o.italic &&
+           underline == o.underline && overstrike == o.overstrike;
   }
   bool operator!=(const CharStyle& o) const { return !(*this == o); }
 };
 
 // Faces of the reader fonts, kept exactly even where they are not installed.
-extern const char* const kFaceNormal9;    // "NTolmText9", the default normal font
-extern const char* const kFaceNormal12;   // "NTolmText12"
-extern const char* const kFaceSmall;      // "TolmText9"
-extern const char* const kFaceBold;       // "TolmText9B"
-extern const char* const kFaceLarge;      // "TolmText12"
-extern const char* const kFaceScript;     // "subscriptFont"
+extern const char* const kFaceNormal9;   // "NTolmText9", the default normal font
+extern const char* const kFaceNormal12;  // "NTolmText12"
+extern const char* const kFaceSmall;     // "TolmText9"
+extern const char* const kFaceBold;      // "TolmText9B"
+extern const char* const kFaceLarge;     // "TolmText12"
+extern const char* const kFaceScript;    // "subscriptFont"
 
 enum class FontKind { Normal, Small, Bold, Large, Script };
 
 // The font a face belongs to; a face the editor does not know counts as Normal.
 FontKind fontOfFace(const std::string& face);
 // Face and size of a font for a document with the given normal face and zoom.
-void faceAndSizeOf(FontKind font, const std::string& normalFace, int zoom, std::string& face,
-                   uint16_t& size);
+void faceAndSizeOf(FontKind font, const std::string& normalFace, int zoom, std::string& face, uint16_t& size);
 
 // Paragraph alignments (attribute `pjst`).
 constexpr FourCC kAlignLeft = fourCC("deft");
@@ -122,11 +120,10 @@ struct AttributeValue {
 
 struct ParagraphFormat {
   FourCC alignment = kAlignLeft;
-  int32_t leftIndent = 0;        // `lein`: lines after the first
-  int32_t firstLineIndent = 0;   // `fidt`: the first line, relative to leftIndent
+  int32_t leftIndent = 0;       // `lein`: lines after the first
+  int32_t firstLineIndent = 0;  // `fidt`: the first line, relative to leftIndent
   bool operator==(const ParagraphFormat& o) const {
-    return alignment == o.alignment && leftIndent == o.leftIndent &&
-           firstLineIndent == o.firstLineIndent;
+    return alignment == o.alignment && leftIndent == o.leftIndent && firstLineIndent == o.firstLineIndent;
   }
   bool operator!=(const ParagraphFormat& o) const { return !(*this == o); }
 };

@@ -10,7 +10,6 @@
 
 namespace scrivora {
 
-
 QImage decodePng(const unsigned char* bytes, size_t size) {
   if (bytes == nullptr || size == 0) return QImage();
   png_image image;
@@ -28,8 +27,7 @@ QImage decodePng(const unsigned char* bytes, size_t size) {
     png_image_free(&image);
     return QImage();
   }
-  if (!png_image_finish_read(&image, nullptr, picture.bits(), png_int_32(picture.bytesPerLine()),
-                             nullptr)) {
+  if (!png_image_finish_read(&image, nullptr, picture.bits(), png_int_32(picture.bytesPerLine()), nullptr)) {
     png_image_free(&image);
     return QImage();
   }

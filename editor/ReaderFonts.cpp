@@ -13,8 +13,7 @@ void substituteReaderFonts() {
   done = true;
   // Plain sans-serif faces, the closest thing to the handheld's own.
   const QStringList installed = {"DejaVu Sans", "Liberation Sans", "Arial", "Helvetica"};
-  for (const char* face : {kFaceNormal9, kFaceNormal12, kFaceSmall, kFaceBold, kFaceLarge,
-                           kFaceScript})
+  for (const char* face : {kFaceNormal9, kFaceNormal12, kFaceSmall, kFaceBold, kFaceLarge, kFaceScript})
     QFont::insertSubstitutions(QString::fromLatin1(face), installed);
 }
 

@@ -19,9 +19,7 @@ constexpr double kPointsPerLength = 1.125;
 constexpr double kPixelsPerLength = 1.5;
 
 QColor toQColor(const Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
-Rgb fromQColor(const QColor& c) {
-  return Rgb{uint16_t(c.red()), uint16_t(c.green()), uint16_t(c.blue())};
-}
+Rgb fromQColor(const QColor& c) { return Rgb{uint16_t(c.red()), uint16_t(c.green()), uint16_t(c.blue())}; }
 
 Qt::Alignment qtAlignment(FourCC alignment) {
   if (alignment == kAlignCentre) return Qt::AlignHCenter;
@@ -46,8 +44,7 @@ CharStyle styleOfFormat(const QTextCharFormat& format) {
   if (!families.isEmpty()) style.face = families.first().toStdString();
   style.size = uint16_t(format.intProperty(textprop::styleSize));
   style.offset = int16_t(format.intProperty(textprop::styleOffset));
-  if (format.hasProperty(QTextFormat::ForegroundBrush) &&
-      format.foreground().style() != Qt::NoBrush)
+  if (format.hasProperty(QTextFormat::ForegroundBrush) && format.foreground().style() != Qt::NoBrush)
     style.colour = fromQColor(format.foreground().color());
   style.italic = format.fontItalic();
   style.underline = format.fontUnderline();
@@ -75,9 +72,7 @@ void writeStyleToFormat(const CharStyle& style, QTextCharFormat& format) {
   format.setFontStrikeOut(style.overstrike);
 }
 
-bool isObjectFormat(const QTextCharFormat& format) {
-  return format.objectType() == textprop::objectType;
-}
+bool isObjectFormat(const QTextCharFormat& format) { return format.objectType() == textprop::objectType; }
 
 BookObjectData objectOfFormat(const QTextCharFormat& format) {
   BookObjectData data;
@@ -103,8 +98,7 @@ void writeObjectToFormat(const BookObjectData& data, QTextCharFormat& format) {
   format.setProperty(textprop::objectTabTarget, int(data.tabTarget));
   format.setProperty(textprop::objectTabStart, int(data.tabStart));
   const std::string text = cutToRecordText(data.text);
-  format.setProperty(textprop::objectText,
-                     QString::fromLatin1(text.data(), qsizetype(text.size())));
+  format.setProperty(textprop::objectText, QString::fromLatin1(text.data(), qsizetype(text.size())));
 }
 
 ParagraphFormat paragraphFormatOf(const QTextBlockFormat& format) {
@@ -126,7 +120,10 @@ void writeParagraphFormat(const ParagraphFormat& paragraph, QTextBlockFormat& fo
 }
 
 TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::string normalFace)
-    : document_(document), zoom_(zoom < 1 ? 1 : zoom > 4 ? 4 : zoom),
+    : document_(document),
+      zoom_(zoom < 1   ? 1
+            : zoom > 4 ? 4
+                       : zoom),
       normalFace_(std::move(normalFace)) {
   if (document_ == nullptr) {
     ownDocument_ = std::make_unique<QTextDocument>();
@@ -141,11 +138,9 @@ TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::strin
   // The layout is made on first need (drawing, measuring); a document that
   // is only loaded and saved never pays for one. The objects' handler joins
   // every layout the document gets.
-  QObject::connect(document_, &QTextDocument::documentLayoutChanged, painter_.get(), [this] {
-    document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
-  });
-  if (ownDocument_ == nullptr)
-    document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
+  QObject::connect(document_, &QTextDocument::documentLayoutChanged, painter_.get(),
+                   [this] { document_->documentLayout()->registerHandler(textprop::objectType, painter_.get()); });
+  if (ownDocument_ == nullptr) document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
 }
 
 TextDocumentView::~TextDocumentView() {
@@ -239,9 +234,7 @@ void TextDocumentView::setSelection(int start, int end) {
   caretFormat_ = format;
 }
 
-void TextDocumentView::applyStyleAtCaret(const CharStyle& style) {
-  writeStyleToFormat(style, caretFormat_);
-}
+void TextDocumentView::applyStyleAtCaret(const CharStyle& style) { writeStyleToFormat(style, caretFormat_); }
 
 template <typename Change>
 void TextDocumentView::changeFormats(int start, int end, Change change) {
@@ -278,9 +271,7 @@ void TextDocumentView::applyStyle(int start, int end, const CharStyle& style) {
   changeFormats(start, end, [&](QTextCharFormat& f) { writeStyleToFormat(style, f); });
 }
 
-CharStyle TextDocumentView::styleAt(int position) const {
-  return styleOfFormat(formatAt(position));
-}
+CharStyle TextDocumentView::styleAt(int position) const { return styleOfFormat(formatAt(position)); }
 
 CharStyle TextDocumentView::caretStyle() const { return styleOfFormat(caretFormat_); }
 
@@ -302,13 +293,10 @@ void TextDocumentView::changeParagraphs(int start, int end, Change change) {
   }
 }
 
-void TextDocumentView::setAttribute(FourCC code, int start, int end,
-                                    const AttributeValue& value) {
+void TextDocumentView::setAttribute(FourCC code, int start, int end, const AttributeValue& value) {
   const int v = value.number;
   switch (code) {
-    case attr::pjst:
-      changeParagraphs(start, end, [&](ParagraphFormat& p) { p.alignment = FourCC(v); });
-      return;
+    case attr::pjst: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.alignment = FourCC(v); }); return;
     case attr::wino:
       changeParagraphs(start, end, [](ParagraphFormat& p) { p.leftIndent = p.firstLineIndent = 0; });
       return;
@@ -330,14 +318,9 @@ void TextDocumentView::setAttribute(FourCC code, int start, int end,
         p.firstLineIndent = v;
       });
       return;
-    case attr::lein:
-      changeParagraphs(start, end, [&](ParagraphFormat& p) { p.leftIndent = v; });
-      return;
-    case attr::fidt:
-      changeParagraphs(start, end, [&](ParagraphFormat& p) { p.firstLineIndent = v; });
-      return;
-    default:
-      break;
+    case attr::lein: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.leftIndent = v; }); return;
+    case attr::fidt: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.firstLineIndent = v; }); return;
+    default: break;
   }
   changeFormats(start, end, [&](QTextCharFormat& f) {
     CharStyle style = styleOfFormat(f);
@@ -347,33 +330,18 @@ void TextDocumentView::setAttribute(FourCC code, int start, int end,
         style.face = value.text;
         f.setFontWeight(400);
         break;
-      case attr::ptsz:
-        style.size = uint16_t(v);
-        break;
-      case attr::bold:
-        f.setFontWeight(v ? 700 : 400);
-        return;
-      case attr::ital:
-        style.italic = v != 0;
-        break;
-      case attr::undl:
-        style.underline = v != 0;
-        break;
-      case attr::strk:
-        style.overstrike = v != 0;
-        break;
-      case attr::colr:
-        style.colour = value.colour;
-        break;
-      case attr::xshf:
-        style.offset = int16_t(v);
-        break;
+      case attr::ptsz: style.size = uint16_t(v); break;
+      case attr::bold: f.setFontWeight(v ? 700 : 400); return;
+      case attr::ital: style.italic = v != 0; break;
+      case attr::undl: style.underline = v != 0; break;
+      case attr::strk: style.overstrike = v != 0; break;
+      case attr::colr: style.colour = value.colour; break;
+      case attr::xshf: style.offset = int16_t(v); break;
       case attr::plan:
         f.setFontWeight(400);
         style.italic = style.underline = style.overstrike = false;
         break;
-      default:
-        return;
+      default: return;
     }
     writeStyleToFormat(style, f);
   });
@@ -424,8 +392,7 @@ bool TextDocumentView::objectAt(int position, BookObjectData& data) const {
 void TextDocumentView::setObjectData(int position, const BookObjectData& data) {
   BookObjectData old;
   if (!objectAt(position, old)) return;
-  changeFormats(position, position + 1,
-                [&](QTextCharFormat& f) { writeObjectToFormat(data, f); });
+  changeFormats(position, position + 1, [&](QTextCharFormat& f) { writeObjectToFormat(data, f); });
 }
 
 int TextDocumentView::nextObject(int after) const {
@@ -481,8 +448,7 @@ std::vector<StyleRun> TextDocumentView::styleRuns() const {
   for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
     for (auto it = block.begin(); !it.atEnd(); ++it) {
       const QTextFragment fragment = it.fragment();
-      const FormatInfo& info =
-          infoOf(fragment.charFormatIndex(), [&fragment] { return fragment.charFormat(); });
+      const FormatInfo& info = infoOf(fragment.charFormatIndex(), [&fragment] { return fragment.charFormat(); });
       const int position = fragment.position();
       if (info.beginsRuns) {
         // Each link object starts a link of its own, each chapter marker a
@@ -495,8 +461,7 @@ std::vector<StyleRun> TextDocumentView::styleRuns() const {
     const QTextBlock next = block.next();
     if (next.isValid()) {
       const int separator = block.position() + block.length() - 1;
-      add(separator, separator + 1,
-          infoOf(next.charFormatIndex(), [&next] { return next.charFormat(); }).style, false);
+      add(separator, separator + 1, infoOf(next.charFormatIndex(), [&next] { return next.charFormat(); }).style, false);
     }
   }
   return runs;

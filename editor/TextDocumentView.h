@@ -49,8 +49,7 @@ void writeParagraphFormat(const ParagraphFormat& paragraph, QTextBlockFormat& fo
 class TextDocumentView : public RichTextView {
  public:
   // Works on the given document, or on one of its own when none is given.
-  explicit TextDocumentView(QTextDocument* document = nullptr, int zoom = 1,
-                            std::string normalFace = "NTolmText9");
+  explicit TextDocumentView(QTextDocument* document = nullptr, int zoom = 1, std::string normalFace = "NTolmText9");
   ~TextDocumentView() override;
   TextDocumentView(const TextDocumentView&) = delete;
   TextDocumentView& operator=(const TextDocumentView&) = delete;

@@ -201,59 +201,31 @@ class TmlLoader {
     std::string value;
     size_t next = after;
     switch (tag) {
-      case '\\':
-        queueText(QStringLiteral("\\"));
-        return after;
-      case 'a':
-        return characterCode(slash);
-      case 'b':
-        toggleFont(Font::Bold);
-        return after;
-      case 'c':
-        state_.alignment = state_.alignment == kAlignCentre ? kAlignLeft : kAlignCentre;
-        return after;
-      case 'r':
-        state_.alignment = state_.alignment == kAlignRight ? kAlignLeft : kAlignRight;
-        return after;
+      case '\\': queueText(QStringLiteral("\\")); return after;
+      case 'a': return characterCode(slash);
+      case 'b': toggleFont(Font::Bold); return after;
+      case 'c': state_.alignment = state_.alignment == kAlignCentre ? kAlignLeft : kAlignCentre; return after;
+      case 'r': state_.alignment = state_.alignment == kAlignRight ? kAlignLeft : kAlignRight; return after;
       case 'd':
         flushText();
         insertBookPlate(view_);
         return after;
-      case 'i':
-        state_.italic = !state_.italic;
-        return after;
-      case 'o':
-        state_.overstrike = !state_.overstrike;
-        return after;
-      case 'u':
-        state_.underline = !state_.underline;
-        return after;
-      case 'l':
-        toggleFont(Font::Large);
-        return after;
-      case 's':
-        toggleFont(Font::Small);
-        return after;
-      case 'n':
-        state_.font = Font::Normal;
-        return after;
-      case 'p':
-        queueText(QStringLiteral("\f"));
-        return after;
-      case 'm':
-        return image(slash);
-      case 'q':
-        return link(slash);
+      case 'i': state_.italic = !state_.italic; return after;
+      case 'o': state_.overstrike = !state_.overstrike; return after;
+      case 'u': state_.underline = !state_.underline; return after;
+      case 'l': toggleFont(Font::Large); return after;
+      case 's': toggleFont(Font::Small); return after;
+      case 'n': state_.font = Font::Normal; return after;
+      case 'p': queueText(QStringLiteral("\f")); return after;
+      case 'm': return image(slash);
+      case 'q': return link(slash);
       case 'Q':
         if (!quotedValue(slash, value, next)) return after;
         flushText();
         insertAnchor(view_, value);
         return next;
-      case 'S':
-        return script(slash);
-      case 't':
-        indentTag();
-        return after;
+      case 'S': return script(slash);
+      case 't': indentTag(); return after;
       case 'T':
         if (!quotedValue(slash, value, next)) return after;
         flushText();
@@ -269,13 +241,10 @@ class TmlLoader {
       case 'v':
         state_.inComment = !state_.inComment;
         // Only the comment that opens the file is its information block.
-        infoBlockOpen_ = state_.inComment && !infoBlockSeen_ &&
-                         text_.find_first_not_of(" \r", 0) == slash;
+        infoBlockOpen_ = state_.inComment && !infoBlockSeen_ && text_.find_first_not_of(" \r", 0) == slash;
         if (infoBlockOpen_) infoBlockSeen_ = true;
         return after;
-      case 'x':
-        heading(0, true);
-        return after;
+      case 'x': heading(0, true); return after;
       case 'X': {
         const char digit = at(slash + 2);
         if (digit >= '0' && digit <= '4') {
@@ -285,10 +254,8 @@ class TmlLoader {
         heading(0, false);
         return after;
       }
-      case 'U':
-        return unicodeCharacter(slash);
-      default:
-        return unknownTag(slash);
+      case 'U': return unicodeCharacter(slash);
+      default: return unknownTag(slash);
     }
   }
 
@@ -385,8 +352,7 @@ class TmlLoader {
       insertChapterMarker(view_, level, std::string());
       return;
     }
-    if (state_.headingLevel == level && state_.headingIsChapter == isChapter)
-      state_.headingLevel = -1;
+    if (state_.headingLevel == level && state_.headingIsChapter == isChapter) state_.headingLevel = -1;
   }
 
   void indentTag() {
@@ -408,12 +374,9 @@ class TmlLoader {
         std::string* field;
       };
       std::string discarded;
-      const Key keys[] = {{"TITLE", &bookInfo_->title},
-                          {"AUTHOR", &bookInfo_->author},
-                          {"PUBLISHER", &bookInfo_->publisher},
-                          {"EISBN", &bookInfo_->eisbn},
-                          {"COPYRIGHT", &bookInfo_->copyright},
-                          {"OUT", &discarded}};
+      const Key keys[] = {{"TITLE", &bookInfo_->title},         {"AUTHOR", &bookInfo_->author},
+                          {"PUBLISHER", &bookInfo_->publisher}, {"EISBN", &bookInfo_->eisbn},
+                          {"COPYRIGHT", &bookInfo_->copyright}, {"OUT", &discarded}};
       for (const Key& key : keys) {
         const size_t found = stretch.find(key.name);
         if (found == std::string::npos) continue;
@@ -451,8 +414,7 @@ class TmlLoader {
       }
       if (startsInsideLine) {
         mode = attr::wibo;
-      } else if (region.end > 0 && !isLineEnd(view_.characterAt(region.end - 1)) &&
-                 region.end < length) {
+      } else if (region.end > 0 && !isLineEnd(view_.characterAt(region.end - 1)) && region.end < length) {
         for (int p = region.end; p < length; ++p) {
           const EditorChar c = view_.characterAt(p);
           if (isLineEnd(c)) break;
@@ -485,7 +447,9 @@ class TmlLoader {
 class SuspendedView {
  public:
   SuspendedView(RichTextView& view, bool keepUndo)
-      : view_(view), keepUndo_(keepUndo), undo_(keepUndo || view.setUndoEnabled(false)),
+      : view_(view),
+        keepUndo_(keepUndo),
+        undo_(keepUndo || view.setUndoEnabled(false)),
         notifications_(view.setNotificationsEnabled(false)) {}
   ~SuspendedView() {
     view_.setNotificationsEnabled(notifications_);
@@ -509,8 +473,7 @@ std::string imageFolderOf(const std::string& documentPath) {
   return base + "_img";
 }
 
-bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options,
-                       BookInfo* bookInfo, RichTextView* view) {
+bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options, BookInfo* bookInfo, RichTextView* view) {
   if (view == nullptr) return false;
   SuspendedView suspended(*view, options.keepUndo);
   // One edit: the layout hears of the change once, at the end, and a paste

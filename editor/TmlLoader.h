@@ -23,8 +23,7 @@ struct TmlLoadOptions {
 // untouched, when the view is missing or the file cannot be read in full.
 bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view);
 // The same for a text already in memory (importers, clipboard).
-bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options,
-                       BookInfo* bookInfo, RichTextView* view);
+bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options, BookInfo* bookInfo, RichTextView* view);
 
 // The image folder of a document: its path without a final ".txt" or ".tml"
 // (any letter case), followed by "_img".

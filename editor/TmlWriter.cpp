@@ -41,20 +41,17 @@ void prepareForSaving(RichTextView& view) {
 
 // Copies an image into the document's image folder unless a file of that name
 // is already there.
-void copyImageIntoFolder(const std::string& source, const std::string& folder,
-                         const std::string& name) {
+void copyImageIntoFolder(const std::string& source, const std::string& folder, const std::string& name) {
   const QString folderPath = QString::fromLocal8Bit(folder.c_str());
   const QString target = folderPath + "/" + QString::fromLocal8Bit(name.c_str());
   if (QFileInfo::exists(target)) return;
-  if (!QDir().mkpath(folderPath) ||
-      !QFile::copy(QString::fromLocal8Bit(source.c_str()), target))
+  if (!QDir().mkpath(folderPath) || !QFile::copy(QString::fromLocal8Bit(source.c_str()), target))
     reportWarning("Could not copy the image \"%s\" into \"%s\"", source.c_str(), folder.c_str());
 }
 
 class TmlWriter {
  public:
-  TmlWriter(RichTextView& view, const TmlWriteOptions& options)
-      : view_(view), options_(options) {
+  TmlWriter(RichTextView& view, const TmlWriteOptions& options) : view_(view), options_(options) {
     from_ = std::clamp(options.start, 0, view.length());
     to_ = options.end < 0 ? view.length() : std::clamp(options.end, from_, view.length());
     for (const StyleRun& run : view.styleRuns()) {
@@ -71,9 +68,11 @@ class TmlWriter {
 
   void writeBookInfo(const BookInfo& info) {
     out_ += "\\v\r\n";
-    const std::pair<const char*, const std::string*> items[] = {
-        {"TITLE", &info.title},         {"AUTHOR", &info.author}, {"PUBLISHER", &info.publisher},
-        {"EISBN", &info.eisbn},         {"COPYRIGHT", &info.copyright}};
+    const std::pair<const char*, const std::string*> items[] = {{"TITLE", &info.title},
+                                                                {"AUTHOR", &info.author},
+                                                                {"PUBLISHER", &info.publisher},
+                                                                {"EISBN", &info.eisbn},
+                                                                {"COPYRIGHT", &info.copyright}};
     for (const auto& item : items) {
       out_ += item.first;
       out_ += "=\"";
@@ -93,8 +92,8 @@ class TmlWriter {
 
  private:
   const StyleRun* runAt(int position) const {
-    auto it = std::upper_bound(runs_.begin(), runs_.end(), position,
-                               [](int p, const StyleRun& r) { return p < r.start; });
+    auto it =
+        std::upper_bound(runs_.begin(), runs_.end(), position, [](int p, const StyleRun& r) { return p < r.start; });
     if (it == runs_.begin()) return nullptr;
     --it;
     return position < it->end ? &*it : nullptr;
@@ -125,15 +124,13 @@ class TmlWriter {
   // understand (red) stands inside a link or heading without ending it, so
   // red runs are looked through.
   Rgb markerColourBefore(int position) const {
-    for (const StyleRun* run = visibleRunBefore(position); run != nullptr;
-         run = visibleRunBefore(run->start - 1))
+    for (const StyleRun* run = visibleRunBefore(position); run != nullptr; run = visibleRunBefore(run->start - 1))
       if (run->style.colour != kUnknownTagColour) return run->style.colour;
     return kPlainColour;
   }
   // Also gives where that colour begins.
   Rgb markerColourFrom(int position, int& where) const {
-    for (const StyleRun* run = visibleRunFrom(position); run != nullptr;
-         run = visibleRunFrom(run->end)) {
+    for (const StyleRun* run = visibleRunFrom(position); run != nullptr; run = visibleRunFrom(run->end)) {
       if (run->style.colour != kUnknownTagColour) {
         where = run->start;
         return run->style.colour;
@@ -150,8 +147,7 @@ class TmlWriter {
     if (!style.underline || style.colour == kLinkColour) return false;
     if (style.colour != kUnknownTagColour) return true;
     int next = run->end;
-    return !(markerColourBefore(run->start - 1) == kLinkColour &&
-             markerColourFrom(run->end, next) == kLinkColour);
+    return !(markerColourBefore(run->start - 1) == kLinkColour && markerColourFrom(run->end, next) == kLinkColour);
   }
   FourCC alignmentAt(int position) const {
     if (position < from_ || position >= to_) return kAlignLeft;
@@ -239,8 +235,7 @@ class TmlWriter {
     // so the paragraph it is pasted into takes it.
     if (endsInsideParagraph(pe)) return;
     const FourCC closing = alignmentAt(pe - 1);
-    if (closing != alignmentAt(pe))
-      out_ += closing == kAlignCentre ? "\\c" : closing == kAlignRight ? "\\r" : "";
+    if (closing != alignmentAt(pe)) out_ += closing == kAlignCentre ? "\\c" : closing == kAlignRight ? "\\r" : "";
   }
 
   // The style tags come before the link and heading tags: those insert their
@@ -267,8 +262,7 @@ class TmlWriter {
         out_ += "\\q=\"#GNDN\"";
     }
     const int level = headingLevelOfColour(s.colour);
-    if (level >= 0 && (s.colour != before || chapterMarkerAt(rs)))
-      out_ += "\\X" + std::to_string(level);
+    if (level >= 0 && (s.colour != before || chapterMarkerAt(rs))) out_ += "\\X" + std::to_string(level);
   }
 
   // The mirror of the opening order, so that the tags of one run nest.
@@ -279,10 +273,8 @@ class TmlWriter {
     int afterStart = e;
     const Rgb after = markerColourFrom(e, afterStart);
     const int level = headingLevelOfColour(r.colour);
-    if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart)))
-      out_ += "\\X" + std::to_string(level);
-    if (r.colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr)))
-      out_ += "\\q";
+    if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart))) out_ += "\\X" + std::to_string(level);
+    if (r.colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr))) out_ += "\\q";
     // A font still open at the end of the text is closed as well, so that the
     // text ends with every toggle off.
     const FontKind font = fontOfFace(r.face);
@@ -303,19 +295,12 @@ class TmlWriter {
     }
     char line[64];
     switch (data.kind) {
-      case kind::bookPlate:
-        out_ += "\\d";
-        break;
-      case kind::anchor:
-        out_ += "\\Q=\"" + data.text + "\"";
-        break;
-      case kind::comment:
-        out_ += "\\v" + data.text + "\\v";
-        break;
+      case kind::bookPlate: out_ += "\\d"; break;
+      case kind::anchor: out_ += "\\Q=\"" + data.text + "\""; break;
+      case kind::comment: out_ += "\\v" + data.text + "\\v"; break;
       case kind::image: {
         const std::string name = BookObject{position, data}.imageFileName();
-        if (!options_.imageFolder.empty())
-          copyImageIntoFolder(data.text, options_.imageFolder, name);
+        if (!options_.imageFolder.empty()) copyImageIntoFolder(data.text, options_.imageFolder, name);
         out_ += "\\m=\"" + (options_.fullImagePaths ? data.text : name) + "\"";
         break;
       }
@@ -398,9 +383,7 @@ class TmlWriter {
         else
           out_ += "\\t";
         break;
-      case IndentMode::None:
-        appendCharacter(c, redBackslash);
-        break;
+      case IndentMode::None: appendCharacter(c, redBackslash); break;
     }
   }
 
@@ -432,9 +415,7 @@ class TmlWriter {
     atLineStart_ = true;
   }
 
-  bool endsWithLinkTag() const {
-    return out_.size() >= 2 && out_.compare(out_.size() - 2, 2, "\\q") == 0;
-  }
+  bool endsWithLinkTag() const { return out_.size() >= 2 && out_.compare(out_.size() - 2, 2, "\\q") == 0; }
 
   void flushPendingIndent() {
     if (pendingIndent_) out_ += "\\t";
@@ -505,8 +486,7 @@ class TmlWriter {
 
 }  // namespace
 
-std::string writeTml(RichTextView& view, const BookInfo* bookInfo,
-                     const TmlWriteOptions& options) {
+std::string writeTml(RichTextView& view, const BookInfo* bookInfo, const TmlWriteOptions& options) {
   const bool wholeText = options.start <= 0 && (options.end < 0 || options.end >= view.length());
   if (wholeText && options.prepareView) prepareForSaving(view);
   TmlWriter writer(view, options);
@@ -515,8 +495,7 @@ std::string writeTml(RichTextView& view, const BookInfo* bookInfo,
   return writer.take();
 }
 
-bool saveTml(RichTextView& view, const BookInfo* bookInfo, const std::string& path,
-             std::string* error) {
+bool saveTml(RichTextView& view, const BookInfo* bookInfo, const std::string& path, std::string* error) {
   auto fail = [error](const QString& why) {
     if (error != nullptr) *error = why.toStdString();
     return false;

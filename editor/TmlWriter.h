@@ -30,13 +30,11 @@ struct TmlWriteOptions {
 // Writes the whole view into the file through a temporary that replaces the
 // file only once it is complete, so a failed save leaves the old file as it
 // was. False on failure, with the reason in `error` when given.
-bool saveTml(RichTextView& view, const BookInfo* bookInfo, const std::string& path,
-             std::string* error = nullptr);
+bool saveTml(RichTextView& view, const BookInfo* bookInfo, const std::string& path, std::string* error = nullptr);
 
 // The TML text of the view (or of a range of it). Saving the whole view first
 // ends a last paragraph that is not left-aligned, so its closing alignment tag
 // can follow a line end.
-std::string writeTml(RichTextView& view, const BookInfo* bookInfo,
-                     const TmlWriteOptions& options = TmlWriteOptions());
+std::string writeTml(RichTextView& view, const BookInfo* bookInfo, const TmlWriteOptions& options = TmlWriteOptions());
 
 }  // namespace scrivora

@@ -1,7 +1,7 @@
 #include "HtmlSource.h"
 
-#include <cctype>
 #include <strings.h>
+#include <cctype>
 
 #include "TextEncoding.h"
 

@@ -1,7 +1,7 @@
 #include "PatternReach.h"
 
-#include <cctype>
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 namespace scrivora {
@@ -15,9 +15,9 @@ struct Reach {
   bool canMatchEmpty = true;
   ByteSet first;
   size_t minimumLength = 0;
-  bool onlyEmpty = true;          // never takes a byte: anchors, empty groups
-  bool startsAnchored = false;    // every way through passes "^" before its first byte
-  bool endsAnchored = false;      // every way through passes "$" after its last byte
+  bool onlyEmpty = true;        // never takes a byte: anchors, empty groups
+  bool startsAnchored = false;  // every way through passes "^" before its first byte
+  bool endsAnchored = false;    // every way through passes "$" after its last byte
 };
 
 constexpr size_t kLengthCap = size_t(1) << 24;
@@ -132,7 +132,8 @@ class PatternAnalyser {
     ++position_;
     size_t digitsStart = position_;
     while (!atEnd() && std::isdigit(peek())) ++position_;
-    long minimum = position_ > digitsStart ? std::atol(pattern_.substr(digitsStart, position_ - digitsStart).c_str()) : 0;
+    long minimum =
+        position_ > digitsStart ? std::atol(pattern_.substr(digitsStart, position_ - digitsStart).c_str()) : 0;
     if (!atEnd() && peek() == ',') {
       ++position_;
       while (!atEnd() && std::isdigit(peek())) ++position_;
@@ -195,8 +196,7 @@ class PatternAnalyser {
         set.reset('\n');
         return single(set);
       }
-      case '[':
-        return bracket();
+      case '[': return bracket();
       case '\\': {
         if (atEnd()) return fail();
         unsigned char escaped = peek();
@@ -208,10 +208,8 @@ class PatternAnalyser {
       case '*':
       case '+':
       case '?':
-      case '{':
-        return fail();
-      default:
-        return literal(c);
+      case '{': return fail();
+      default: return literal(c);
     }
   }
 
@@ -219,18 +217,30 @@ class PatternAnalyser {
   // by the caller as high bytes.
   bool addClass(const std::string& name, ByteSet& set) {
     int (*test)(int) = nullptr;
-    if (name == "alpha") test = isalpha;
-    else if (name == "digit") test = isdigit;
-    else if (name == "alnum") test = isalnum;
-    else if (name == "upper") test = isupper;
-    else if (name == "lower") test = islower;
-    else if (name == "space") test = isspace;
-    else if (name == "blank") test = isblank;
-    else if (name == "punct") test = ispunct;
-    else if (name == "print") test = isprint;
-    else if (name == "graph") test = isgraph;
-    else if (name == "cntrl") test = iscntrl;
-    else if (name == "xdigit") test = isxdigit;
+    if (name == "alpha")
+      test = isalpha;
+    else if (name == "digit")
+      test = isdigit;
+    else if (name == "alnum")
+      test = isalnum;
+    else if (name == "upper")
+      test = isupper;
+    else if (name == "lower")
+      test = islower;
+    else if (name == "space")
+      test = isspace;
+    else if (name == "blank")
+      test = isblank;
+    else if (name == "punct")
+      test = ispunct;
+    else if (name == "print")
+      test = isprint;
+    else if (name == "graph")
+      test = isgraph;
+    else if (name == "cntrl")
+      test = iscntrl;
+    else if (name == "xdigit")
+      test = isxdigit;
     if (!test) return false;
     for (int b = 0; b < 128; ++b)
       if (test(b)) set.set(size_t(b));

@@ -18,9 +18,9 @@ namespace scrivora {
 struct PatternReach {
   bool usable = false;
   bool canMatchEmpty = true;
-  std::bitset<256> firstBytes;  // bytes a non-empty match can begin with
-  std::bitset<256> bytes;       // every byte any match can contain
-  size_t minimumLength = 0;     // no match is shorter
+  std::bitset<256> firstBytes;     // bytes a non-empty match can begin with
+  std::bitset<256> bytes;          // every byte any match can contain
+  size_t minimumLength = 0;        // no match is shorter
   bool startsAtLineStart = false;  // every match begins where "^" holds
   bool endsAtLineEnd = false;      // every match ends where "$" holds
 };

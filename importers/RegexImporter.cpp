@@ -379,8 +379,6 @@ std::string RegexImporter::convert(const std::string& text) {
   }
 }
 
-std::string RegexImporter::convertFile(const std::string& path) {
-  return convert(readWholeFile(path));
-}
+std::string RegexImporter::convertFile(const std::string& path) { return convert(readWholeFile(path)); }
 
 }  // namespace scrivora

@@ -9,11 +9,10 @@ namespace scrivora {
 namespace {
 
 // Windows-1252 bytes 0x80 to 0x9F; zero marks the five undefined bytes.
-constexpr uint16_t kWindows1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
-    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       //
-    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
-    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+constexpr uint16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
+                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       //
+                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
+                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // How far into a page its charset declaration is looked for.
 constexpr size_t kDeclarationScanLength = 8192;
@@ -172,9 +171,7 @@ std::string decodeToUtf8(const std::string& bytes, const DetectedEncoding& detec
   out.reserve(bytes.size() + bytes.size() / 8);
   size_t start = std::min(detected.byteOrderMarkLength, bytes.size());
   switch (detected.encoding) {
-    case TextEncoding::Utf8:
-      decodeUtf8(bytes, start, out);
-      break;
+    case TextEncoding::Utf8: decodeUtf8(bytes, start, out); break;
     case TextEncoding::Utf16LittleEndian:
     case TextEncoding::Utf16BigEndian:
       decodeUtf16(bytes, start, detected.encoding == TextEncoding::Utf16LittleEndian, out);
@@ -208,7 +205,11 @@ void appendTmlEscapedCharacter(uint32_t codePoint, std::string& out) {
     return;
   }
   if (codePoint > 0xFFFF) codePoint = 0xFFFD;
-  char digits[6] = {'\\', 'U', kHex[(codePoint >> 12) & 15], kHex[(codePoint >> 8) & 15], kHex[(codePoint >> 4) & 15],
+  char digits[6] = {'\\',
+                    'U',
+                    kHex[(codePoint >> 12) & 15],
+                    kHex[(codePoint >> 8) & 15],
+                    kHex[(codePoint >> 4) & 15],
                     kHex[codePoint & 15]};
   out.append(digits, 6);
 }

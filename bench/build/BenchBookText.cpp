@@ -7,8 +7,7 @@ namespace benchbuild {
 
 namespace {
 
-const char* const kNovels[] = {"war-and-peace.txt", "monte-cristo-1.txt", "pride-and-prejudice.txt",
-                               "flatland.txt"};
+const char* const kNovels[] = {"war-and-peace.txt", "monte-cristo-1.txt", "pride-and-prejudice.txt", "flatland.txt"};
 
 std::string readFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

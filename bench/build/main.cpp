@@ -163,8 +163,8 @@ int main(int argc, char** argv) {
   ssize_t got = readlink("/proc/self/exe", resolved, sizeof resolved - 1);
   if (got > 0) self.assign(resolved, size_t(got));
 
-  std::printf("%8s %10s %12s %8s %9s %10s %10s %8s\n", "size MB", "build s", "baseline s", "ratio", "MB/s",
-              "peak MB", "limit MB", "verdict");
+  std::printf("%8s %10s %12s %8s %9s %10s %10s %8s\n", "size MB", "build s", "baseline s", "ratio", "MB/s", "peak MB",
+              "limit MB", "verdict");
   bool allMet = true;
   double firstPerMb = 0;
   for (double mb : sizes) {
@@ -201,8 +201,8 @@ int main(int argc, char** argv) {
     bool met = peakMb <= limitMb && (sourceMb < 3.5 || ratio <= kTargetRatio);
     allMet = allMet && met;
     if (firstPerMb == 0) firstPerMb = best.cpu / sourceMb;
-    std::printf("%8.2f %10.3f %12.3f %8.2f %9.1f %10.1f %10.1f %8s   (%.3f s/MB, %zu bytes compressed)\n",
-                sourceMb, best.cpu, baseline, ratio, sourceMb / best.cpu, peakMb, limitMb, met ? "ok" : "MISSED",
+    std::printf("%8.2f %10.3f %12.3f %8.2f %9.1f %10.1f %10.1f %8s   (%.3f s/MB, %zu bytes compressed)\n", sourceMb,
+                best.cpu, baseline, ratio, sourceMb / best.cpu, peakMb, limitMb, met ? "ok" : "MISSED",
                 best.cpu / sourceMb, compressed / size_t(runs));
     std::fflush(stdout);
     std::remove(output.c_str());

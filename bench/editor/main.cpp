@@ -34,8 +34,7 @@ double bestSeconds(int runs, const std::function<void()>& work) {
 
 QString unicodeOf(const std::string& bytes) {
   QString text(qsizetype(bytes.size()), Qt::Uninitialized);
-  for (size_t i = 0; i < bytes.size(); ++i)
-    text[qsizetype(i)] = QChar(unicodeFromCodePage(uint8_t(bytes[i])));
+  for (size_t i = 0; i < bytes.size(); ++i) text[qsizetype(i)] = QChar(unicodeFromCodePage(uint8_t(bytes[i])));
   return text;
 }
 
@@ -94,8 +93,7 @@ void measure(const char* name, const std::string& tml, const std::string& plain)
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication app(argc, argv);
-  const std::string path =
-      argc > 1 ? argv[1] : std::string(SCRIVORA_CORPUS_DIR "/books/war-and-peace.txt");
+  const std::string path = argc > 1 ? argv[1] : std::string(SCRIVORA_CORPUS_DIR "/books/war-and-peace.txt");
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     std::fprintf(stderr, "bench-editor: cannot read %s\n", path.c_str());

@@ -142,8 +142,7 @@ int main(int argc, char** argv) {
   std::printf("page:             %s (%zu bytes)\n", pagePath.c_str(), page.size());
   std::printf("import to TML:    %.1f ms processor, %.1f ms wall (%zu bytes of TML)\n", import.processor * 1000,
               import.wall * 1000, tmlSize);
-  std::printf("onsgmls baseline: %.1f ms processor, %.1f ms wall\n", baseline.processor * 1000,
-              baseline.wall * 1000);
+  std::printf("onsgmls baseline: %.1f ms processor, %.1f ms wall\n", baseline.processor * 1000, baseline.wall * 1000);
   std::printf("wall-time ratio:  %.2f\n", import.wall / baseline.wall);
   std::printf("ratio:            %.2f (processor time; target at most %.1f) %s\n", ratio, kTargetRatio,
               ratio <= kTargetRatio ? "met" : "NOT MET");

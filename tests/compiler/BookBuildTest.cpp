@@ -76,8 +76,9 @@ TEST_F(BookBuildTest, BothPathProblemsAreReportedTogether) {
   std::string missing = dir.file("missing.tml");
   std::string unwritable = dir.file("no/such/folder/out.tdb");
   EXPECT_FALSE(buildBook(missing, unwritable, titled("T")));
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"The input file \"" + missing + "\" could not be opened.",
-                                                    "The file \"" + unwritable + "\" could not be opened for writing."}));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"The input file \"" + missing + "\" could not be opened.",
+                                      "The file \"" + unwritable + "\" could not be opened for writing."}));
 }
 
 TEST_F(BookBuildTest, FolderGivenAsSourceIsNotAReadableFile) {
@@ -108,8 +109,9 @@ TEST_F(BookBuildTest, TitleOf30CharactersIsCutTo29WithAWarningButStoredWhole) {
 
 TEST_F(BookBuildTest, ColonsBecomeHyphensInTheNameWithOneWarning) {
   ASSERT_TRUE(buildBook(source("c.tml", "x"), dir.file("c.tdb"), titled("Part 1: Intro: More")));
-  EXPECT_EQ(log.warnings(), std::vector<std::string>{
-                                "Colons are not currently permitted in the book title. Translating colons to hyphens."});
+  EXPECT_EQ(
+      log.warnings(),
+      std::vector<std::string>{"Colons are not currently permitted in the book title. Translating colons to hyphens."});
   BookReader reader;
   reader.readFile(dir.file("c.tdb"));
   EXPECT_EQ(reader.contents().header.name, "Part 1- Intro- More");
@@ -132,8 +134,8 @@ TEST_F(BookBuildTest, ImageFolderDropsOnlyAnExactTmlOrTxtExtension) {
 TEST_F(BookBuildTest, FileInPlaceOfTheImageFolderIsWarnedAboutAndTheBookIsBuilt) {
   booktest::writeFile(dir.file("pic_img"), std::string("not a folder"));
   ASSERT_TRUE(buildBook(source("pic.tml", "x"), dir.file("pic.tdb"), titled("P")));
-  EXPECT_EQ(log.warnings(), std::vector<std::string>{"The image directory \"" + dir.file("pic_img") +
-                                                     "\" isn't a directory."});
+  EXPECT_EQ(log.warnings(),
+            std::vector<std::string>{"The image directory \"" + dir.file("pic_img") + "\" isn't a directory."});
 }
 
 TEST_F(BookBuildTest, LeftoverTemporariesFromAnEarlierBuildAreReplaced) {

@@ -40,7 +40,9 @@ class BookWriterTest : public testing::Test {
   }
 
   static uint32_t recordOffset(const Bytes& book, size_t k) { return readU32(&book[78 + 8 * k]); }
-  static uint16_t headerField(const Bytes& book, size_t offset) { return readU16(&book[recordOffset(book, 0) + offset]); }
+  static uint16_t headerField(const Bytes& book, size_t offset) {
+    return readU16(&book[recordOffset(book, 0) + offset]);
+  }
   static Bytes recordBytes(const Bytes& book, size_t k) {
     size_t n = readU16(&book[76]);
     size_t end = k + 1 < n ? recordOffset(book, k + 1) : book.size();
@@ -132,8 +134,8 @@ TEST_F(BookWriterTest, LongMetadataStringIsWarnedAboutAndStoredWhole) {
   input.info.author = std::string(257, 'a');
   Bytes book = writeBook(input);
   ASSERT_EQ(log.warnings().size(), 1u);
-  EXPECT_EQ(log.warnings()[0], "The string \"" + std::string(257, 'a') +
-                                   "\" is longer than 256 characters; is this necessary?");
+  EXPECT_EQ(log.warnings()[0],
+            "The string \"" + std::string(257, 'a') + "\" is longer than 256 characters; is this necessary?");
   EXPECT_EQ(recordBytes(book, 2).size(), 256u + 257u + 5u);
 }
 
@@ -162,7 +164,10 @@ TEST_F(BookWriterTest, PageTablesAreCutInto1333EntryRecordsSmallBeforeLarge) {
 TEST_F(BookWriterTest, FootnotesWithOneNoneAndTwoBodyRecordsMakeAFourRecordSection) {
   BookDatabaseInput input = inputFor("text");
   // Three bodies' records: 1 for "a", none for "bb", 2 for "c".
-  std::string bodies = "111" "2222" "33333";
+  std::string bodies =
+      "111"
+      "2222"
+      "33333";
   booktest::writeFile(input.footnoteTempPath, bodies);
   tables.footnoteRecordSizes = {0, 3, 4, 5};
   FakeReferences footnotes({"a", "bb", "c"}, {1, 0, 2});
@@ -176,8 +181,10 @@ TEST_F(BookWriterTest, FootnotesWithOneNoneAndTwoBodyRecordsMakeAFourRecordSecti
   EXPECT_EQ(headerField(book, 50), 3) << "no sidebars: the sidebar section is empty before the footnotes";
   EXPECT_EQ(headerField(book, 52), 7);
   Bytes index = recordBytes(book, 3);
-  EXPECT_EQ(std::string(index.begin(), index.end()),
-            std::string("\0\1\1a\0" "\0\0\2bb\0" "\0\2\1c\0", 16));
+  EXPECT_EQ(std::string(index.begin(), index.end()), std::string("\0\1\1a\0"
+                                                                 "\0\0\2bb\0"
+                                                                 "\0\2\1c\0",
+                                                                 16));
   EXPECT_EQ(recordBytes(book, 4), (Bytes{'1', '1', '1'}));
   EXPECT_EQ(recordBytes(book, 5), (Bytes{'2', '2', '2', '2'}));
   EXPECT_EQ(recordBytes(book, 6), (Bytes{'3', '3', '3', '3', '3'}));

@@ -309,9 +309,7 @@ TEST_F(BookReaderTest, ImageRecordWithoutAPngIsReported) {
   EXPECT_TRUE(reports("does not hold a PNG file")) << allProblems();
 }
 
-TEST_F(BookReaderTest, UnreadableFileIsNotABook) {
-  EXPECT_FALSE(reader.readFile(dir.file("nothing.tdb")));
-}
+TEST_F(BookReaderTest, UnreadableFileIsNotABook) { EXPECT_FALSE(reader.readFile(dir.file("nothing.tdb"))); }
 
 TEST_F(BookReaderTest, DamagedBooksAreReadWithoutGoingOutOfBounds) {
   // A book with every kind of section, then thousands of damaged copies: the
@@ -346,7 +344,9 @@ TEST_F(BookReaderTest, DamagedBooksAreReadWithoutGoingOutOfBounds) {
     for (int f = 0; f < flips; ++f) damaged[next() % damaged.size()] ^= uint8_t(1 + next() % 255);
     if (round % 7 == 0) damaged.resize(next() % damaged.size());
     read(damaged);
-    if (damaged.size() < book.size()) EXPECT_FALSE(reader.consistent()) << "a cut book is never sound";
+    if (damaged.size() < book.size()) {
+      EXPECT_FALSE(reader.consistent()) << "a cut book is never sound";
+    }
   }
 }
 

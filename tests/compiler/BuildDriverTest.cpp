@@ -95,10 +95,12 @@ TEST_F(BuildDriverTest, FootnotesAndSidebarsAreStoredAndTheTextEndsBeforeThem) {
 
 TEST_F(BuildDriverTest, ThreeFootnotesOfOneNoneAndTwoRecords) {
   std::string two = longProse(11000);
-  std::string text = "A\\Fn=\"f1\"1\\Fn B\\Fn=\"f2\"2\\Fn C\\Fn=\"f3\"3\\Fn\n"
-                     "<footnote id=\"f1\">One record.</footnote>"
-                     "<footnote id=\"f2\">\n\n</footnote>"
-                     "<footnote id=\"f3\">" + two + "</footnote>";
+  std::string text =
+      "A\\Fn=\"f1\"1\\Fn B\\Fn=\"f2\"2\\Fn C\\Fn=\"f3\"3\\Fn\n"
+      "<footnote id=\"f1\">One record.</footnote>"
+      "<footnote id=\"f2\">\n\n</footnote>"
+      "<footnote id=\"f3\">" +
+      two + "</footnote>";
   ASSERT_TRUE(build("three", text));
   BookContents book = read("three");
   EXPECT_EQ(book.bookHeader.footnoteCount, 4);
@@ -122,9 +124,9 @@ TEST_F(BuildDriverTest, BodyWithoutItsEndTagHasNoRecordsAndTheBookIsStillWritten
 
 TEST_F(BuildDriverTest, IllegalTagsInABodyAreReportedByIdButDoNotStopTheBuild) {
   ASSERT_TRUE(build("tags", "x\\Sd=\"box\"b\\Sd\n<sidebar id=\"box\">\\x Title\\x and \\Q=\"a\"</sidebar>"));
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Illegal tag \"\\x\" in file \"box\"",
-                                                    "Illegal tag \"\\x\" in file \"box\"",
-                                                    "Illegal tag \"\\Q\" in file \"box\""}));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"Illegal tag \"\\x\" in file \"box\"", "Illegal tag \"\\x\" in file \"box\"",
+                                      "Illegal tag \"\\Q\" in file \"box\""}));
   EXPECT_EQ(read("tags").sidebars.size(), 1u);
 }
 
@@ -141,8 +143,9 @@ TEST_F(BuildDriverTest, ImagesInBodiesJoinTheBooksImages) {
   ASSERT_EQ(mkdir(dir.file("pics_img").c_str(), 0755), 0);
   writeImage(dir.file("pics_img/main.png"), 30, 20, pngtest::kGrey);
   writeImage(dir.file("pics_img/aside.png"), 12, 8, pngtest::kPalette);
-  ASSERT_TRUE(build("pics", "\\m=\"main.png\" text\\Sd=\"s\"x\\Sd\n"
-                            "<sidebar id=\"s\">Aside: \\m=\"aside.png\"\\m=\"main.png\"</sidebar>"));
+  ASSERT_TRUE(build("pics",
+                    "\\m=\"main.png\" text\\Sd=\"s\"x\\Sd\n"
+                    "<sidebar id=\"s\">Aside: \\m=\"aside.png\"\\m=\"main.png\"</sidebar>"));
   BookContents book = read("pics");
   ASSERT_EQ(book.images.size(), 2u);
   // Sorted by path once the bodies' images joined.
@@ -184,10 +187,11 @@ TEST_F(BuildDriverTest, ImagesAreLoadedAgainAfterEachKindThatNamedOne) {
   pngtest::Bytes png = pngtest::readFile(dir.file("twice_img/whole.png"));
   png.resize(40);
   pngtest::writeFile(dir.file("twice_img/cut.png"), png);
-  EXPECT_FALSE(build("twice", "Text\\Sd=\"s\"1\\Sd and\\Fn=\"f\"2\\Fn and\\Fn=\"g\"3\\Fn\n"
-                              "<sidebar id=\"s\">\\m=\"cut.png\"</sidebar>\n"
-                              "<footnote id=\"f\">\\m=\"whole.png\"</footnote>\n"
-                              "<footnote id=\"g\">never closed"));
+  EXPECT_FALSE(build("twice",
+                     "Text\\Sd=\"s\"1\\Sd and\\Fn=\"f\"2\\Fn and\\Fn=\"g\"3\\Fn\n"
+                     "<sidebar id=\"s\">\\m=\"cut.png\"</sidebar>\n"
+                     "<footnote id=\"f\">\\m=\"whole.png\"</footnote>\n"
+                     "<footnote id=\"g\">never closed"));
   ASSERT_EQ(log.errors().size(), 4u);
   EXPECT_NE(log.errors()[0].find("cut.png"), std::string::npos) << log.errors()[0];
   EXPECT_EQ(log.errors()[1], "No end tag for sidebar or footnote named g was found.");
@@ -200,11 +204,12 @@ TEST_F(BuildDriverTest, ImagesAreLoadedAgainAfterEachKindThatNamedOne) {
 
 TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndNoBookIsLeft) {
   booktest::writeFile(dir.file("miss.tdb"), std::string("an earlier book"));
-  EXPECT_FALSE(build("miss", "a\\Fn=\"gone\"1\\Fn b\\Sd=\"away\"2\\Sd c\\Fn=\"also\"3\\Fn\n"
-                             "<footnote id=\"gone2\">x</footnote>"));
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"No sidebar named \"away\" was found.",
-                                                    "No footnote named \"also\" was found.",
-                                                    "No footnote named \"gone\" was found."}));
+  EXPECT_FALSE(build("miss",
+                     "a\\Fn=\"gone\"1\\Fn b\\Sd=\"away\"2\\Sd c\\Fn=\"also\"3\\Fn\n"
+                     "<footnote id=\"gone2\">x</footnote>"));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"No sidebar named \"away\" was found.", "No footnote named \"also\" was found.",
+                                      "No footnote named \"gone\" was found."}));
   expectOnly({"miss.tml"});
 }
 
@@ -244,8 +249,9 @@ TEST_F(BuildDriverTest, FootnoteFileThatCannotBeOpenedFailsTheBuild) {
 }
 
 TEST_F(BuildDriverTest, SidebarFailureDoesNotHideAFootnoteFailure) {
-  std::string src = source("both.tml", "a\\Fn=\"n\"1\\Fn\\Sd=\"s\"2\\Sd\n"
-                                       "<footnote id=\"n\">N</footnote><sidebar id=\"s\">S</sidebar>");
+  std::string src = source("both.tml",
+                           "a\\Fn=\"n\"1\\Fn\\Sd=\"s\"2\\Sd\n"
+                           "<footnote id=\"n\">N</footnote><sidebar id=\"s\">S</sidebar>");
   for (const char* suffix : {".sid", ".ftn"}) {
     ASSERT_EQ(mkdir((src + suffix).c_str(), 0755), 0);
     booktest::writeFile(src + suffix + "/keep", std::string("x"));
@@ -268,7 +274,8 @@ TEST_F(BuildDriverTest, SourceWithoutMainTextGivesNoBook) {
 // --- properties of every build -------------------------------------------
 
 TEST_F(BuildDriverTest, CarriageReturnLineEndsGiveTheSameBook) {
-  std::string lf = "\\x1. Start\\x\nLine one\\Fn=\"a\"*\\Fn\n\nLine two\n\n<footnote id=\"a\">\nFoot\nnote\n</footnote>\n";
+  std::string lf =
+      "\\x1. Start\\x\nLine one\\Fn=\"a\"*\\Fn\n\nLine two\n\n<footnote id=\"a\">\nFoot\nnote\n</footnote>\n";
   std::string crlf;
   for (char c : lf) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
   setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
@@ -298,7 +305,7 @@ TEST_F(BuildDriverTest, NoTemporaryFileSurvivesAnyKindOfBuild) {
   const std::vector<std::string> sources = {
       "ok\\Fn=\"f\"1\\Fn\\Sd=\"s\"2\\Sd" + notes,   // written
       "bad \\Z" + notes,                            // text pass error
-      "x\\Fn=\"none\"1\\Fn" + notes,               // missing id
+      "x\\Fn=\"none\"1\\Fn" + notes,                // missing id
       "y\\Fn=\"f\"1\\Fn\n<footnote id=\"f\">open",  // missing end tag
   };
   for (size_t i = 0; i < sources.size(); ++i) {

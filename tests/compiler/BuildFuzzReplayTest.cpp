@@ -57,9 +57,9 @@ TEST_F(BuildFuzzReplay, HandWrittenSeedsGiveTheirKnownOutcome) {
   // Seeds written to reach each part of the build; whether each makes a
   // book is known from the language's rules.
   const std::map<std::string, bool> outcomes = {
-      {"plain.tml", true},  {"chapters.tml", true}, {"notes.tml", true},     {"links.tml", true},
-      {"chars.tml", true},  {"long.tml", true},     {"badnotes.tml", true},  {"errors.tml", false},
-      {"crash-empty-source", false},
+      {"plain.tml", true},    {"chapters.tml", true}, {"notes.tml", true},
+      {"links.tml", true},    {"chars.tml", true},    {"long.tml", true},
+      {"badnotes.tml", true}, {"errors.tml", false},  {"crash-empty-source", false},
   };
   for (const auto& [name, written] : outcomes) {
     SCOPED_TRACE(name);

@@ -172,8 +172,7 @@ TEST_F(ChapterListTest, MismatchedClosingLevelIsReportedOnceAndTheEntryKeepsTheO
   navtest::PassedBook book("\\X2Title\\X3 and more");
   EXPECT_TRUE(book.failed);
   // Ten characters from the closing digit, shown in the small pass only.
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"\"\\X3 and more\" does not match closing \\X"});
+  EXPECT_EQ(navtest::messagesOf(Kind::Error), std::vector<std::string>{"\"\\X3 and more\" does not match closing \\X"});
   ASSERT_EQ(book.chapters.size(), 1u);
   EXPECT_EQ(book.chapters.at(0).title, "        Title");
   EXPECT_EQ(book.chapters.at(0).position, 0u);

@@ -30,12 +30,13 @@ TEST_F(CharacterMappingTest, CarriageReturnLineFeedShrinksToOneLineFeed) {
 
 TEST_F(CharacterMappingTest, LoneCarriageReturnBecomesLineFeed) { EXPECT_EQ(normalised("a\rb\r"), "a\nb\n"); }
 
-TEST_F(CharacterMappingTest, LineFeedCarriageReturnBecomesTwoLineFeeds) {
-  EXPECT_EQ(normalised("a\n\rb"), "a\n\nb");
-}
+TEST_F(CharacterMappingTest, LineFeedCarriageReturnBecomesTwoLineFeeds) { EXPECT_EQ(normalised("a\n\rb"), "a\n\nb"); }
 
 TEST_F(CharacterMappingTest, ControlBytesBelowTabAreDropped) {
-  std::string text("a\x01" "b", 3);
+  std::string text(
+      "a\x01"
+      "b",
+      3);
   text.insert(1, 1, '\0');
   text += "\x08\t";
   EXPECT_EQ(normalised(text), "ab\t");
@@ -54,8 +55,8 @@ TEST_F(CharacterMappingTest, UnmappableExcerptStartsFortyBytesBeforeTheByte) {
   std::string after(60, 'a');
   normalised(before + "\x8D" + after);
   // 40 bytes before it, the byte, and 38 after: 79 in all.
-  EXPECT_EQ(countOf(Kind::Warning, "Unmappable character in string \"" + std::string(40, 'b') + "\x8D" +
-                                       std::string(38, 'a') + "\""),
+  EXPECT_EQ(countOf(Kind::Warning,
+                    "Unmappable character in string \"" + std::string(40, 'b') + "\x8D" + std::string(38, 'a') + "\""),
             1);
 }
 

@@ -236,8 +236,8 @@ TEST_F(ImageListTest, FinishingStopsAtTheFirstFailure) {
   const std::string bad = addImage("b.png", pngtest::encodePng(rgb), 0, 0);
   addGrey("c.png", 4, 4);
   EXPECT_FALSE(images.finish());
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"The file \"" + bad +
-                                                     "\" must be an 8-bit color image or a grayscale image."}));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"The file \"" + bad + "\" must be an 8-bit color image or a grayscale image."}));
   EXPECT_GT(images.entry(0).dataSize, 0u);
   EXPECT_EQ(images.entry(1).dataSize, 0u);
   EXPECT_EQ(images.entry(2).dataSize, 0u);  // never reached
@@ -272,8 +272,7 @@ TEST_F(ImageListTest, CorruptImageDataIsAnUnknownError) {
   png.resize(png.size() - 30);
   const std::string path = addImage("broken.png", png, 50, 40);
   EXPECT_FALSE(images.finish());
-  EXPECT_EQ(log.errors(),
-            (std::vector<std::string>{"An unknown error occurred reading the file \"" + path + "\""}));
+  EXPECT_EQ(log.errors(), (std::vector<std::string>{"An unknown error occurred reading the file \"" + path + "\""}));
   EXPECT_TRUE(images.imageData().empty());
 }
 

@@ -166,17 +166,17 @@ TEST_P(ImageHeaderFailure, FailsAndIsReportedInEveryPassAtZeroByZero) {
 
 INSTANTIATE_TEST_SUITE_P(
     ImageTag, ImageHeaderFailure,
-    testing::Values(
-        BadHeader{"Empty", Bytes{}, "PNG file %s appears to be empty\n"},
-        BadHeader{"WrongSignature", withByte(pngHead(10, 10, 0), 1, 'Q'), "Bad PNG signature for %s"},
-        // Short files are judged on the bytes they have.
-        BadHeader{"ShorterThanSignature", cutTo(pngHead(10, 10, 0), 5), "Bad PNG signature for %s"},
-        BadHeader{"CutBeforeColourType", cutTo(pngHead(10, 10, 0), 25), "Couldn't find PNG header for %s"},
-        BadHeader{"CutInChunkType", cutTo(pngHead(10, 10, 0), 14), "Couldn't find PNG header for %s"},
-        BadHeader{"OtherFirstChunk", withByte(pngHead(10, 10, 0), 12, 't'), "Couldn't find PNG header for %s"},
-        BadHeader{"Rgb", pngHead(10, 10, 2), "Unrecognized PNG color type for %s"},
-        BadHeader{"GreyAlpha", pngHead(10, 10, 4), "Unrecognized PNG color type for %s"},
-        BadHeader{"RgbAlpha", pngHead(10, 10, 6), "Unrecognized PNG color type for %s"}),
+    testing::Values(BadHeader{"Empty", Bytes{}, "PNG file %s appears to be empty\n"},
+                    BadHeader{"WrongSignature", withByte(pngHead(10, 10, 0), 1, 'Q'), "Bad PNG signature for %s"},
+                    // Short files are judged on the bytes they have.
+                    BadHeader{"ShorterThanSignature", cutTo(pngHead(10, 10, 0), 5), "Bad PNG signature for %s"},
+                    BadHeader{"CutBeforeColourType", cutTo(pngHead(10, 10, 0), 25), "Couldn't find PNG header for %s"},
+                    BadHeader{"CutInChunkType", cutTo(pngHead(10, 10, 0), 14), "Couldn't find PNG header for %s"},
+                    BadHeader{"OtherFirstChunk", withByte(pngHead(10, 10, 0), 12, 't'),
+                              "Couldn't find PNG header for %s"},
+                    BadHeader{"Rgb", pngHead(10, 10, 2), "Unrecognized PNG color type for %s"},
+                    BadHeader{"GreyAlpha", pngHead(10, 10, 4), "Unrecognized PNG color type for %s"},
+                    BadHeader{"RgbAlpha", pngHead(10, 10, 6), "Unrecognized PNG color type for %s"}),
     [](const testing::TestParamInfo<BadHeader>& info) { return std::string(info.param.label); });
 
 TEST_F(ImageTagTest, FolderWithAPngNameCannotBeReadInEveryPass) {

@@ -33,9 +33,14 @@ TEST_F(IndexListTest, AccentsAndCaseFoldForSorting) {
   IndexList list;
   list.add(at(1, 0), "Zebra");
   list.add(at(1, 10), "apple");
-  list.add(at(1, 20), "\xC9" "clair");  // Éclair
+  list.add(at(1, 20),
+           "\xC9"
+           "clair");  // Éclair
   list.buildRecords();
-  EXPECT_EQ(termsOf(list), (std::vector<std::string>{"apple", "\xC9" "clair", "Zebra"}));
+  EXPECT_EQ(termsOf(list), (std::vector<std::string>{"apple",
+                                                     "\xC9"
+                                                     "clair",
+                                                     "Zebra"}));
 }
 
 TEST_F(IndexListTest, SpacesHyphensAndApostrophesAreIgnoredWhenSorting) {
@@ -55,9 +60,14 @@ TEST_F(IndexListTest, ShorterTermSortsFirstAndUnfoldedHighBytesAfterLetters) {
   list.add(at(1, 1), "apples");
   list.add(at(1, 2), "apple");
   list.add(at(1, 3), "z");
-  list.add(at(1, 4), "\xFF" "ear");  // ÿ folds to y
+  list.add(at(1, 4),
+           "\xFF"
+           "ear");  // ÿ folds to y
   list.buildRecords();
-  EXPECT_EQ(termsOf(list), (std::vector<std::string>{"apple", "apples", "\xFF" "ear", "z", "\xA9 notice"}));
+  EXPECT_EQ(termsOf(list), (std::vector<std::string>{"apple", "apples",
+                                                     "\xFF"
+                                                     "ear",
+                                                     "z", "\xA9 notice"}));
 }
 
 TEST_F(IndexListTest, SortKeyTableFoldsTheListedBytesOnly) {
@@ -150,8 +160,8 @@ TEST_F(IndexListTest, RecordThatReachesTheLimitExactlyTakesTheNextEntryToo) {
   ASSERT_EQ(list.dataRecordCount(), 2u);
   EXPECT_EQ(list.recordSize(1), 62000u + 6u);
   EXPECT_EQ(list.recordSize(2), 6u);
-  EXPECT_EQ(navtest::recordBytes(list, 0), navtest::join({navtest::cstring(std::string(61995, 'a')),
-                                                          navtest::cstring("c")}));
+  EXPECT_EQ(navtest::recordBytes(list, 0),
+            navtest::join({navtest::cstring(std::string(61995, 'a')), navtest::cstring("c")}));
 }
 
 TEST_F(IndexListTest, TermsAreCollectedAtTheLocationOfTheTagInTheSmallPassOnly) {

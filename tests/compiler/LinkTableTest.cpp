@@ -130,9 +130,9 @@ TEST_F(LinkTableTest, BadLinkSyntaxIsAnExcerptErrorAndResumesAfterTheTag) {
   //                        0123456789012345678901
   navtest::PassedBook book("A link: \\q=\"x\"text\\q");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{
-                "Link syntax incorrect.  You have 'A link: \\q=\"x\"text\\q' and it should be \\q=\"#"});
+  EXPECT_EQ(
+      navtest::messagesOf(Kind::Error),
+      std::vector<std::string>{"Link syntax incorrect.  You have 'A link: \\q=\"x\"text\\q' and it should be \\q=\"#"});
   EXPECT_EQ(book.links.size(), 0u);
 }
 
@@ -164,9 +164,9 @@ TEST_F(LinkTableTest, LongLinkNameIsAnErrorAndCutTo79) {
   std::string name(81, 'L');
   navtest::PassedBook book("\\q=\"#" + name + "\"x\\q");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"Link reference is longer than 80 characters: \"\\q=\"#" + std::string(35, 'L') +
-                                     "\""});
+  EXPECT_EQ(
+      navtest::messagesOf(Kind::Error),
+      std::vector<std::string>{"Link reference is longer than 80 characters: \"\\q=\"#" + std::string(35, 'L') + "\""});
   ASSERT_EQ(book.links.size(), 1u);
   EXPECT_EQ(book.links.at(0).name, std::string(79, 'l'));
 }

@@ -152,8 +152,8 @@ TEST(NoteBodyLookup, ResolvingReportsEveryMissingIdAndSetsTheOthers) {
   ids.add("c");
   ids.finish();
   EXPECT_FALSE(resolveNoteReferences(notes, NoteKind::Footnote, ids));
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"No footnote named \"a\" was found.",
-                                                    "No footnote named \"c\" was found."}));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"No footnote named \"a\" was found.", "No footnote named \"c\" was found."}));
   EXPECT_EQ(ids.bodyStartAt(1), 18u);
 }
 
@@ -196,8 +196,8 @@ TEST_F(NoteBodyTags, EscapedBackslashIsNoTag) {
 
 TEST_F(NoteBodyTags, SidebarReferenceIsReportedByItsSecondLetter) {
   check("see \\Sd=\"other\"there\\Sd");
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Illegal tag \"\\d\" in file \"n1\"",
-                                                    "Illegal tag \"\\d\" in file \"n1\""}));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"Illegal tag \"\\d\" in file \"n1\"", "Illegal tag \"\\d\" in file \"n1\""}));
 }
 
 TEST_F(NoteBodyTags, LoneSAtTheEndOfTheBodyIsReported) {
@@ -246,15 +246,15 @@ TEST_F(NoteBodyTags, ImageNameIsScannedForTagsLikeTheRestOfTheBody) {
   // The tag scan goes on right after the letter m, into the quoted name.
   ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
   check("\\m=\"a\\Qb.png\"");
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Illegal tag \"\\Q\" in file \"n1\"",
-                                                    "Image \"a\\Qb.png\" doesn't exist!"}));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"Illegal tag \"\\Q\" in file \"n1\"", "Image \"a\\Qb.png\" doesn't exist!"}));
   EXPECT_TRUE(images.failed);
 }
 
 TEST_F(NoteBodyTags, AllIllegalTagsOfABodyComeBeforeItsImageReports) {
   check("\\m=\"gone.png\" then \\x and \\m bare");
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Illegal tag \"\\x\" in file \"n1\"",
-                                                    "Image \"gone.png\" doesn't exist!"}));
+  EXPECT_EQ(log.errors(),
+            (std::vector<std::string>{"Illegal tag \"\\x\" in file \"n1\"", "Image \"gone.png\" doesn't exist!"}));
   EXPECT_EQ(log.warnings(), std::vector<std::string>{"Image syntax incorrect.  It should be \\m=\""});
 }
 
@@ -281,9 +281,11 @@ TEST_F(NoteBodyRecords, ThreeBodiesOfOneNoneAndTwoRecords) {
   ReferenceList ids;
   for (const char* id : {"b", "a", "c"}) ids.add(id);
   ids.finish();
-  ASSERT_TRUE(write("<footnote id=\"a\">Short note.</footnote>\n<footnote id=\"b\">\n</footnote>\n"
-                    "<footnote id=\"c\">\n" + longBody + "\n</footnote>",
-                    ids));
+  ASSERT_TRUE(
+      write("<footnote id=\"a\">Short note.</footnote>\n<footnote id=\"b\">\n</footnote>\n"
+            "<footnote id=\"c\">\n" +
+                longBody + "\n</footnote>",
+            ids));
   EXPECT_EQ(ids.recordCountAt(0), 1u);
   EXPECT_EQ(ids.recordCountAt(1), 0u);
   EXPECT_EQ(ids.recordCountAt(2), 2u);
@@ -332,9 +334,23 @@ TEST_F(NoteBodyRecords, FileThatCannotBeOpenedFailsTheKind) {
 // block per id; it must find exactly what the plain byte-by-byte scan finds,
 // however the openings, ids and stray '<' bytes are mixed.
 TEST(NoteBodyLookup, JumpingLookupFindsWhatThePlainScanFinds) {
-  const std::vector<std::string> pieces = {"<sidebar id=\"", "<SIDEBAR ID=\"", "<footnote id=\"", "<<sidebar id=\"",
-                                           "a", "A", "ab", "\">", "\"", ">", "<", "\n", " ", "x", "</sidebar>",
-                                           "<sidebar id=\"a\">", "<footnote id=\"ab\">"};
+  const std::vector<std::string> pieces = {"<sidebar id=\"",
+                                           "<SIDEBAR ID=\"",
+                                           "<footnote id=\"",
+                                           "<<sidebar id=\"",
+                                           "a",
+                                           "A",
+                                           "ab",
+                                           "\">",
+                                           "\"",
+                                           ">",
+                                           "<",
+                                           "\n",
+                                           " ",
+                                           "x",
+                                           "</sidebar>",
+                                           "<sidebar id=\"a\">",
+                                           "<footnote id=\"ab\">"};
   const std::vector<std::string> ids = {"a", "ab", "b", "", "<sidebar id=\"a", "\""};
   uint32_t seed = 12345;
   auto next = [&seed](uint32_t range) {

@@ -17,8 +17,8 @@ TEST(PageTableTest, EntryIsTwelveBigEndianBytes) {
   EXPECT_EQ(table.entrySize(), 12u);
   ByteBuffer out;
   table.appendEntry(0, out);
-  EXPECT_EQ(out.bytes(), (std::vector<uint8_t>{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x80,
-                                               0x11}));
+  EXPECT_EQ(out.bytes(),
+            (std::vector<uint8_t>{0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0A, 0x80, 0x11}));
 }
 
 TEST(PageTableTest, TextLocationsFollowTheRecordStarts) {

@@ -107,8 +107,7 @@ TEST_F(PaginationTest, LineMovedToTheNextPageIsScannedAgainFromItsStart) {
   // the page that \p opens at 35 carries italic (0x8000).
   std::string text = repeat("a\n", 13) + "ab\\icd\n\\pef";
   PassResult result = runPass(text);
-  EXPECT_EQ(pagesOf(result.small),
-            (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 35, 35, 0x8000}}));
+  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 35, 35, 0x8000}}));
   EXPECT_EQ(pagesOf(result.large),
             (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 20, 20, kLarge}, {2, 1, 35, 35, 0x8000 | kLarge}}));
 }
@@ -234,8 +233,10 @@ TEST_F(PaginationTest, ImageTakesItsWidthAndHeight) {
 TEST_F(PaginationTest, TooManyPagesFailsForEachFont) {
   PassResult result = runPass(repeat("a\\p", 65535));
   EXPECT_TRUE(result.failed);
-  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the small font; at most 65535 are allowed."), 1);
-  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the large font; at most 65535 are allowed."), 1);
+  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the small font; at most 65535 are allowed."),
+            1);
+  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the large font; at most 65535 are allowed."),
+            1);
 }
 
 TEST_F(PaginationTest, AsManyPagesAsTheBookCanNumberAreAccepted) {
@@ -249,8 +250,7 @@ TEST_F(PaginationTest, AsManyPagesAsTheBookCanNumberAreAccepted) {
 // chapter tag, withdrawn when their line moves on.
 class RecordingCollector : public scrivora::TextPassCollector {
  public:
-  void chapterTag(scrivora::TextPassContext& context, ChapterForm, size_t tag, int level, size_t,
-                  size_t) override {
+  void chapterTag(scrivora::TextPassContext& context, ChapterForm, size_t tag, int level, size_t, size_t) override {
     if (!context.smallPass()) return;
     chapters.push_back({tag, level});
     ++made;

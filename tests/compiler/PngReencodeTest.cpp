@@ -85,7 +85,8 @@ TEST_P(ReencodeKeepsImage, SamePixelsPaletteAndDepthWithOnlyCriticalChunksAndNoF
   picture.bitDepth = v.bitDepth;
   picture.colourType = v.colourType;
   picture.interlaced = v.interlaced;
-  if (v.colourType == pngtest::kPalette) picture.palette = pngtest::rampPalette(v.bitDepth == 8 ? 200 : 1u << v.bitDepth);
+  if (v.colourType == pngtest::kPalette)
+    picture.palette = pngtest::rampPalette(v.bitDepth == 8 ? 200 : 1u << v.bitDepth);
   picture.pixels = pngtest::noisePixels(picture, 7);
   const Bytes input = pngtest::encodePng(picture);
   const size_t stride = pngtest::rowBytes(picture);

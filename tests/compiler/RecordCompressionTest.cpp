@@ -26,8 +26,8 @@ class RecordCuttingTest : public testing::Test {
     Compressed result;
     BookFileWriter out;
     EXPECT_TRUE(out.open(dir.file("records")));
-    EXPECT_TRUE(compressRecords(reinterpret_cast<const uint8_t*>(text.data()), text.size(), out, result.sizes,
-                                &result.ends));
+    EXPECT_TRUE(
+        compressRecords(reinterpret_cast<const uint8_t*>(text.data()), text.size(), out, result.sizes, &result.ends));
     EXPECT_TRUE(out.close());
     booktest::Bytes file = booktest::readFile(dir.file("records"));
     size_t at = 0;

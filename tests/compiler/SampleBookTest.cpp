@@ -71,8 +71,8 @@ TEST_F(SampleBookTest, ChaptersKeepTextOrderAndLevels) {
   std::vector<std::string> titles;
   for (const ChapterEntry& chapter : book.chapters) titles.push_back(chapter.title);
   EXPECT_EQ(titles, (std::vector<std::string>{"Contents", "1. The Storm", "    Wind and Water",
-                                              "        The Log at Midnight", "2. The Visitor",
-                                              "    The weather clears", "    Fair Weather", "3. The Lamp Room"}));
+                                              "        The Log at Midnight", "2. The Visitor", "    The weather clears",
+                                              "    Fair Weather", "3. The Lamp Room"}));
   EXPECT_EQ(book.chapters[1].position, source.find("\\x1. The Storm\\x"));
 }
 

@@ -49,8 +49,9 @@ class CommandLineTest : public testing::Test {
   TempDir dir;
 };
 
-const char kInfoBlock[] = "\\v\r\nTITLE=\"Block Title\"\r\nAUTHOR=\"Block Author\"\r\nPUBLISHER=\"\"\r\n"
-                          "EISBN=\"123\"\r\nCOPYRIGHT=\"1851\"\r\nOUT=\"ignored.tdb\"\r\n\\vCall me Ishmael.\r\n";
+const char kInfoBlock[] =
+    "\\v\r\nTITLE=\"Block Title\"\r\nAUTHOR=\"Block Author\"\r\nPUBLISHER=\"\"\r\n"
+    "EISBN=\"123\"\r\nCOPYRIGHT=\"1851\"\r\nOUT=\"ignored.tdb\"\r\n\\vCall me Ishmael.\r\n";
 
 }  // namespace
 
@@ -69,8 +70,10 @@ std::vector<std::string> lines(const std::string& text) {
 
 TEST_F(CommandLineTest, BookIsWrittenAndReadsBackWithTheSameText) {
   // Line feeds only: the build turns every other line end into one.
-  std::string text = "\\v\nTITLE=\"Block Title\"\nAUTHOR=\"Block Author\"\nPUBLISHER=\"\"\nEISBN=\"123\"\n"
-                     "COPYRIGHT=\"1851\"\n\\v" + std::string(20000, 'w') + "\n";
+  std::string text =
+      "\\v\nTITLE=\"Block Title\"\nAUTHOR=\"Block Author\"\nPUBLISHER=\"\"\nEISBN=\"123\"\n"
+      "COPYRIGHT=\"1851\"\n\\v" +
+      std::string(20000, 'w') + "\n";
   source("moby.tml", text);
   RunResult make = run("scrivora-make", "moby.tml");
   EXPECT_EQ(make.status, 0) << make.err;
@@ -97,9 +100,10 @@ TEST_F(CommandLineTest, OptionsOverrideTheInformationBlockFieldByField) {
   ASSERT_EQ(make.status, 0) << make.err;
   EXPECT_EQ(make.err, "") << "-q drops the status lines";
   RunResult json = run("scrivora-inspect", "--json moby.tdb");
-  EXPECT_NE(json.out.find("\"metadata\": {\"title\": \"Moby\", \"author\": \"Herman Melville\", \"copyright\": \"1851\", "
-                          "\"publisher\": \"\", \"eisbn\": \"123\"}"),
-            std::string::npos)
+  EXPECT_NE(
+      json.out.find("\"metadata\": {\"title\": \"Moby\", \"author\": \"Herman Melville\", \"copyright\": \"1851\", "
+                    "\"publisher\": \"\", \"eisbn\": \"123\"}"),
+      std::string::npos)
       << json.out;
   EXPECT_NE(json.out.find("\"consistent\": true"), std::string::npos);
 }
@@ -167,8 +171,9 @@ TEST_F(CommandLineTest, JsonLogWritesOneObjectPerMessageWithUpperBytesAsCodePoin
   EXPECT_EQ(messages[0],
             "{\"kind\": \"warning\", \"message\": \"Colons are not currently permitted in the book title. "
             "Translating colons to hyphens.\"}");
-  EXPECT_EQ(messages[1], "{\"kind\": \"status\", \"message\": \"Writing book <Caf\\u00e9- Menu> from file "
-                         "<say \\\"cafe\\\".tml>...\"}");
+  EXPECT_EQ(messages[1],
+            "{\"kind\": \"status\", \"message\": \"Writing book <Caf\\u00e9- Menu> from file "
+            "<say \\\"cafe\\\".tml>...\"}");
   EXPECT_EQ(messages.back(), "{\"kind\": \"status\", \"message\": \"Done.\"}");
   for (const std::string& line : messages) {
     EXPECT_EQ(line.rfind("{\"kind\": \"", 0), 0u) << line;

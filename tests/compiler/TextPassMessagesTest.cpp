@@ -18,7 +18,7 @@ TEST_F(TextPassMessagesTest, CleanTextReportsOnlyThePassStatuses) {
   PassResult result = runPass("Plain \\itext\\i with \\\\ and \\a149.\n");
   EXPECT_FALSE(result.failed);
   EXPECT_EQ(textsOf(Kind::Status), (std::vector<std::string>{"Generating page tables for the small font...",
-                                                              "Generating page tables for the large font..."}));
+                                                             "Generating page tables for the large font..."}));
   EXPECT_TRUE(textsOf(Kind::Error).empty());
   EXPECT_TRUE(textsOf(Kind::Warning).empty());
 }
@@ -97,21 +97,18 @@ TEST_F(TextPassMessagesTest, IndentBeyondOneHundredPercentCountsAsTheFullLine) {
   // The first indent moves x to 158; the second, to the same target, warns.
   PassResult result = runPass("\\T=\"200%\"\\T=\"100%\"");
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(countOf(Kind::Warning,
-                    "You specified an indent of 100%, which is before the current position of 158 pixels"),
-            2);
+  EXPECT_EQ(
+      countOf(Kind::Warning, "You specified an indent of 100%, which is before the current position of 158 pixels"), 2);
 }
 
 TEST_F(TextPassMessagesTest, IndentBeforeTheCurrentPositionWarnsWithValueAndPosition) {
   // Twelve 'm' and a 'c': 100 pixels in the small font, 126 in the large.
   PassResult result = runPass("mmmmmmmmmmmmc\\T=\"50%\"");
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(countOf(Kind::Warning,
-                    "You specified an indent of 50%, which is before the current position of 100 pixels"),
-            1);
-  EXPECT_EQ(countOf(Kind::Warning,
-                    "You specified an indent of 50%, which is before the current position of 126 pixels"),
-            1);
+  EXPECT_EQ(
+      countOf(Kind::Warning, "You specified an indent of 50%, which is before the current position of 100 pixels"), 1);
+  EXPECT_EQ(
+      countOf(Kind::Warning, "You specified an indent of 50%, which is before the current position of 126 pixels"), 1);
 }
 
 TEST_F(TextPassMessagesTest, RuleWithoutItsArgumentQuotesSevenCharacters) {

@@ -71,12 +71,36 @@ TEST_F(TextPassPropertiesTest, RealBookPaginatesConsistentlyInBothFonts) {
 
 // Pieces that exercise every tag, broken arguments, escapes and line ends.
 const std::vector<std::string>& scramblePieces() {
-  static const std::vector<std::string> pieces = {
-      "\\", "\\p", "\\x", "\\X1", "\\X", "\\C2=\"t\"", "\\C", "\\c", "\\r", "\\i", "\\u", "\\o", "\\v",
-      "\\t", "\\T=\"50%\"", "\\T=\"", "\\w=\"40%\"", "\\w", "\\n", "\\s", "\\l", "\\b", "\\B", "\\Sp", "\\Sb",
-      "\\Sd=\"s\"", "\\Sd", "\\Fn=\"f\"", "\\Fn", "\\F", "\\q=\"#a\"", "\\q", "\\Q=\"a\"", "\\m=\"x.png\"",
-      "\\m", "\\I", "\\-", "\\\\", "\\a149", "\\a", "\\U0041", "\\U00", "\\d", "\\z", "\"", "=", "%",
-      " ", "  ", "-", "_", "\n", "\n\n", "\r", "m", "mmmmmmmmmmmmmmmmmmmmmmmmm", "word ", "\xAD", "\x80"};
+  static const std::vector<std::string> pieces = {"\\",          "\\p",
+                                                  "\\x",         "\\X1",
+                                                  "\\X",         "\\C2=\"t\"",
+                                                  "\\C",         "\\c",
+                                                  "\\r",         "\\i",
+                                                  "\\u",         "\\o",
+                                                  "\\v",         "\\t",
+                                                  "\\T=\"50%\"", "\\T=\"",
+                                                  "\\w=\"40%\"", "\\w",
+                                                  "\\n",         "\\s",
+                                                  "\\l",         "\\b",
+                                                  "\\B",         "\\Sp",
+                                                  "\\Sb",        "\\Sd=\"s\"",
+                                                  "\\Sd",        "\\Fn=\"f\"",
+                                                  "\\Fn",        "\\F",
+                                                  "\\q=\"#a\"",  "\\q",
+                                                  "\\Q=\"a\"",   "\\m=\"x.png\"",
+                                                  "\\m",         "\\I",
+                                                  "\\-",         "\\\\",
+                                                  "\\a149",      "\\a",
+                                                  "\\U0041",     "\\U00",
+                                                  "\\d",         "\\z",
+                                                  "\"",          "=",
+                                                  "%",           " ",
+                                                  "  ",          "-",
+                                                  "_",           "\n",
+                                                  "\n\n",        "\r",
+                                                  "m",           "mmmmmmmmmmmmmmmmmmmmmmmmm",
+                                                  "word ",       "\xAD",
+                                                  "\x80"};
   return pieces;
 }
 
@@ -114,8 +138,8 @@ TEST_F(TextPassPropertiesTest, QuickMeasuringOfPlainRunsGivesTheSameTables) {
   // Words, single and double spaces, fonts and styles that change mid-line,
   // words longer than a line, line ends and tags in every mix.
   std::vector<std::string> pieces = scramblePieces();
-  for (const char* extra : {"a", "Wi", "lllll", "WWWWWWW", " a", " ", "   ", "\\b", "\\l", "\\Sp", "\\t",
-                            "\\v", "\\B", "x y z ", "\xE9\xE9 "}) {
+  for (const char* extra : {"a", "Wi", "lllll", "WWWWWWW", " a", " ", "   ", "\\b", "\\l", "\\Sp", "\\t", "\\v", "\\B",
+                            "x y z ", "\xE9\xE9 "}) {
     pieces.push_back(extra);
   }
   std::mt19937 random(61220);

@@ -7,8 +7,8 @@
 #include "support/NavigationTestSupport.h"
 
 using namespace scrivora;
-using navtest::PassedBook;
 using navtest::Kind;
+using navtest::PassedBook;
 
 namespace {
 

@@ -86,7 +86,9 @@ TEST_F(ClipboardTest, PlainTextFromOtherProgramsIsTyped) {
   QMimeData data;
   data.setText(QString::fromUtf8("one\r\ntwo\nthr\u00E9e \u263A"));
   ASSERT_TRUE(insertMimeData(target, data));
-  EXPECT_EQ(modelText(target), "one\rtwo\rthr\xE9" "e ?");
+  EXPECT_EQ(modelText(target),
+            "one\rtwo\rthr\xE9"
+            "e ?");
   QMimeData nothing;
   EXPECT_FALSE(insertMimeData(target, nothing));
 }

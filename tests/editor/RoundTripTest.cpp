@@ -48,8 +48,7 @@ std::string differenceBetween(const Snapshot& a, const Snapshot& b) {
       return "style run " + std::to_string(i) + " differs";
   if (a.paragraphs.size() != b.paragraphs.size()) return "paragraph run count differs";
   for (size_t i = 0; i < a.paragraphs.size(); ++i)
-    if (a.paragraphs[i].start != b.paragraphs[i].start ||
-        a.paragraphs[i].end != b.paragraphs[i].end ||
+    if (a.paragraphs[i].start != b.paragraphs[i].start || a.paragraphs[i].end != b.paragraphs[i].end ||
         a.paragraphs[i].format != b.paragraphs[i].format)
       return "paragraph run " + std::to_string(i) + " differs";
   if (a.objects != b.objects) return "objects differ";
@@ -136,13 +135,13 @@ TEST_F(RoundTripTest, CorpusBooksAsText) {
 // Random documents from the pieces of the language, well formed or not.
 std::string generatedDocument(std::mt19937& random) {
   static const char* const pieces[] = {
-      "word",     " ",        "Text ",     "\r\n",      "\r\n",       "\n",      "\\i",
-      "\\u",      "\\o",      "\\s",       "\\b",       "\\l",        "\\n",     "\\c",
-      "\\r",      "\\Sp",     "\\Sb",      "\\x",       "\\X0",       "\\X1",    "\\X4",
-      "\\X",      "\\q=\"#t\"", "\\q",     "\\Q=\"n\"", "\\d",        "\\p",     "\\w=\"50%\"",
-      "\\T=\"30%\"", "\\t",   "\\vnote\\v", "\\\\",     "\\a233",     "\\a092",  "\\U263A",
-      "\\U00e9",  "\\B",      "\\Sx",      "\\Sd",      "\\m=\"p.png\"", "\\w=\"\"", "\\q=\"\"",
-      "\\q=x",    "\xE9",     "\x80",      "\t",        "\\v",        "TITLE=\"T\"", "\\Fn"};
+      "word",        " ",          "Text ",      "\r\n",      "\r\n",          "\n",          "\\i",
+      "\\u",         "\\o",        "\\s",        "\\b",       "\\l",           "\\n",         "\\c",
+      "\\r",         "\\Sp",       "\\Sb",       "\\x",       "\\X0",          "\\X1",        "\\X4",
+      "\\X",         "\\q=\"#t\"", "\\q",        "\\Q=\"n\"", "\\d",           "\\p",         "\\w=\"50%\"",
+      "\\T=\"30%\"", "\\t",        "\\vnote\\v", "\\\\",      "\\a233",        "\\a092",      "\\U263A",
+      "\\U00e9",     "\\B",        "\\Sx",       "\\Sd",      "\\m=\"p.png\"", "\\w=\"\"",    "\\q=\"\"",
+      "\\q=x",       "\xE9",       "\x80",       "\t",        "\\v",           "TITLE=\"T\"", "\\Fn"};
   constexpr size_t count = sizeof pieces / sizeof pieces[0];
   std::uniform_int_distribution<size_t> pick(0, count - 1);
   std::uniform_int_distribution<int> length(1, 40);

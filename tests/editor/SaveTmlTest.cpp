@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <QDir>
 #include <QFile>
 #include <csignal>
 #include <fstream>
 #include <sstream>
-#include <sys/resource.h>
 
 #include "support/EditorTestSupport.h"
 
@@ -31,9 +31,7 @@ class SaveTmlTest : public ::testing::Test {
   LogCapture log;
 
   std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
-  void write(const std::string& file, const std::string& bytes) {
-    std::ofstream(file, std::ios::binary) << bytes;
-  }
+  void write(const std::string& file, const std::string& bytes) { std::ofstream(file, std::ios::binary) << bytes; }
 };
 
 TEST_F(SaveTmlTest, SavedFileHoldsTheBlockAndTheBody) {

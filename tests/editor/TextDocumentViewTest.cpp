@@ -32,8 +32,7 @@ TEST_F(TextDocumentViewTest, CharactersReadAsTheirModelCodes) {
   // A typed object replacement character is not an object.
   EXPECT_EQ(view.characterAt(6), kOutsideCodePage + 0xFFFC);
   EXPECT_EQ(view.characterAt(7), kObjectChar);
-  EXPECT_EQ(view.textOf(5, 8), (std::u32string{kOutsideCodePage + 0x263A,
-                                               kOutsideCodePage + 0xFFFC, kObjectChar}));
+  EXPECT_EQ(view.textOf(5, 8), (std::u32string{kOutsideCodePage + 0x263A, kOutsideCodePage + 0xFFFC, kObjectChar}));
 }
 
 TEST_F(TextDocumentViewTest, CodePageRoundTripsEveryByte) {

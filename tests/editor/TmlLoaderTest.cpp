@@ -24,9 +24,7 @@ class TmlLoaderTest : public ::testing::Test {
   Rgb colourAt(int position) const { return view.styleAt(position).colour; }
 };
 
-TEST_F(TmlLoaderTest, LineEndsOfEveryKindBecomeParagraphEnds) {
-  EXPECT_EQ(load("ab\r\ncd\nef\rg"), "ab\rcd\ref\rg");
-}
+TEST_F(TmlLoaderTest, LineEndsOfEveryKindBecomeParagraphEnds) { EXPECT_EQ(load("ab\r\ncd\nef\rg"), "ab\rcd\ref\rg"); }
 
 TEST_F(TmlLoaderTest, CharacterCodeGivesItsByte) {
   EXPECT_EQ(load("x\\a233y"), "x\xE9y");
@@ -172,7 +170,9 @@ TEST_F(TmlLoaderTest, CommentLeftOpenAtTheEndStaysAComment) {
 }
 
 TEST_F(TmlLoaderTest, HeadingDigitAboveFourStaysText) {
-  EXPECT_EQ(load("\\X5T\\X"), "\1" "5T");
+  EXPECT_EQ(load("\\X5T\\X"),
+            "\1"
+            "5T");
   EXPECT_EQ(bookObjectAt(view, 0).level(), 0);
   EXPECT_EQ(colourAt(1), headingColour(0));
 }
@@ -344,9 +344,7 @@ TEST_F(TmlLoaderTest, ImageNamesAFileInTheDocumentsImageFolder) {
   EXPECT_EQ(image.imageFileName(), "pic.png");
 }
 
-TEST_F(TmlLoaderTest, ImageWithoutADocumentFileIsDropped) {
-  EXPECT_EQ(load("\\m=\"pic.png\""), "=\"pic.png\"");
-}
+TEST_F(TmlLoaderTest, ImageWithoutADocumentFileIsDropped) { EXPECT_EQ(load("\\m=\"pic.png\""), "=\"pic.png\""); }
 
 TEST_F(TmlLoaderTest, ImageFolderKeepsOtherEndings) {
   EXPECT_EQ(imageFolderOf("/a/b.txt"), "/a/b_img");
@@ -399,9 +397,7 @@ TEST_F(TmlLoaderTest, LoadLeavesUndoAsItWasAndRecordsNothing) {
   EXPECT_TRUE(view.notificationsEnabled());
 }
 
-TEST_F(TmlLoaderTest, NoViewIsAFailure) {
-  EXPECT_FALSE(loadTmlFromMemory("x", TmlLoadOptions(), nullptr, nullptr));
-}
+TEST_F(TmlLoaderTest, NoViewIsAFailure) { EXPECT_FALSE(loadTmlFromMemory("x", TmlLoadOptions(), nullptr, nullptr)); }
 
 class TmlFileLoadTest : public TmlLoaderTest {
  protected:

@@ -82,9 +82,7 @@ TEST_F(TmlWriterTest, RedBackslashStaysSingleAndBlackOneIsDoubled) {
   EXPECT_EQ(resave("\\B x \\\\ y"), "\\B x \\\\ y");
 }
 
-TEST_F(TmlWriterTest, HighBytesAreCharacterCodes) {
-  EXPECT_EQ(resave("caf\\a233 \xE9\x80"), "caf\\a233 \\a233\\a128");
-}
+TEST_F(TmlWriterTest, HighBytesAreCharacterCodes) { EXPECT_EQ(resave("caf\\a233 \xE9\x80"), "caf\\a233 \\a233\\a128"); }
 
 TEST_F(TmlWriterTest, CharactersOutsideTheCodePageAreUnicodeTags) {
   insertStyled(QString::fromUtf8("a\u263A\u0100b"), plainStyle());
@@ -123,9 +121,7 @@ TEST_F(TmlWriterTest, ScriptInsideSmallTextClosesTheSmallFont) {
   EXPECT_EQ(resave("\\sa\\Spb\\Spc\\s"), "\\sa\\s\\Spb\\Sp\\sc\\s");
 }
 
-TEST_F(TmlWriterTest, FontOpenAtTheEndIsClosed) {
-  EXPECT_EQ(resave("a\\lbig"), "a\\lbig\\l");
-}
+TEST_F(TmlWriterTest, FontOpenAtTheEndIsClosed) { EXPECT_EQ(resave("a\\lbig"), "a\\lbig\\l"); }
 
 TEST_F(TmlWriterTest, UnderlineOfLinkTextIsNotWritten) {
   // Link text is always underlined, so an underline around it is not kept.
@@ -197,8 +193,7 @@ TEST_F(TmlWriterTest, BookInfoValuesAreWrittenAndReadBack) {
 }
 
 TEST_F(TmlWriterTest, ObjectsBecomeTheirTags) {
-  EXPECT_EQ(resave("\\d\\Q=\"n\"\\vnote\\v\\w=\"50%\"\\T=\"25%\""),
-            "\\d\\Q=\"n\"\\vnote\\v\\w=\"50%\"\\T=\"25%\"");
+  EXPECT_EQ(resave("\\d\\Q=\"n\"\\vnote\\v\\w=\"50%\"\\T=\"25%\""), "\\d\\Q=\"n\"\\vnote\\v\\w=\"50%\"\\T=\"25%\"");
 }
 
 TEST_F(TmlWriterTest, StrayObjectCodeIsWrittenAsACode) {

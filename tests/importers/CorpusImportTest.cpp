@@ -36,14 +36,13 @@ TEST_P(CorpusImport, TextSurvives) {
 
 INSTANTIATE_TEST_SUITE_P(
     Pages, CorpusImport,
-    ::testing::Values(
-        CorpusPage{"books/flatland.html", {"Flatland", "Square", "\\X2"}},
-        CorpusPage{"books/monte-cristo-1.html", {"Dant\\a232s", "Gar\\a231on", "\\a156"}},
-        CorpusPage{"books/pride-and-prejudice.html", {"Elizabeth", "Darcy", "\\a147"}},
-        CorpusPage{"books/war-and-peace.html", {"Pierre", "Nat\\a225sha", "\\a156", "\\X1"}},
-        CorpusPage{"html/apache-glossary.de.html", {"Schl\\a252ssel", "\\U0259"}},
-        CorpusPage{"html/apache-mod_rewrite.en.html", {"RewriteRule", "\\a182"}},
-        CorpusPage{"html/lemon.html", {"Lemon", "grammar"}}),
+    ::testing::Values(CorpusPage{"books/flatland.html", {"Flatland", "Square", "\\X2"}},
+                      CorpusPage{"books/monte-cristo-1.html", {"Dant\\a232s", "Gar\\a231on", "\\a156"}},
+                      CorpusPage{"books/pride-and-prejudice.html", {"Elizabeth", "Darcy", "\\a147"}},
+                      CorpusPage{"books/war-and-peace.html", {"Pierre", "Nat\\a225sha", "\\a156", "\\X1"}},
+                      CorpusPage{"html/apache-glossary.de.html", {"Schl\\a252ssel", "\\U0259"}},
+                      CorpusPage{"html/apache-mod_rewrite.en.html", {"RewriteRule", "\\a182"}},
+                      CorpusPage{"html/lemon.html", {"Lemon", "grammar"}}),
     [](const ::testing::TestParamInfo<CorpusPage>& info) {
       std::string name = info.param.file;
       name = name.substr(name.find('/') + 1);

@@ -37,8 +37,7 @@ class HtmlImport : public ::testing::Test {
 }  // namespace
 
 TEST_F(HtmlImport, TitleBecomesAnInvisibleCommentAndBodyFollows) {
-  std::string tml = import(
-      "<HTML><HEAD><TITLE>My  Book </TITLE></HEAD><BODY><P>Hello <B>world</B></P></BODY></HTML>");
+  std::string tml = import("<HTML><HEAD><TITLE>My  Book </TITLE></HEAD><BODY><P>Hello <B>world</B></P></BODY></HTML>");
   EXPECT_EQ(tml, "\\vTITLE=\"My Book\"\\v \r\rHello \\bworld \\b");
 }
 
@@ -125,9 +124,7 @@ TEST_F(HtmlImport, TableCellsStartLinesAndKeepTheirAlignment) {
   EXPECT_EQ(bodyTml("<TABLE><TR><TD ALIGN=right>a</TD></TR></TABLE>"), "\r\r\\ra \r\\r");
 }
 
-TEST_F(HtmlImport, AlignOnImagesDoesNothing) {
-  EXPECT_EQ(bodyTml("a<IMG SRC=\"x.png\" ALIGN=center>b"), "a b");
-}
+TEST_F(HtmlImport, AlignOnImagesDoesNothing) { EXPECT_EQ(bodyTml("a<IMG SRC=\"x.png\" ALIGN=center>b"), "a b"); }
 
 TEST_F(HtmlImport, FontSwitchesTurnTheOldFontOffFirst) {
   // Any size but a sign or a zero means large.
@@ -187,9 +184,7 @@ TEST_F(HtmlImport, Utf8PageDeclaredByMetaCharset) {
   EXPECT_NE(tml.find("\\a147It\\a146s caf\\a233\\a148 \\a151 \\U03B1\\U0151"), std::string::npos) << tml;
 }
 
-TEST_F(HtmlImport, PageWithoutHeadOrTitleKeepsItsText) {
-  EXPECT_EQ(import("<p>plain text"), "\r\rplain text");
-}
+TEST_F(HtmlImport, PageWithoutHeadOrTitleKeepsItsText) { EXPECT_EQ(import("<p>plain text"), "\r\rplain text"); }
 
 TEST_F(HtmlImport, Utf8PageMarkedByByteOrderMark) {
   std::string tml = import("\xEF\xBB\xBF<p>na\xC3\xAFve");

@@ -75,8 +75,8 @@ TEST(PatternReachAnalysis, ConstructsItDoesNotModelMakeItStepAside) {
 }
 
 TEST(CandidateScanning, RandomRulesGiveTheSameResultBothWays) {
-  const char* atoms[] = {"a", "b", " ", "\\\\", "[ab]", "[^a]", ".", "(a|b)", "(ab|c)", "^", "$", "\\r",
-                         "x", "(a*)", "\\n", "[[:alpha:]]", "(b+)"};
+  const char* atoms[] = {"a", "b", " ",   "\\\\", "[ab]", "[^a]", ".",           "(a|b)", "(ab|c)",
+                         "^", "$", "\\r", "x",    "(a*)", "\\n",  "[[:alpha:]]", "(b+)"};
   const char* quantifiers[] = {"", "", "", "*", "+", "?", "{2}", "{1,3}"};
   const char* replacements[] = {"", "-", "[\\1]", "\\\\", "\\r\\r", "<\\2>"};
   const char alphabet[] = "ab \\\r\nxc";

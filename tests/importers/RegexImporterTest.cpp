@@ -48,9 +48,7 @@ TEST(RegexRuleText, PatternEndsAtTheFirstCarriageReturnEvenBeforeJunkLines) {
   EXPECT_EQ(importer.convert("aja"), "bjb");
 }
 
-TEST(RegexRuleText, ReplacementRunsToTheEndOfTheText) {
-  EXPECT_EQ(applyRules("\rs=o\rr=0 0", "foo"), "f0 00 0");
-}
+TEST(RegexRuleText, ReplacementRunsToTheEndOfTheText) { EXPECT_EQ(applyRules("\rs=o\rr=0 0", "foo"), "f0 00 0"); }
 
 TEST(RegexRuleText, EmptyReplacementDeletes) { EXPECT_EQ(applyRules(rule("[0-9]", ""), "a1b22c"), "abc"); }
 
@@ -63,9 +61,7 @@ TEST(RegexRuleExceptions, PatternWithoutReplacementIsBadRules) {
   EXPECT_THROW(RegexImporter("\rr=dog\rs=cat"), QXGenericImporterBadRulesException);
 }
 
-TEST(RegexRuleExceptions, EmptyRuleTextIsNullPointer) {
-  EXPECT_THROW(RegexImporter(""), QXNullPtrException);
-}
+TEST(RegexRuleExceptions, EmptyRuleTextIsNullPointer) { EXPECT_THROW(RegexImporter(""), QXNullPtrException); }
 
 TEST(RegexRuleExceptions, PatternThatDoesNotCompileThrowsWhenConverting) {
   RegexImporter importer(rule("a(b", "x"));  // constructing still succeeds

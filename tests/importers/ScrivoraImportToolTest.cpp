@@ -17,8 +17,7 @@ class ImportTool : public ::testing::Test {
  protected:
   // One folder per test and process: the tests may run side by side.
   std::string folder = ::testing::TempDir() + "/scrivora-import-tool-" +
-                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" +
-                       std::to_string(getpid());
+                       ::testing::UnitTest::GetInstance()->current_test_info()->name() + "-" + std::to_string(getpid());
   std::string program = std::string(SCRIVORA_BINARY_DIR) + "/bin/scrivora-import";
 
   void SetUp() override { std::system(("mkdir -p '" + folder + "'").c_str()); }

@@ -20,8 +20,7 @@ TEST(EncodingDetection, MetaCharsetInEitherForm) {
   EXPECT_EQ(detectHtmlEncoding("<html><head><META CHARSET=\"UTF-8\">").encoding, TextEncoding::Utf8);
   EXPECT_EQ(detectHtmlEncoding("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">").encoding,
             TextEncoding::Utf8);
-  EXPECT_EQ(detectHtmlEncoding("<meta content=\"text/html;charset=iso-8859-1\">").encoding,
-            TextEncoding::Windows1252);
+  EXPECT_EQ(detectHtmlEncoding("<meta content=\"text/html;charset=iso-8859-1\">").encoding, TextEncoding::Windows1252);
 }
 
 TEST(EncodingDetection, XmlDeclarationAndTheDefault) {
@@ -44,7 +43,10 @@ TEST(Decoding, InvalidUtf8BytesAreReadAsWindows1252) {
 
 TEST(Decoding, Utf16WithSurrogatePairs) {
   DetectedEncoding le{TextEncoding::Utf16LittleEndian, 2};
-  EXPECT_EQ(decodeToUtf8(std::string("\xFF\xFE" "A\0\xE9\0\x3D\xD8\x00\xDE", 10), le),
+  EXPECT_EQ(decodeToUtf8(std::string("\xFF\xFE"
+                                     "A\0\xE9\0\x3D\xD8\x00\xDE",
+                                     10),
+                         le),
             "A\xC3\xA9\xF0\x9F\x98\x80");
 }
 

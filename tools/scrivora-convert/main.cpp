@@ -44,8 +44,7 @@ int printStatus(const char* format, va_list args) { return printLine("", format,
 // Qt's own notes about the platform (no runtime folder and the like) are not
 // this program's output; its real failures come back as results.
 void dropQtNotes(QtMsgType type, const QMessageLogContext&, const QString& message) {
-  if (type == QtCriticalMsg || type == QtFatalMsg)
-    std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+  if (type == QtCriticalMsg || type == QtFatalMsg) std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
 }
 
 std::string lowerExtension(const std::string& path) {
@@ -67,8 +66,7 @@ void printBookInfo(const scrivora::BookInfo& info) {
 
 // An imported page becomes an untitled document: it keeps no file, so it has
 // no image folder either.
-bool importHtml(const std::string& path, scrivora::BookInfo& bookInfo,
-                scrivora::TextDocumentView& view) {
+bool importHtml(const std::string& path, scrivora::BookInfo& bookInfo, scrivora::TextDocumentView& view) {
   std::string tml;
   try {
     scrivora::HtmlImporter importer(scrivora::htmlSupportFolderBesideProgram());
@@ -127,8 +125,7 @@ int main(int argc, char** argv) {
   if (info) printBookInfo(bookInfo);
   std::string error;
   if (!scrivora::saveTml(view, &bookInfo, out, &error)) {
-    std::fprintf(stderr, "scrivora-convert: cannot write \"%s\": %s\n", out.c_str(),
-                 error.c_str());
+    std::fprintf(stderr, "scrivora-convert: cannot write \"%s\": %s\n", out.c_str(), error.c_str());
     return 1;
   }
   return 0;

@@ -3,12 +3,12 @@
 // given rule text to INPUT. The TML goes to OUT or to standard output.
 // Exit status: 0 done, 1 import or file failure, 2 usage error.
 
+#include <strings.h>
+#include <unistd.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <strings.h>
-#include <unistd.h>
 
 #include "HtmlImporter.h"
 #include "QXException.h"

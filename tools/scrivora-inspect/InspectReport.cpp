@@ -117,8 +117,9 @@ void printReadableReport(std::FILE* out, const std::string& path, const BookCont
                          const std::vector<std::string>& problems) {
   const DatabaseHeaderFields& h = book.header;
   std::fprintf(out, "Book %s: %" PRIu64 " bytes\n", path.c_str(), book.fileSize);
-  std::fprintf(out, "Database header: name %s, attributes %u, version %u, type %s, creator %s\n", quoted(h.name).c_str(),
-               unsigned(h.attributes), unsigned(h.version), quoted(h.type).c_str(), quoted(h.creator).c_str());
+  std::fprintf(out, "Database header: name %s, attributes %u, version %u, type %s, creator %s\n",
+               quoted(h.name).c_str(), unsigned(h.attributes), unsigned(h.version), quoted(h.type).c_str(),
+               quoted(h.creator).c_str());
   std::fprintf(out, "  created %" PRIu32 ", modified %" PRIu32 ", %u records\n", h.creationTime, h.modificationTime,
                unsigned(h.recordCount));
   std::fprintf(out, "Records:\n");
@@ -143,7 +144,8 @@ void printReadableReport(std::FILE* out, const std::string& path, const BookCont
                  quoted(m.author).c_str(), quoted(m.copyright).c_str(), quoted(m.publisher).c_str(),
                  quoted(m.eisbn).c_str());
   }
-  std::fprintf(out, "Text: %zu bytes in %zu records; lengths", book.text.size(), book.textRecordEnds.empty() ? 0 : book.textRecordEnds.size() - 1);
+  std::fprintf(out, "Text: %zu bytes in %zu records; lengths", book.text.size(),
+               book.textRecordEnds.empty() ? 0 : book.textRecordEnds.size() - 1);
   for (uint16_t length : book.storedTextLengths) std::fprintf(out, " %u", unsigned(length));
   std::fprintf(out, "\n");
   printPages(out, "Small-font page table", book.smallPages);
@@ -336,7 +338,8 @@ bool extractImages(const BookContents& book, const std::string& directory) {
     // A stored name is only trusted as a plain file name; anything else, or a
     // repeated name, gets a numbered one.
     std::string name = image.name;
-    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos || !used.insert(name).second) {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos ||
+        !used.insert(name).second) {
       name = "image-" + std::to_string(i) + ".png";
       used.insert(name);
     }

@@ -47,7 +47,8 @@ DocumentInfoBlock parseDocumentInfoBlock(const std::string& text) {
     if (equals != std::string::npos) {
       // The value runs to the next double quote; it has no escapes.
       size_t close = line.find('"', equals + 2);
-      if (close != std::string::npos) storeItem(block, line.substr(0, equals), line.substr(equals + 2, close - equals - 2));
+      if (close != std::string::npos)
+        storeItem(block, line.substr(0, equals), line.substr(equals + 2, close - equals - 2));
     }
     size_t step = lineEndAt(text, lineEnd);
     if (step == 0) break;

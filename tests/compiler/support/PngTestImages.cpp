@@ -90,7 +90,8 @@ bool runDecode(const Bytes* png, DecodedPng* out, png_structp reader, png_infop 
   png_colorp palette = nullptr;
   int paletteSize = 0;
   if (png_get_PLTE(reader, info, &palette, &paletteSize) & PNG_INFO_PLTE)
-    for (int i = 0; i < paletteSize; ++i) out->palette.push_back(Rgb{palette[i].red, palette[i].green, palette[i].blue});
+    for (int i = 0; i < paletteSize; ++i)
+      out->palette.push_back(Rgb{palette[i].red, palette[i].green, palette[i].blue});
   out->hasTransparency = png_get_valid(reader, info, PNG_INFO_tRNS) != 0;
   png_set_interlace_handling(reader);
   png_read_update_info(reader, info);
@@ -132,13 +133,13 @@ Bytes noisePixels(const PngPicture& picture, uint32_t seed) {
 
 std::vector<Rgb> rampPalette(size_t count) {
   std::vector<Rgb> palette;
-  for (size_t i = 0; i < count; ++i)
-    palette.push_back(Rgb{uint8_t(i), uint8_t(255 - i), uint8_t((i * 7) & 0xFF)});
+  for (size_t i = 0; i < count; ++i) palette.push_back(Rgb{uint8_t(i), uint8_t(255 - i), uint8_t((i * 7) & 0xFF)});
   return palette;
 }
 
 Bytes encodePng(const PngPicture& picture) {
-  if (picture.pixels.size() != rowBytes(picture) * picture.height) throw std::runtime_error("pixel rows of the wrong size");
+  if (picture.pixels.size() != rowBytes(picture) * picture.height)
+    throw std::runtime_error("pixel rows of the wrong size");
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, jumpOnError, silentWarning);
   png_infop info = png_create_info_struct(png);
   std::vector<png_bytep> rows(picture.height);
@@ -167,8 +168,8 @@ std::vector<std::string> chunkTypes(const Bytes& png) {
   size_t at = 8;
   while (at < png.size()) {
     if (at + 12 > png.size()) return {};
-    const uint32_t length = (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
-                            (uint32_t(png[at + 2]) << 8) | png[at + 3];
+    const uint32_t length =
+        (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) | png[at + 3];
     if (at + 12 + size_t(length) > png.size()) return {};
     types.emplace_back(reinterpret_cast<const char*>(png.data() + at + 4), 4);
     at += 12 + size_t(length);
@@ -180,8 +181,8 @@ Bytes inflateImageData(const Bytes& png, size_t expectedSize) {
   Bytes deflated;
   size_t at = 8;
   while (at + 12 <= png.size()) {
-    const uint32_t length = (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) |
-                            (uint32_t(png[at + 2]) << 8) | png[at + 3];
+    const uint32_t length =
+        (uint32_t(png[at]) << 24) | (uint32_t(png[at + 1]) << 16) | (uint32_t(png[at + 2]) << 8) | png[at + 3];
     if (std::memcmp(png.data() + at + 4, "IDAT", 4) == 0)
       deflated.insert(deflated.end(), png.begin() + at + 8, png.begin() + at + 8 + length);
     at += 12 + size_t(length);

@@ -27,10 +27,10 @@ struct PngPicture {
   int bitDepth = 8;
   int colourType = kGrey;
   bool interlaced = false;
-  std::vector<Rgb> palette;      // palette images: written as PLTE
-  Bytes transparency;            // palette images: written as tRNS when not empty
-  bool textAndGamma = false;     // adds a tEXt, a zTXt and a gAMA chunk
-  Bytes pixels;                  // packed rows as libpng takes them; rowBytes() each
+  std::vector<Rgb> palette;   // palette images: written as PLTE
+  Bytes transparency;         // palette images: written as tRNS when not empty
+  bool textAndGamma = false;  // adds a tEXt, a zTXt and a gAMA chunk
+  Bytes pixels;               // packed rows as libpng takes them; rowBytes() each
 };
 
 size_t rowBytes(const PngPicture& picture);

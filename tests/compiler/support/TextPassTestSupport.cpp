@@ -65,8 +65,8 @@ std::vector<Page> pagesOf(const scrivora::PageTable& table) {
 }
 
 std::ostream& operator<<(std::ostream& out, const Page& page) {
-  return out << "{page " << page.page << ", record " << page.record << ", offset " << page.offset
-             << ", position " << page.position << ", state 0x" << std::hex << page.state << std::dec << "}";
+  return out << "{page " << page.page << ", record " << page.record << ", offset " << page.offset << ", position "
+             << page.position << ", state 0x" << std::hex << page.state << std::dec << "}";
 }
 
 PassResult runPass(const std::string& text, scrivora::U32Table recordEnds, scrivora::TextPassCollector* collector,

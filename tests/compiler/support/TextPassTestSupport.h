@@ -39,8 +39,7 @@ struct Page {
   uint32_t position;
   uint16_t state;
   bool operator==(const Page& o) const {
-    return page == o.page && record == o.record && offset == o.offset && position == o.position &&
-           state == o.state;
+    return page == o.page && record == o.record && offset == o.offset && position == o.position && state == o.state;
   }
 };
 std::vector<Page> pagesOf(const scrivora::PageTable& table);

@@ -24,16 +24,13 @@ inline void loadText(TextDocumentView& view, const std::string& tml, BookInfo* i
   loadTmlFromMemory(tml, options, info, &view);
 }
 
-inline std::string saveText(TextDocumentView& view, const BookInfo* info = nullptr) {
-  return writeTml(view, info);
-}
+inline std::string saveText(TextDocumentView& view, const BookInfo* info = nullptr) { return writeTml(view, info); }
 
 // The model text as a byte string, objects as '\1'; characters outside the
 // code page as '?'.
 inline std::string modelText(const TextDocumentView& view) {
   std::string out;
-  for (EditorChar c : view.textOf(0, view.length()))
-    out.push_back(isOutsideCodePage(c) ? '?' : char(c));
+  for (EditorChar c : view.textOf(0, view.length())) out.push_back(isOutsideCodePage(c) ? '?' : char(c));
   return out;
 }
 
