@@ -258,7 +258,9 @@ std::string imageDirectoryFor(const std::string& sourcePath) {
   return base + "_img";
 }
 
-bool buildBook(const std::string& sourcePath, const std::string& outputPath, const BookInfo& info) {
+bool buildBook(const std::string& sourcePath, const std::string& outputPath, const BookInfo& info,
+               const BuildOptions& options) {
+  (void)options;
   BuildContext context;
   context.sourcePath = sourcePath;
   context.outputPath = outputPath;

@@ -39,8 +39,18 @@ struct BuildContext {
   NotesBlock notes;
 };
 
+// How the bytes of a source file are read. TML is Windows-1252; a file
+// that modern editors saved as UTF-8 can be converted on reading.
+enum class InputEncoding { Detect, Windows1252, Utf8 };
+
+// What a caller may ask of one build beyond the three inputs.
+struct BuildOptions {
+  InputEncoding inputEncoding = InputEncoding::Detect;
+};
+
 // Runs one build; true when the book was written.
-bool buildBook(const std::string& sourcePath, const std::string& outputPath, const BookInfo& info);
+bool buildBook(const std::string& sourcePath, const std::string& outputPath, const BookInfo& info,
+               const BuildOptions& options = BuildOptions());
 
 constexpr size_t kMaxBookNameLength = 29;
 

@@ -9,24 +9,6 @@
 
 namespace scrivora {
 
-namespace {
-
-std::string formatMessage(const char* format, va_list args) {
-  char buffer[1024];
-  va_list copy;
-  va_copy(copy, args);
-  int needed = std::vsnprintf(buffer, sizeof buffer, format, copy);
-  va_end(copy);
-  if (needed < 0) return std::string();
-  if (size_t(needed) < sizeof buffer) return std::string(buffer, size_t(needed));
-  std::string result(size_t(needed) + 1, '\0');
-  std::vsnprintf(&result[0], result.size(), format, args);
-  result.resize(size_t(needed));
-  return result;
-}
-
-}  // namespace
-
 TextLocation textLocationOf(const U32Table& textRecordEnds, size_t position) {
   TextLocation location;
   location.offset = uint32_t(position);

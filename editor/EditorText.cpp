@@ -1,5 +1,7 @@
 #include "EditorText.h"
 
+#include "CodePage.h"
+
 namespace scrivora {
 
 const char* const kFaceNormal9 = "NTolmText9";
@@ -15,27 +17,9 @@ std::string fourCCText(FourCC code) {
   return text;
 }
 
-namespace {
-// Bytes 0x80 to 0x9F of Windows-1252; the undefined ones keep their own value.
-const char16_t kHighControls[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-                                    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F,
-                                    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-                                    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-}  // namespace
+char16_t unicodeFromCodePage(uint8_t byte) { return unicodeFromWindows1252(byte); }
 
-char16_t unicodeFromCodePage(uint8_t byte) {
-  if (byte >= 0x80 && byte < 0xA0) return kHighControls[byte - 0x80];
-  return char16_t(byte);
-}
-
-int codePageFromUnicode(char16_t unicode) {
-  if (unicode < 0x80 || (unicode >= 0xA0 && unicode <= 0xFF)) return int(unicode);
-  // The replacements of 0x80 to 0x9F lie between U+0081 and U+2122.
-  if (unicode > 0x2122) return -1;
-  for (int i = 0; i < 32; ++i)
-    if (kHighControls[i] == unicode) return 0x80 + i;
-  return -1;
-}
+int codePageFromUnicode(char16_t unicode) { return windows1252FromUnicode(unicode); }
 
 int headingLevelOfColour(const Rgb& colour) {
   for (int level = 0; level <= 4; ++level)

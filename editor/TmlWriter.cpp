@@ -1,5 +1,7 @@
 #include "TmlWriter.h"
 
+#include "InfoBlock.h"
+
 #include <algorithm>
 #include <cstdio>
 
@@ -66,21 +68,7 @@ class TmlWriter {
     for (const StyleRun& run : runs_) silent_.push_back(writesNothing(run) ? 1 : 0);
   }
 
-  void writeBookInfo(const BookInfo& info) {
-    out_ += "\\v\r\n";
-    const std::pair<const char*, const std::string*> items[] = {{"TITLE", &info.title},
-                                                                {"AUTHOR", &info.author},
-                                                                {"PUBLISHER", &info.publisher},
-                                                                {"EISBN", &info.eisbn},
-                                                                {"COPYRIGHT", &info.copyright}};
-    for (const auto& item : items) {
-      out_ += item.first;
-      out_ += "=\"";
-      out_ += *item.second;
-      out_ += "\"\r\n";
-    }
-    out_ += "\\v";
-  }
+  void writeBookInfo(const BookInfo& info) { out_ += writeInfoBlock(info); }
 
   void writeBody() {
     const bool notifications = view_.setNotificationsEnabled(false);

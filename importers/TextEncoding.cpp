@@ -1,5 +1,7 @@
 #include "TextEncoding.h"
 
+#include "CodePage.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -7,12 +9,6 @@
 namespace scrivora {
 
 namespace {
-
-// Windows-1252 bytes 0x80 to 0x9F; zero marks the five undefined bytes.
-constexpr uint16_t kWindows1252High[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,  //
-                                           0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,       //
-                                           0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  //
-                                           0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 // How far into a page its charset declaration is looked for.
 constexpr size_t kDeclarationScanLength = 8192;
@@ -135,24 +131,6 @@ void decodeUtf16(const std::string& bytes, size_t start, bool littleEndian, std:
 
 }  // namespace
 
-void appendUtf8(uint32_t codePoint, std::string& out) {
-  if (codePoint < 0x80) {
-    out += char(codePoint);
-  } else if (codePoint < 0x800) {
-    out += char(0xC0 | (codePoint >> 6));
-    out += char(0x80 | (codePoint & 0x3F));
-  } else if (codePoint < 0x10000) {
-    out += char(0xE0 | (codePoint >> 12));
-    out += char(0x80 | ((codePoint >> 6) & 0x3F));
-    out += char(0x80 | (codePoint & 0x3F));
-  } else {
-    out += char(0xF0 | (codePoint >> 18));
-    out += char(0x80 | ((codePoint >> 12) & 0x3F));
-    out += char(0x80 | ((codePoint >> 6) & 0x3F));
-    out += char(0x80 | (codePoint & 0x3F));
-  }
-}
-
 DetectedEncoding detectHtmlEncoding(const std::string& bytes) {
   DetectedEncoding detected;
   if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return {TextEncoding::Utf8, 3};
@@ -183,17 +161,11 @@ std::string decodeToUtf8(const std::string& bytes, const DetectedEncoding& detec
   return out;
 }
 
-uint32_t unicodeOfWindows1252(uint8_t byte) {
-  if (byte < 0x80 || byte >= 0xA0) return byte;
-  uint16_t mapped = kWindows1252High[byte - 0x80];
-  return mapped ? mapped : byte;
-}
+uint32_t unicodeOfWindows1252(uint8_t byte) { return unicodeFromWindows1252(byte); }
 
 int windows1252ByteOf(uint32_t codePoint) {
-  if (codePoint < 0x100) return int(codePoint);
-  for (int i = 0; i < 32; ++i)
-    if (kWindows1252High[i] == codePoint) return 0x80 + i;
-  return -1;
+  if (codePoint >= 0x80 && codePoint < 0xA0) return int(codePoint);
+  return windows1252FromUnicode(codePoint);
 }
 
 void appendTmlEscapedCharacter(uint32_t codePoint, std::string& out) {

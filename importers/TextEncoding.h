@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "CodePage.h"
+
 namespace scrivora {
 
 enum class TextEncoding { Utf8, Utf16LittleEndian, Utf16BigEndian, Windows1252 };
@@ -38,7 +40,5 @@ uint32_t unicodeOfWindows1252(uint8_t byte);
 // it, else "\UXXXX" in upper-case hexadecimal (U+FFFD beyond the 16-bit range,
 // which \U cannot name).
 void appendTmlEscapedCharacter(uint32_t codePoint, std::string& out);
-
-void appendUtf8(uint32_t codePoint, std::string& out);
 
 }  // namespace scrivora

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "BookBuilder.h"
-#include "DocumentInfoBlock.h"
+#include "InfoBlock.h"
 #include "FileSystem.h"
 #include "LogOutput.h"
 
@@ -157,7 +157,7 @@ BookInfo resolveBookInfo(const MakeOptions& options) {
   BookInfo info = options.info;
   std::vector<uint8_t> bytes;
   if (!readWholeFile(options.source, bytes)) return info;  // the build reports the unreadable source
-  DocumentInfoBlock block = parseDocumentInfoBlock(std::string(bytes.begin(), bytes.end()));
+  InfoBlock block = readInfoBlock(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   if (!options.hasTitle) info.title = block.info.title;
   if (!options.hasAuthor) info.author = block.info.author;
   if (!options.hasPublisher) info.publisher = block.info.publisher;

@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include "BuildLog.h"
 
@@ -82,4 +83,54 @@ TEST(BuildLogSinks, FormatAndArgumentsReachTheSinkUnchanged) {
   setStatusSink(otherSink);
   EXPECT_EQ(reportStatus("Done."), 7);
   EXPECT_EQ(otherMessage, "Done.");
+}
+
+// Sink objects: installed per thread for one build or one load, nesting, and
+// taking precedence over the function slots while they are installed.
+TEST(BuildLogSinkObjects, ReceiveKindTextAndPositionWhileInstalled) {
+  CollectingLogSink outer;
+  {
+    ScopedLogSink guard(outer);
+    reportError("Link \"%s\" has not been defined", "intro");
+    SourcePosition place{"book.tml", 12, 7};
+    reportWarningAt(place, "%s", "100% of %d");
+    EXPECT_EQ(reportStatus("Done."), 0);
+  }
+  ASSERT_EQ(outer.messages.size(), 3u);
+  EXPECT_EQ(outer.messages[0].kind, LogKind::Error);
+  EXPECT_EQ(outer.messages[0].text, "Link \"intro\" has not been defined");
+  EXPECT_FALSE(outer.messages[0].position.known());
+  EXPECT_EQ(outer.messages[1].kind, LogKind::Warning);
+  EXPECT_EQ(outer.messages[1].text, "100% of %d");
+  EXPECT_EQ(outer.messages[1].position, (SourcePosition{"book.tml", 12, 7}));
+  EXPECT_EQ(outer.lines().back(), "status: Done.");
+  EXPECT_EQ(currentLogSink(), nullptr);
+}
+
+TEST(BuildLogSinkObjects, NestedGuardsRestoreTheOuterSinkAndLongTextsAreWhole) {
+  CollectingLogSink outer, inner;
+  ScopedLogSink outerGuard(outer);
+  {
+    ScopedLogSink innerGuard(inner);
+    reportStatus("%s", std::string(3000, 'x').c_str());
+  }
+  reportStatus("after");
+  ASSERT_EQ(inner.messages.size(), 1u);
+  EXPECT_EQ(inner.messages[0].text.size(), 3000u);
+  EXPECT_EQ(outer.textsOf(LogKind::Status), std::vector<std::string>{"after"});
+}
+
+TEST(BuildLogSinkObjects, AnotherThreadsMessagesNeverReachThisThreadsSink) {
+  CollectingLogSink mine, theirs;
+  ScopedLogSink guard(mine);
+  std::thread other([&] {
+    ScopedLogSink otherGuard(theirs);
+    for (int i = 0; i < 100; ++i) reportWarning("build %d", i);
+  });
+  for (int i = 0; i < 100; ++i) reportWarning("load %d", i);
+  other.join();
+  ASSERT_EQ(mine.messages.size(), 100u);
+  ASSERT_EQ(theirs.messages.size(), 100u);
+  for (const LogMessage& m : mine.messages) EXPECT_EQ(m.text.rfind("load", 0), 0u);
+  for (const LogMessage& m : theirs.messages) EXPECT_EQ(m.text.rfind("build", 0), 0u);
 }
