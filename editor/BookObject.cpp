@@ -49,11 +49,11 @@ std::string modelText(const RichTextView& view, int start, int end) {
 void applyColourAndUnderline(RichTextView& view, int start, int end, const Rgb& colour, bool underline) {
   AttributeValue value;
   value.colour = colour;
-  view.setAttribute(attr::colr, start, end, value);
+  view.setAttribute(attr::colour, start, end, value);
   if (underline) {
     AttributeValue on;
     on.number = 1;
-    view.setAttribute(attr::undl, start, end, on);
+    view.setAttribute(attr::underline, start, end, on);
   }
 }
 

@@ -3,7 +3,7 @@
 #include <QPainter>
 
 #include "BookObject.h"
-#include "TextDocumentView.h"
+#include "TextDocumentModel.h"
 
 namespace scrivora {
 

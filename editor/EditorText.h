@@ -90,24 +90,25 @@ constexpr FourCC kAlignCentre = fourCC("cent");
 constexpr FourCC kAlignRight = fourCC("rght");
 constexpr FourCC kAlignJustify = fourCC("full");
 
-// Attribute codes of characters and paragraphs.
+// Attribute codes of characters and paragraphs, named for what they set;
+// the values are the four-letter codes the editor has always used.
 namespace attr {
-constexpr FourCC font = fourCC("font");
-constexpr FourCC ptsz = fourCC("ptsz");
-constexpr FourCC bold = fourCC("bold");
-constexpr FourCC ital = fourCC("ital");
-constexpr FourCC undl = fourCC("undl");
-constexpr FourCC strk = fourCC("strk");
-constexpr FourCC colr = fourCC("colr");
-constexpr FourCC xshf = fourCC("xshf");
-constexpr FourCC plan = fourCC("plan");
-constexpr FourCC pjst = fourCC("pjst");
-constexpr FourCC wino = fourCC("wino");
-constexpr FourCC wibl = fourCC("wibl");
-constexpr FourCC wibo = fourCC("wibo");
-constexpr FourCC wifl = fourCC("wifl");
-constexpr FourCC lein = fourCC("lein");
-constexpr FourCC fidt = fourCC("fidt");
+constexpr FourCC face = fourCC("font");       // face name
+constexpr FourCC pointSize = fourCC("ptsz");  // character height
+constexpr FourCC bold = fourCC("bold");       // weight 700 or 400
+constexpr FourCC italic = fourCC("ital");
+constexpr FourCC underline = fourCC("undl");
+constexpr FourCC strikeout = fourCC("strk");  // overstrike
+constexpr FourCC colour = fourCC("colr");
+constexpr FourCC verticalOffset = fourCC("xshf");  // raised or lowered text
+constexpr FourCC plain = fourCC("plan");           // clears bold, italic, underline, overstrike
+constexpr FourCC alignment = fourCC("pjst");       // kAlignLeft ... kAlignJustify
+constexpr FourCC noIndent = fourCC("wino");
+constexpr FourCC blockIndent = fourCC("wibl");      // every line indented
+constexpr FourCC bodyIndent = fourCC("wibo");       // all lines but the first
+constexpr FourCC firstLineIndent = fourCC("wifl");  // the first line only
+constexpr FourCC leftIndent = fourCC("lein");       // read: lines after the first
+constexpr FourCC firstIndent = fourCC("fidt");      // read: first line, relative to leftIndent
 }  // namespace attr
 
 // A value carried by one attribute: a face name, a number (length, flag as

@@ -150,7 +150,7 @@ class TmlLoader {
       flushText();
       AttributeValue value;
       value.number = int32_t(state_.alignment);
-      view_.setAttribute(attr::pjst, view_.caret(), view_.caret(), value);
+      view_.setAttribute(attr::alignment, view_.caret(), view_.caret(), value);
       lastAlignment_ = state_.alignment;
     }
   }
@@ -402,7 +402,7 @@ class TmlLoader {
     indent.number = 8 * view_.zoom();
     for (IndentRegion region : state_.indentRegions) {
       if (region.end < 0) region.end = length;
-      FourCC mode = attr::wibl;
+      FourCC mode = attr::blockIndent;
       bool startsInsideLine = false;
       for (int p = region.start - 1; p >= 0; --p) {
         const EditorChar c = view_.characterAt(p);
@@ -413,13 +413,13 @@ class TmlLoader {
         }
       }
       if (startsInsideLine) {
-        mode = attr::wibo;
+        mode = attr::bodyIndent;
       } else if (region.end > 0 && !isLineEnd(view_.characterAt(region.end - 1)) && region.end < length) {
         for (int p = region.end; p < length; ++p) {
           const EditorChar c = view_.characterAt(p);
           if (isLineEnd(c)) break;
           if (c != kObjectChar) {
-            mode = attr::wifl;
+            mode = attr::firstLineIndent;
             break;
           }
         }

@@ -13,7 +13,7 @@
 #include <QGuiApplication>
 #include <QTextDocument>
 
-#include "TextDocumentView.h"
+#include "TextDocumentModel.h"
 #include "TmlLoader.h"
 #include "TmlWriter.h"
 
@@ -74,10 +74,10 @@ void measure(const char* name, const std::string& tml, const std::string& plain)
     document.setPlainText(plainText);
   });
   const double load = bestSeconds(runs, [&] {
-    TextDocumentView view;
+    TextDocumentModel view;
     loadTmlFromMemory(tml, TmlLoadOptions(), nullptr, &view);
   });
-  TextDocumentView view;
+  TextDocumentModel view;
   loadTmlFromMemory(tml, TmlLoadOptions(), nullptr, &view);
   std::string saved;
   const double save = bestSeconds(runs, [&] { saved = writeTml(view, nullptr); });

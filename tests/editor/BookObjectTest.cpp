@@ -19,7 +19,7 @@ namespace {
 
 class BookObjectTest : public ::testing::Test {
  protected:
-  TextDocumentView view;
+  TextDocumentModel view;
   void type(const char* text) {
     view.applyStyleAtCaret(plainStyle(view.zoom()));
     view.insertText(QString::fromLatin1(text));
@@ -177,7 +177,7 @@ TEST_F(BookObjectTest, HeadingTitleStopsAtEightyCharacters) {
 TEST_F(BookObjectTest, HeadingThatLostItsColourHasAnEmptyTitle) {
   loadText(view, "\\X3Lost\\X3");
   AttributeValue black;
-  view.setAttribute(attr::colr, 1, 5, black);
+  view.setAttribute(attr::colour, 1, 5, black);
   EXPECT_EQ(describe(view, bookObjectAt(view, 0)), "");
 }
 
@@ -238,7 +238,7 @@ TEST_F(BookObjectTest, TabsOnOneLineMeasureAsIfMadeOneByOne) {
   const int second = bookObjectAt(view, 5).data.tabStart;
   ASSERT_GT(second, bookObjectAt(view, 2).data.tabStart);
   // Re-made all at once, the first tab's new width moves the second.
-  TextDocumentView loaded;
+  TextDocumentModel loaded;
   loadText(loaded, "ab\\T=\"30%\"cd\\T=\"90%\"");
   EXPECT_EQ(bookObjectAt(loaded, 2).data.tabStart, bookObjectAt(view, 2).data.tabStart);
   EXPECT_NEAR(bookObjectAt(loaded, 5).data.tabStart, second, 1);

@@ -16,7 +16,7 @@ namespace {
 
 class ClipboardTest : public ::testing::Test {
  protected:
-  TextDocumentView source, target;
+  TextDocumentModel source, target;
   LogCapture log;
 };
 

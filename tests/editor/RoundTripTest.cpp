@@ -25,7 +25,7 @@ struct Snapshot {
   std::vector<std::pair<int, BookObjectData>> objects;
 };
 
-Snapshot snapshotOf(const TextDocumentView& view) {
+Snapshot snapshotOf(const TextDocumentModel& view) {
   Snapshot s;
   s.text = view.textOf(0, view.length());
   s.styles = view.styleRuns();
@@ -63,7 +63,7 @@ struct RoundTrip {
 RoundTrip roundTrip(const std::string& source, const std::string& documentPath) {
   RoundTrip result;
   BookInfo info1, info2, info3;
-  TextDocumentView first, second, third;
+  TextDocumentModel first, second, third;
   loadText(first, source, &info1, documentPath);
   result.firstSave = saveText(first, &info1);
   loadText(second, result.firstSave, &info2, documentPath);

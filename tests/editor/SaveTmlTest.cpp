@@ -27,7 +27,7 @@ std::string readFile(const std::string& path) {
 class SaveTmlTest : public ::testing::Test {
  protected:
   QTemporaryDir dir;
-  TextDocumentView view;
+  TextDocumentModel view;
   LogCapture log;
 
   std::string path(const char* name) const { return dir.filePath(name).toStdString(); }
@@ -58,7 +58,7 @@ TEST_F(SaveTmlTest, SavedFileLoadsBackWithItsInformation) {
   info.title = "T";
   info.eisbn = "978-0";
   ASSERT_TRUE(saveTml(view, &info, path("book.tml")));
-  TextDocumentView again;
+  TextDocumentModel again;
   BookInfo read;
   ASSERT_TRUE(loadTml(path("book.tml"), &read, &again));
   EXPECT_EQ(read, info);
@@ -144,7 +144,7 @@ TEST_F(SaveTmlTest, PreparationEndsACentredLastParagraphOnce) {
   view.insertText("Centred");
   AttributeValue centre;
   centre.number = int32_t(kAlignCentre);
-  view.setAttribute(attr::pjst, 0, 0, centre);
+  view.setAttribute(attr::alignment, 0, 0, centre);
   ASSERT_TRUE(saveTml(view, nullptr, path("a.tml")));
   ASSERT_TRUE(saveTml(view, nullptr, path("b.tml")));
   EXPECT_EQ(readFile(path("a.tml")), "\\cCentred\r\n\\c");

@@ -14,7 +14,7 @@ namespace {
 
 class TmlLoaderTest : public ::testing::Test {
  protected:
-  TextDocumentView view;
+  TextDocumentModel view;
   LogCapture log;
 
   std::string load(const std::string& tml, BookInfo* info = nullptr) {

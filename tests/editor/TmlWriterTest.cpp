@@ -12,7 +12,7 @@ namespace {
 
 class TmlWriterTest : public ::testing::Test {
  protected:
-  TextDocumentView view;
+  TextDocumentModel view;
   LogCapture log;
 
   // Loads TML and writes it straight back (no information block).
@@ -27,7 +27,7 @@ class TmlWriterTest : public ::testing::Test {
   void setAlignment(int position, FourCC alignment) {
     AttributeValue value;
     value.number = int32_t(alignment);
-    view.setAttribute(attr::pjst, position, position, value);
+    view.setAttribute(attr::alignment, position, position, value);
   }
   void setIndent(FourCC mode, int position) {
     AttributeValue value;
@@ -136,22 +136,22 @@ TEST_F(TmlWriterTest, ChapterIsWrittenAsPageBreakAndLevelZeroHeading) {
 
 TEST_F(TmlWriterTest, BodyIndentComesAfterTheFirstCharacter) {
   insertStyled("Hello\rNext", plainStyle());
-  setIndent(attr::wibo, 0);
+  setIndent(attr::bodyIndent, 0);
   EXPECT_EQ(saveText(view), "H\\tello\\t\r\nNext");
 }
 
 TEST_F(TmlWriterTest, FirstLineIndentWrapsTheFirstCharacter) {
   insertStyled("Hello", plainStyle());
-  setIndent(attr::wifl, 0);
+  setIndent(attr::firstLineIndent, 0);
   EXPECT_EQ(saveText(view), "\\tH\\tello");
 }
 
 TEST_F(TmlWriterTest, FirstLineIndentWrapsTheFirstCharacterAfterAPageBreak) {
   insertStyled("Hello\fWorld\rNext", plainStyle());
-  setIndent(attr::wifl, 0);
+  setIndent(attr::firstLineIndent, 0);
   EXPECT_EQ(saveText(view), "\\tH\\tello\\p\\tW\\torld\r\nNext");
   const std::string saved = saveText(view);
-  TextDocumentView again;
+  TextDocumentModel again;
   loadText(again, saved);
   EXPECT_EQ(indentModeOf(again.paragraphFormatAt(0)), IndentMode::FirstLine);
   EXPECT_EQ(indentModeOf(again.paragraphFormatAt(12)), IndentMode::None);
@@ -160,13 +160,13 @@ TEST_F(TmlWriterTest, FirstLineIndentWrapsTheFirstCharacterAfterAPageBreak) {
 
 TEST_F(TmlWriterTest, BlockIndentWrapsEveryLine) {
   insertStyled("One\rTwo\r\rEnd", plainStyle());
-  view.setAttribute(attr::wibl, 0, 8, AttributeValue{std::string(), 8, Rgb()});
+  view.setAttribute(attr::blockIndent, 0, 8, AttributeValue{std::string(), 8, Rgb()});
   EXPECT_EQ(saveText(view), "\\tOne\\t\r\n\\tTwo\\t\r\n\r\nEnd");
 }
 
 TEST_F(TmlWriterTest, IndentOpenAtTheEndOfTheTextIsClosed) {
   insertStyled("Last", plainStyle());
-  setIndent(attr::wibl, 0);
+  setIndent(attr::blockIndent, 0);
   EXPECT_EQ(saveText(view), "\\tLast\\t");
 }
 
@@ -185,7 +185,7 @@ TEST_F(TmlWriterTest, BookInfoValuesAreWrittenAndReadBack) {
   EXPECT_EQ(saved,
             "\\v\r\nTITLE=\"The Title\"\r\nAUTHOR=\"\"\r\nPUBLISHER=\"\"\r\nEISBN=\"\"\r\n"
             "COPYRIGHT=\"(c) 2026\"\r\n\\vBody");
-  TextDocumentView again;
+  TextDocumentModel again;
   BookInfo read;
   loadText(again, saved, &read);
   EXPECT_EQ(read, info);

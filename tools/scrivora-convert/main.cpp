@@ -15,7 +15,7 @@
 #include "BuildLog.h"
 #include "HtmlImporter.h"
 #include "QXException.h"
-#include "TextDocumentView.h"
+#include "TextDocumentModel.h"
 #include "TmlLoader.h"
 #include "TmlWriter.h"
 
@@ -66,7 +66,7 @@ void printBookInfo(const scrivora::BookInfo& info) {
 
 // An imported page becomes an untitled document: it keeps no file, so it has
 // no image folder either.
-bool importHtml(const std::string& path, scrivora::BookInfo& bookInfo, scrivora::TextDocumentView& view) {
+bool importHtml(const std::string& path, scrivora::BookInfo& bookInfo, scrivora::TextDocumentModel& view) {
   std::string tml;
   try {
     scrivora::HtmlImporter importer(scrivora::htmlSupportFolderBesideProgram());
@@ -113,7 +113,7 @@ int main(int argc, char** argv) {
   scrivora::setWarningSink(&printWarning);
   scrivora::setStatusSink(&printStatus);
 
-  scrivora::TextDocumentView view;
+  scrivora::TextDocumentModel view;
   scrivora::BookInfo bookInfo;
   const std::string extension = lowerExtension(in);
   if (extension == "htm" || extension == "html") {

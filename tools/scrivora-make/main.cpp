@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "BookBuilder.h"
-#include "InfoBlock.h"
 #include "FileSystem.h"
+#include "InfoBlock.h"
 #include "LogOutput.h"
 
 using namespace scrivora;

@@ -10,25 +10,25 @@
 
 #include "BookObject.h"
 #include "BuildLog.h"
-#include "TextDocumentView.h"
+#include "TextDocumentModel.h"
 #include "TmlLoader.h"
 #include "TmlWriter.h"
 
 namespace scrivora::test {
 
 // Loads TML text (no file, unless a document path is given) into the view.
-inline void loadText(TextDocumentView& view, const std::string& tml, BookInfo* info = nullptr,
+inline void loadText(TextDocumentModel& view, const std::string& tml, BookInfo* info = nullptr,
                      const std::string& documentPath = std::string()) {
   TmlLoadOptions options;
   options.documentPath = documentPath;
   loadTmlFromMemory(tml, options, info, &view);
 }
 
-inline std::string saveText(TextDocumentView& view, const BookInfo* info = nullptr) { return writeTml(view, info); }
+inline std::string saveText(TextDocumentModel& view, const BookInfo* info = nullptr) { return writeTml(view, info); }
 
 // The model text as a byte string, objects as '\1'; characters outside the
 // code page as '?'.
-inline std::string modelText(const TextDocumentView& view) {
+inline std::string modelText(const TextDocumentModel& view) {
   std::string out;
   for (EditorChar c : view.textOf(0, view.length())) out.push_back(isOutsideCodePage(c) ? '?' : char(c));
   return out;

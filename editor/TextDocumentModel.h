@@ -46,13 +46,13 @@ void writeObjectToFormat(const BookObjectData& data, QTextCharFormat& format);
 ParagraphFormat paragraphFormatOf(const QTextBlockFormat& format);
 void writeParagraphFormat(const ParagraphFormat& paragraph, QTextBlockFormat& format);
 
-class TextDocumentView : public RichTextView {
+class TextDocumentModel : public RichTextView {
  public:
   // Works on the given document, or on one of its own when none is given.
-  explicit TextDocumentView(QTextDocument* document = nullptr, int zoom = 1, std::string normalFace = "NTolmText9");
-  ~TextDocumentView() override;
-  TextDocumentView(const TextDocumentView&) = delete;
-  TextDocumentView& operator=(const TextDocumentView&) = delete;
+  explicit TextDocumentModel(QTextDocument* document = nullptr, int zoom = 1, std::string normalFace = "NTolmText9");
+  ~TextDocumentModel() override;
+  TextDocumentModel(const TextDocumentModel&) = delete;
+  TextDocumentModel& operator=(const TextDocumentModel&) = delete;
 
   QTextDocument* document() const { return document_; }
   void setZoom(int zoom);

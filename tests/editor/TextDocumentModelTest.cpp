@@ -10,16 +10,16 @@ using namespace scrivora::test;
 
 namespace {
 
-class TextDocumentViewTest : public ::testing::Test {
+class TextDocumentModelTest : public ::testing::Test {
  protected:
-  TextDocumentView view;
+  TextDocumentModel view;
   void insertStyled(const QString& text, const CharStyle& style) {
     view.applyStyleAtCaret(style);
     view.insertText(text);
   }
 };
 
-TEST_F(TextDocumentViewTest, CharactersReadAsTheirModelCodes) {
+TEST_F(TextDocumentModelTest, CharactersReadAsTheirModelCodes) {
   insertStyled(QString::fromUtf8("a\u20AC\u00E9\r\f\u263A\uFFFC"), plainStyle());
   insertAnchor(view, "x");
   EXPECT_EQ(view.length(), 8);
@@ -35,14 +35,14 @@ TEST_F(TextDocumentViewTest, CharactersReadAsTheirModelCodes) {
   EXPECT_EQ(view.textOf(5, 8), (std::u32string{kOutsideCodePage + 0x263A, kOutsideCodePage + 0xFFFC, kObjectChar}));
 }
 
-TEST_F(TextDocumentViewTest, CodePageRoundTripsEveryByte) {
+TEST_F(TextDocumentModelTest, CodePageRoundTripsEveryByte) {
   for (int byte = 0; byte < 256; ++byte)
     EXPECT_EQ(codePageFromUnicode(unicodeFromCodePage(uint8_t(byte))), byte) << byte;
   EXPECT_EQ(codePageFromUnicode(0x0080), -1);  // a C1 control the code page replaced
   EXPECT_EQ(codePageFromUnicode(0x2014), 0x97);
 }
 
-TEST_F(TextDocumentViewTest, ObjectTakesTheStyleAroundItAndKeepsTheRunWhole) {
+TEST_F(TextDocumentModelTest, ObjectTakesTheStyleAroundItAndKeepsTheRunWhole) {
   CharStyle italic = plainStyle();
   italic.italic = true;
   insertStyled("ab", italic);
@@ -55,7 +55,7 @@ TEST_F(TextDocumentViewTest, ObjectTakesTheStyleAroundItAndKeepsTheRunWhole) {
   EXPECT_TRUE(runs[0].style.italic);
 }
 
-TEST_F(TextDocumentViewTest, LinkObjectBeginsARunOfItsOwn) {
+TEST_F(TextDocumentModelTest, LinkObjectBeginsARunOfItsOwn) {
   CharStyle link = plainStyle();
   link.colour = kLinkColour;
   link.underline = true;
@@ -71,7 +71,7 @@ TEST_F(TextDocumentViewTest, LinkObjectBeginsARunOfItsOwn) {
   EXPECT_EQ(runs[1].end, 8);
 }
 
-TEST_F(TextDocumentViewTest, ParagraphEndCarriesTheStyleItWasTypedIn) {
+TEST_F(TextDocumentModelTest, ParagraphEndCarriesTheStyleItWasTypedIn) {
   CharStyle bold = plainStyle();
   bold.face = kFaceBold;
   insertStyled("a", plainStyle());
@@ -83,11 +83,11 @@ TEST_F(TextDocumentViewTest, ParagraphEndCarriesTheStyleItWasTypedIn) {
   EXPECT_EQ(runs[1].end, 4);
 }
 
-TEST_F(TextDocumentViewTest, ParagraphRunsJoinEqualParagraphs) {
+TEST_F(TextDocumentModelTest, ParagraphRunsJoinEqualParagraphs) {
   insertStyled("one\rtwo\rthree", plainStyle());
   AttributeValue centre;
   centre.number = int32_t(kAlignCentre);
-  view.setAttribute(attr::pjst, 4, 5, centre);
+  view.setAttribute(attr::alignment, 4, 5, centre);
   const std::vector<ParagraphRun> runs = view.paragraphRuns();
   ASSERT_EQ(runs.size(), 3u);
   EXPECT_EQ(runs[0].end, 4);
@@ -95,37 +95,37 @@ TEST_F(TextDocumentViewTest, ParagraphRunsJoinEqualParagraphs) {
   EXPECT_EQ(runs[1].end, 8);
   EXPECT_EQ(runs[1].format.alignment, kAlignCentre);
   EXPECT_EQ(runs[2].end, 13);
-  view.setAttribute(attr::pjst, 0, 13, centre);
+  view.setAttribute(attr::alignment, 0, 13, centre);
   EXPECT_EQ(view.paragraphRuns().size(), 1u);
 }
 
-TEST_F(TextDocumentViewTest, IndentAttributesSetAndIdentifyTheModes) {
+TEST_F(TextDocumentModelTest, IndentAttributesSetAndIdentifyTheModes) {
   insertStyled("p", plainStyle());
   AttributeValue v;
   v.number = 16;
-  const std::pair<FourCC, IndentMode> cases[] = {{attr::wibl, IndentMode::Block},
-                                                 {attr::wibo, IndentMode::Body},
-                                                 {attr::wifl, IndentMode::FirstLine},
-                                                 {attr::wino, IndentMode::None}};
+  const std::pair<FourCC, IndentMode> cases[] = {{attr::blockIndent, IndentMode::Block},
+                                                 {attr::bodyIndent, IndentMode::Body},
+                                                 {attr::firstLineIndent, IndentMode::FirstLine},
+                                                 {attr::noIndent, IndentMode::None}};
   for (const auto& c : cases) {
     view.setAttribute(c.first, 0, 1, v);
     EXPECT_EQ(indentModeOf(view.paragraphFormatAt(0)), c.second);
   }
-  view.setAttribute(attr::wibo, 0, 1, v);
-  EXPECT_EQ(view.attributeAt(attr::lein, 0).number, 16);
-  EXPECT_EQ(view.attributeAt(attr::fidt, 0).number, -16);
+  view.setAttribute(attr::bodyIndent, 0, 1, v);
+  EXPECT_EQ(view.attributeAt(attr::leftIndent, 0).number, 16);
+  EXPECT_EQ(view.attributeAt(attr::firstIndent, 0).number, -16);
 }
 
-TEST_F(TextDocumentViewTest, CharacterAttributesChangeOnlyTheirPart) {
+TEST_F(TextDocumentModelTest, CharacterAttributesChangeOnlyTheirPart) {
   insertStyled("abc", plainStyle());
   insertAnchor(view, "kept");
   AttributeValue on;
   on.number = 1;
-  view.setAttribute(attr::ital, 1, 4, on);
+  view.setAttribute(attr::italic, 1, 4, on);
   view.setAttribute(attr::bold, 0, 4, on);
   AttributeValue red;
   red.colour = Rgb{200, 10, 20};
-  view.setAttribute(attr::colr, 0, 1, red);
+  view.setAttribute(attr::colour, 0, 1, red);
   EXPECT_FALSE(view.styleAt(0).italic);
   EXPECT_TRUE(view.styleAt(1).italic);
   EXPECT_EQ(view.styleAt(0).colour, (Rgb{200, 10, 20}));
@@ -133,28 +133,28 @@ TEST_F(TextDocumentViewTest, CharacterAttributesChangeOnlyTheirPart) {
   EXPECT_EQ(view.attributeAt(attr::bold, 2).number, 1);
   EXPECT_EQ(bookObjectAt(view, 3).text(), "kept");  // the object survived
   EXPECT_TRUE(view.styleAt(3).italic);
-  view.setAttribute(attr::plan, 0, 4, AttributeValue());
+  view.setAttribute(attr::plain, 0, 4, AttributeValue());
   EXPECT_FALSE(view.styleAt(1).italic);
   EXPECT_EQ(view.attributeAt(attr::bold, 2).number, 0);
   EXPECT_EQ(view.styleAt(0).colour, (Rgb{200, 10, 20}));  // plain keeps the colour
   EXPECT_EQ(bookObjectAt(view, 3).kind(), kind::anchor);
 }
 
-TEST_F(TextDocumentViewTest, FaceAttributeSetsANormalWeight) {
+TEST_F(TextDocumentModelTest, FaceAttributeSetsANormalWeight) {
   insertStyled("abc", plainStyle());
   AttributeValue on;
   on.number = 1;
   view.setAttribute(attr::bold, 0, 3, on);
   AttributeValue face;
   face.text = kFaceLarge;
-  view.setAttribute(attr::font, 1, 2, face);
+  view.setAttribute(attr::face, 1, 2, face);
   EXPECT_EQ(view.styleAt(1).face, kFaceLarge);
   EXPECT_EQ(view.attributeAt(attr::bold, 1).number, 0);
   EXPECT_EQ(view.attributeAt(attr::bold, 0).number, 1);
   EXPECT_EQ(view.attributeAt(attr::bold, 2).number, 1);
 }
 
-TEST_F(TextDocumentViewTest, WholeStyleOverARangeKeepsObjects) {
+TEST_F(TextDocumentModelTest, WholeStyleOverARangeKeepsObjects) {
   insertStyled("ab", plainStyle());
   insertRule(view, 40);
   CharStyle large = plainStyle();
@@ -166,7 +166,7 @@ TEST_F(TextDocumentViewTest, WholeStyleOverARangeKeepsObjects) {
   EXPECT_EQ(bookObjectAt(view, 2).percent(), 40);
 }
 
-TEST_F(TextDocumentViewTest, ReaderFacesAreKeptAndDrawnThroughSubstitutes) {
+TEST_F(TextDocumentModelTest, ReaderFacesAreKeptAndDrawnThroughSubstitutes) {
   CharStyle bold = plainStyle();
   bold.face = kFaceBold;
   insertStyled("b", bold);
@@ -177,21 +177,21 @@ TEST_F(TextDocumentViewTest, ReaderFacesAreKeptAndDrawnThroughSubstitutes) {
 
 TEST(GivenDocumentTest, ViewWorksOnADocumentItIsGivenAndMayOutliveIt) {
   auto document = std::make_unique<QTextDocument>();
-  auto view = std::make_unique<TextDocumentView>(document.get());
+  auto view = std::make_unique<TextDocumentModel>(document.get());
   loadText(*view, "\\iText\\i\\Q=\"a\"");
   EXPECT_EQ(document->toPlainText(), QString("Text") + QChar(0xFFFC));
   document.reset();
   view.reset();  // must not touch the document that is gone
 }
 
-TEST_F(TextDocumentViewTest, ColoursCompareOnTheirLowBytes) {
+TEST_F(TextDocumentModelTest, ColoursCompareOnTheirLowBytes) {
   EXPECT_EQ((Rgb{0x101, 1, 253}), kLinkColour);
   EXPECT_NE((Rgb{1, 1, 252}), kLinkColour);
   EXPECT_EQ(headingLevelOfColour(Rgb{1, 97, 2}), 3);
   EXPECT_EQ(headingLevelOfColour(Rgb{1, 99, 2}), -1);
 }
 
-TEST_F(TextDocumentViewTest, SwitchesReturnTheStateTheyReplace) {
+TEST_F(TextDocumentModelTest, SwitchesReturnTheStateTheyReplace) {
   EXPECT_TRUE(view.setUndoEnabled(false));
   EXPECT_FALSE(view.setUndoEnabled(true));
   EXPECT_TRUE(view.setNotificationsEnabled(false));
@@ -199,7 +199,7 @@ TEST_F(TextDocumentViewTest, SwitchesReturnTheStateTheyReplace) {
   EXPECT_FALSE(view.setNotificationsEnabled(true));
 }
 
-TEST_F(TextDocumentViewTest, EditGroupUndoesAsOneStep) {
+TEST_F(TextDocumentModelTest, EditGroupUndoesAsOneStep) {
   insertStyled("base", plainStyle());
   view.document()->clearUndoRedoStacks();
   view.beginEditGroup();

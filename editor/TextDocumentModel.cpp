@@ -1,4 +1,4 @@
-#include "TextDocumentView.h"
+#include "TextDocumentModel.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
@@ -119,7 +119,7 @@ void writeParagraphFormat(const ParagraphFormat& paragraph, QTextBlockFormat& fo
   format.setTextIndent(paragraph.firstLineIndent * kPixelsPerLength);
 }
 
-TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::string normalFace)
+TextDocumentModel::TextDocumentModel(QTextDocument* document, int zoom, std::string normalFace)
     : document_(document),
       zoom_(zoom < 1   ? 1
             : zoom > 4 ? 4
@@ -143,16 +143,16 @@ TextDocumentView::TextDocumentView(QTextDocument* document, int zoom, std::strin
   if (ownDocument_ == nullptr) document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
 }
 
-TextDocumentView::~TextDocumentView() {
+TextDocumentModel::~TextDocumentModel() {
   if (!ownDocument_ && givenDocument_ != nullptr)
     givenDocument_->documentLayout()->unregisterHandler(textprop::objectType, painter_.get());
 }
 
-void TextDocumentView::setZoom(int zoom) { zoom_ = zoom < 1 ? 1 : zoom > 4 ? 4 : zoom; }
+void TextDocumentModel::setZoom(int zoom) { zoom_ = zoom < 1 ? 1 : zoom > 4 ? 4 : zoom; }
 
-int TextDocumentView::length() const { return document_->characterCount() - 1; }
+int TextDocumentModel::length() const { return document_->characterCount() - 1; }
 
-QTextCharFormat TextDocumentView::formatAt(int position) const {
+QTextCharFormat TextDocumentModel::formatAt(int position) const {
   if (position < 0 || position >= length()) return QTextCharFormat();
   const QTextBlock block = document_->findBlock(position);
   if (position == block.position() + block.length() - 1) {
@@ -167,7 +167,7 @@ QTextCharFormat TextDocumentView::formatAt(int position) const {
   return block.charFormat();
 }
 
-EditorChar TextDocumentView::characterAt(int position) const {
+EditorChar TextDocumentModel::characterAt(int position) const {
   if (position < 0 || position >= length()) return 0;
   const QChar ch = document_->characterAt(position);
   if (ch.unicode() == 0xFFFC) {
@@ -177,7 +177,7 @@ EditorChar TextDocumentView::characterAt(int position) const {
   return editorCharOf(ch, nullptr);
 }
 
-std::u32string TextDocumentView::textOf(int start, int end) const {
+std::u32string TextDocumentModel::textOf(int start, int end) const {
   start = std::max(start, 0);
   end = std::min(end, length());
   std::u32string out;
@@ -199,12 +199,12 @@ std::u32string TextDocumentView::textOf(int start, int end) const {
   return out;
 }
 
-void TextDocumentView::insertText(const QString& text) {
+void TextDocumentModel::insertText(const QString& text) {
   if (text.isEmpty()) return;
   cursor_.insertText(text, caretFormat_);
 }
 
-void TextDocumentView::removeText(int start, int end) {
+void TextDocumentModel::removeText(int start, int end) {
   start = std::max(start, 0);
   end = std::min(end, length());
   if (start >= end) return;
@@ -214,10 +214,10 @@ void TextDocumentView::removeText(int start, int end) {
   range.removeSelectedText();
 }
 
-int TextDocumentView::selectionStart() const { return cursor_.selectionStart(); }
-int TextDocumentView::selectionEnd() const { return cursor_.selectionEnd(); }
+int TextDocumentModel::selectionStart() const { return cursor_.selectionStart(); }
+int TextDocumentModel::selectionEnd() const { return cursor_.selectionEnd(); }
 
-void TextDocumentView::setSelection(int start, int end) {
+void TextDocumentModel::setSelection(int start, int end) {
   const int last = length();
   start = std::clamp(start, 0, last);
   end = std::clamp(end, 0, last);
@@ -234,10 +234,10 @@ void TextDocumentView::setSelection(int start, int end) {
   caretFormat_ = format;
 }
 
-void TextDocumentView::applyStyleAtCaret(const CharStyle& style) { writeStyleToFormat(style, caretFormat_); }
+void TextDocumentModel::applyStyleAtCaret(const CharStyle& style) { writeStyleToFormat(style, caretFormat_); }
 
 template <typename Change>
-void TextDocumentView::changeFormats(int start, int end, Change change) {
+void TextDocumentModel::changeFormats(int start, int end, Change change) {
   start = std::max(start, 0);
   end = std::min(end, length());
   if (start >= end) return;
@@ -267,16 +267,16 @@ void TextDocumentView::changeFormats(int start, int end, Change change) {
   }
 }
 
-void TextDocumentView::applyStyle(int start, int end, const CharStyle& style) {
+void TextDocumentModel::applyStyle(int start, int end, const CharStyle& style) {
   changeFormats(start, end, [&](QTextCharFormat& f) { writeStyleToFormat(style, f); });
 }
 
-CharStyle TextDocumentView::styleAt(int position) const { return styleOfFormat(formatAt(position)); }
+CharStyle TextDocumentModel::styleAt(int position) const { return styleOfFormat(formatAt(position)); }
 
-CharStyle TextDocumentView::caretStyle() const { return styleOfFormat(caretFormat_); }
+CharStyle TextDocumentModel::caretStyle() const { return styleOfFormat(caretFormat_); }
 
 template <typename Change>
-void TextDocumentView::changeParagraphs(int start, int end, Change change) {
+void TextDocumentModel::changeParagraphs(int start, int end, Change change) {
   start = std::clamp(start, 0, length());
   end = std::clamp(end, start, length());
   QTextBlock block = document_->findBlock(start);
@@ -293,51 +293,51 @@ void TextDocumentView::changeParagraphs(int start, int end, Change change) {
   }
 }
 
-void TextDocumentView::setAttribute(FourCC code, int start, int end, const AttributeValue& value) {
+void TextDocumentModel::setAttribute(FourCC code, int start, int end, const AttributeValue& value) {
   const int v = value.number;
   switch (code) {
-    case attr::pjst: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.alignment = FourCC(v); }); return;
-    case attr::wino:
+    case attr::alignment: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.alignment = FourCC(v); }); return;
+    case attr::noIndent:
       changeParagraphs(start, end, [](ParagraphFormat& p) { p.leftIndent = p.firstLineIndent = 0; });
       return;
-    case attr::wibl:
+    case attr::blockIndent:
       changeParagraphs(start, end, [&](ParagraphFormat& p) {
         p.leftIndent = v;
         p.firstLineIndent = 0;
       });
       return;
-    case attr::wibo:
+    case attr::bodyIndent:
       changeParagraphs(start, end, [&](ParagraphFormat& p) {
         p.leftIndent = v;
         p.firstLineIndent = -v;
       });
       return;
-    case attr::wifl:
+    case attr::firstLineIndent:
       changeParagraphs(start, end, [&](ParagraphFormat& p) {
         p.leftIndent = 0;
         p.firstLineIndent = v;
       });
       return;
-    case attr::lein: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.leftIndent = v; }); return;
-    case attr::fidt: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.firstLineIndent = v; }); return;
+    case attr::leftIndent: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.leftIndent = v; }); return;
+    case attr::firstIndent: changeParagraphs(start, end, [&](ParagraphFormat& p) { p.firstLineIndent = v; }); return;
     default: break;
   }
   changeFormats(start, end, [&](QTextCharFormat& f) {
     CharStyle style = styleOfFormat(f);
     switch (code) {
-      case attr::font:
+      case attr::face:
         // A face is chosen at normal weight.
         style.face = value.text;
         f.setFontWeight(400);
         break;
-      case attr::ptsz: style.size = uint16_t(v); break;
+      case attr::pointSize: style.size = uint16_t(v); break;
       case attr::bold: f.setFontWeight(v ? 700 : 400); return;
-      case attr::ital: style.italic = v != 0; break;
-      case attr::undl: style.underline = v != 0; break;
-      case attr::strk: style.overstrike = v != 0; break;
-      case attr::colr: style.colour = value.colour; break;
-      case attr::xshf: style.offset = int16_t(v); break;
-      case attr::plan:
+      case attr::italic: style.italic = v != 0; break;
+      case attr::underline: style.underline = v != 0; break;
+      case attr::strikeout: style.overstrike = v != 0; break;
+      case attr::colour: style.colour = value.colour; break;
+      case attr::verticalOffset: style.offset = int16_t(v); break;
+      case attr::plain:
         f.setFontWeight(400);
         style.italic = style.underline = style.overstrike = false;
         break;
@@ -347,40 +347,40 @@ void TextDocumentView::setAttribute(FourCC code, int start, int end, const Attri
   });
 }
 
-AttributeValue TextDocumentView::attributeAt(FourCC code, int position) const {
+AttributeValue TextDocumentModel::attributeAt(FourCC code, int position) const {
   AttributeValue value;
   const ParagraphFormat paragraph = paragraphFormatAt(position);
   const QTextCharFormat format = formatAt(position);
   const CharStyle style = styleOfFormat(format);
   switch (code) {
-    case attr::pjst: value.number = int32_t(paragraph.alignment); break;
-    case attr::lein: value.number = paragraph.leftIndent; break;
-    case attr::fidt: value.number = paragraph.firstLineIndent; break;
-    case attr::font: value.text = style.face; break;
-    case attr::ptsz: value.number = style.size; break;
+    case attr::alignment: value.number = int32_t(paragraph.alignment); break;
+    case attr::leftIndent: value.number = paragraph.leftIndent; break;
+    case attr::firstIndent: value.number = paragraph.firstLineIndent; break;
+    case attr::face: value.text = style.face; break;
+    case attr::pointSize: value.number = style.size; break;
     case attr::bold: value.number = format.fontWeight() >= 600 ? 1 : 0; break;
-    case attr::ital: value.number = style.italic; break;
-    case attr::undl: value.number = style.underline; break;
-    case attr::strk: value.number = style.overstrike; break;
-    case attr::colr: value.colour = style.colour; break;
-    case attr::xshf: value.number = style.offset; break;
+    case attr::italic: value.number = style.italic; break;
+    case attr::underline: value.number = style.underline; break;
+    case attr::strikeout: value.number = style.overstrike; break;
+    case attr::colour: value.colour = style.colour; break;
+    case attr::verticalOffset: value.number = style.offset; break;
     default: break;
   }
   return value;
 }
 
-ParagraphFormat TextDocumentView::paragraphFormatAt(int position) const {
+ParagraphFormat TextDocumentModel::paragraphFormatAt(int position) const {
   const QTextBlock block = document_->findBlock(std::clamp(position, 0, length()));
   return paragraphFormatOf(block.blockFormat());
 }
 
-void TextDocumentView::insertObject(const BookObjectData& data) {
+void TextDocumentModel::insertObject(const BookObjectData& data) {
   QTextCharFormat format = caretFormat_;
   writeObjectToFormat(data, format);
   cursor_.insertText(QString(QChar::ObjectReplacementCharacter), format);
 }
 
-bool TextDocumentView::objectAt(int position, BookObjectData& data) const {
+bool TextDocumentModel::objectAt(int position, BookObjectData& data) const {
   if (position < 0 || position >= length()) return false;
   if (document_->characterAt(position).unicode() != 0xFFFC) return false;
   const QTextCharFormat format = formatAt(position);
@@ -389,13 +389,13 @@ bool TextDocumentView::objectAt(int position, BookObjectData& data) const {
   return true;
 }
 
-void TextDocumentView::setObjectData(int position, const BookObjectData& data) {
+void TextDocumentModel::setObjectData(int position, const BookObjectData& data) {
   BookObjectData old;
   if (!objectAt(position, old)) return;
   changeFormats(position, position + 1, [&](QTextCharFormat& f) { writeObjectToFormat(data, f); });
 }
 
-int TextDocumentView::nextObject(int after) const {
+int TextDocumentModel::nextObject(int after) const {
   const QString marker(QChar::ObjectReplacementCharacter);
   int from = std::max(after + 1, 0);
   while (from < length()) {
@@ -408,7 +408,7 @@ int TextDocumentView::nextObject(int after) const {
   return -1;
 }
 
-std::vector<ParagraphRun> TextDocumentView::paragraphRuns() const {
+std::vector<ParagraphRun> TextDocumentModel::paragraphRuns() const {
   std::vector<ParagraphRun> runs;
   const int last = length();
   for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
@@ -423,7 +423,7 @@ std::vector<ParagraphRun> TextDocumentView::paragraphRuns() const {
   return runs;
 }
 
-std::vector<StyleRun> TextDocumentView::styleRuns() const {
+std::vector<StyleRun> TextDocumentModel::styleRuns() const {
   std::vector<StyleRun> runs;
   auto add = [&runs](int start, int end, const CharStyle& style, bool beginsRun) {
     if (!beginsRun && !runs.empty() && runs.back().end == start && runs.back().style == style)
@@ -467,25 +467,25 @@ std::vector<StyleRun> TextDocumentView::styleRuns() const {
   return runs;
 }
 
-bool TextDocumentView::setUndoEnabled(bool enabled) {
+bool TextDocumentModel::setUndoEnabled(bool enabled) {
   const bool was = document_->isUndoRedoEnabled();
   if (was != enabled) document_->setUndoRedoEnabled(enabled);
   return was;
 }
 
-bool TextDocumentView::setNotificationsEnabled(bool enabled) {
+bool TextDocumentModel::setNotificationsEnabled(bool enabled) {
   const bool was = notificationsEnabled_;
   notificationsEnabled_ = enabled;
   return was;
 }
 
-bool TextDocumentView::setRedrawEnabled(bool enabled) {
+bool TextDocumentModel::setRedrawEnabled(bool enabled) {
   const bool was = redrawEnabled_;
   redrawEnabled_ = enabled;
   return was;
 }
 
-int TextDocumentView::caretX() {
+int TextDocumentModel::caretX() {
   const int position = cursor_.position();
   const QTextBlock block = document_->findBlock(position);
   if (!block.isValid()) return 0;
@@ -499,7 +499,7 @@ int TextDocumentView::caretX() {
   return line.isValid() ? int(line.cursorToX(inBlock)) : 0;
 }
 
-QImage TextDocumentView::picture(const std::string& path) {
+QImage TextDocumentModel::picture(const std::string& path) {
   auto found = pictures_.find(path);
   if (found != pictures_.end()) return found->second;
   QImage decoded = decodePngFile(path);
