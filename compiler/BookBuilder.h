@@ -12,6 +12,7 @@
 #include "BookInfo.h"
 #include "BuildTables.h"
 #include "NotesBlock.h"
+#include "SourceEncoding.h"
 
 namespace scrivora {
 
@@ -38,10 +39,6 @@ struct BuildContext {
   // The footnote and sidebar blocks after the main text.
   NotesBlock notes;
 };
-
-// How the bytes of a source file are read. TML is Windows-1252; a file
-// that modern editors saved as UTF-8 can be converted on reading.
-enum class InputEncoding { Detect, Windows1252, Utf8 };
 
 // What a caller may ask of one build beyond the three inputs.
 struct BuildOptions {

@@ -45,39 +45,44 @@ void appendUtf8(uint32_t codePoint, std::string& out) {
   }
 }
 
-bool isValidUtf8(const std::string& text) {
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    const uint8_t lead = uint8_t(text[i]);
-    if (lead < 0x80) {
-      ++i;
-      continue;
-    }
-    int more;
-    uint32_t value;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-      more = 1;
-      value = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-      more = 2;
-      value = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-      more = 3;
-      value = lead & 0x07;
-    } else {
-      return false;
-    }
-    if (i + size_t(more) >= n) return false;
-    for (int k = 1; k <= more; ++k) {
-      const uint8_t c = uint8_t(text[i + size_t(k)]);
-      if ((c & 0xC0) != 0x80) return false;
-      value = (value << 6) | (c & 0x3F);
-    }
-    if ((more == 2 && value < 0x800) || (more == 3 && (value < 0x10000 || value > 0x10FFFF)) ||
-        (value >= 0xD800 && value <= 0xDFFF))
-      return false;
-    i += size_t(more) + 1;
+size_t decodeUtf8At(std::string_view text, size_t at, uint32_t& codePoint) {
+  const uint8_t lead = uint8_t(text[at]);
+  if (lead < 0x80) {
+    codePoint = lead;
+    return 1;
+  }
+  size_t more;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    more = 1;
+    codePoint = lead & 0x1F;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    more = 2;
+    codePoint = lead & 0x0F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    more = 3;
+    codePoint = lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (at + more >= text.size()) return 0;
+  for (size_t k = 1; k <= more; ++k) {
+    const uint8_t c = uint8_t(text[at + k]);
+    if ((c & 0xC0) != 0x80) return 0;
+    codePoint = (codePoint << 6) | (c & 0x3F);
+  }
+  // Overlong forms, surrogates and values beyond U+10FFFF are not UTF-8.
+  if ((more == 2 && codePoint < 0x800) || (more == 3 && (codePoint < 0x10000 || codePoint > 0x10FFFF)) ||
+      (codePoint >= 0xD800 && codePoint <= 0xDFFF))
+    return 0;
+  return more + 1;
+}
+
+bool isValidUtf8(std::string_view text) {
+  for (size_t at = 0; at < text.size();) {
+    uint32_t codePoint;
+    const size_t length = decodeUtf8At(text, at, codePoint);
+    if (length == 0) return false;
+    at += length;
   }
   return true;
 }

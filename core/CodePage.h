@@ -3,8 +3,10 @@
 // book's text are Windows-1252; everything that meets Unicode (the editor's
 // Qt text, imported HTML, UTF-8 sources) converts through here.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace scrivora {
 
@@ -24,6 +26,10 @@ void appendUtf8(uint32_t codePoint, std::string& out);
 
 // Whether the whole text is well-formed UTF-8 (shortest forms, no
 // surrogates, nothing beyond U+10FFFF).
-bool isValidUtf8(const std::string& text);
+bool isValidUtf8(std::string_view text);
+
+// The length of the well-formed UTF-8 sequence at a position (at < size) and
+// its code point, or 0 when the bytes there are not one.
+size_t decodeUtf8At(std::string_view text, size_t at, uint32_t& codePoint);
 
 }  // namespace scrivora

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "CodePage.h"
+#include "SourceEncoding.h"
 
 using namespace scrivora;
 
@@ -32,4 +33,23 @@ TEST(CodePageTest, Utf8ValidationAndEncoding) {
   std::string surrogate;
   appendUtf8(0xD800, surrogate);
   EXPECT_EQ(surrogate, "\xEF\xBF\xBD");
+}
+
+// Reading TML files saved as UTF-8: the mark, the guess with the place of the
+// first multi-byte character, and the conversion that loses no text.
+TEST(SourceEncodingTest, GuessesByMarkOrByWholeValidityAndPointsAtTheFirstMultiByteCharacter) {
+  EXPECT_TRUE(guessSourceEncoding("\xEF\xBB\xBFplain").byteOrderMark);
+  const SourceEncodingGuess guess = guessSourceEncoding("line one\r\nline two\rab caf\xC3\xA9\n");
+  EXPECT_TRUE(guess.looksLikeUtf8);
+  EXPECT_EQ(guess.firstMultiByteLine, 3);
+  EXPECT_EQ(guess.firstMultiByteColumn, 7);
+  EXPECT_FALSE(guessSourceEncoding("only ASCII\n").looksLikeUtf8);
+  EXPECT_FALSE(guessSourceEncoding("caf\xE9 \xC3\xA9").looksLikeUtf8) << "one Windows-1252 byte decides";
+}
+
+TEST(SourceEncodingTest, ConvertsToWindows1252WithUnicodeTagsForTheRest) {
+  const std::string utf8 =
+      std::string("\xEF\xBB\xBF") + "caf\xC3\xA9 \xE2\x80\x94 \xC5\x81\xC3\xB3" + "d\xC5\xBA \xF0\x9F\x98\x80";
+  EXPECT_EQ(utf8ToWindows1252Tml(utf8), std::string("caf\xE9 \x97 \\U0141\xF3") + "d\\U017A \\UFFFD");
+  EXPECT_EQ(utf8ToWindows1252Tml("\xC2\x85 stray \xE9"), "\\U0085 stray \xE9");
 }
