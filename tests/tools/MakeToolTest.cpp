@@ -3,6 +3,7 @@
 // encoding, reproducible dates, and the inspector's account and checks.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <vector>
@@ -91,6 +92,11 @@ TEST_F(MakeTool, BookNameFollowsTheSourceName) {
   }
   EXPECT_EQ(folder.entries(), (std::vector<std::string>{"STORY.TML", "STORY.TML.tdb", "notes", "notes.tdb",
                                                         "old.tdb.tdb", "old.tdb.txt", "story.tdb", "story.tml"}));
+  // Beside a source in another folder, whatever that folder is called.
+  ASSERT_EQ(mkdir(folder.path("sub.tml").c_str(), 0755), 0);
+  folder.write("sub.tml/chapter.txt", "text");
+  ASSERT_EQ(folder.run("scrivora-make", {"-q", "sub.tml/chapter.txt"}).status, 0);
+  EXPECT_TRUE(exists(folder.path("sub.tml/chapter.tdb")));
 }
 
 TEST_F(MakeTool, NoBookWrittenExitsWithOneAndPrefixedErrors) {
@@ -167,6 +173,18 @@ TEST_F(MakeTool, InspectorNeverLeavesALostReportOrAPartialImage) {
   const ToolRun full = folder.run("scrivora-inspect", {"s.tdb"}, {"/dev/full", -1, {}});
   EXPECT_EQ(full.status, 1);
   EXPECT_EQ(full.err, "scrivora-inspect: cannot write standard output: No space left on device\n");
+}
+
+TEST_F(MakeTool, InspectorListsChaptersLinksAndIndexTerms) {
+  folder.write("nav.tml", "\\X2Deep\\X2 \\Q=\"here\"\\I\\a149 Item\\I \\q=\"#HERE\"back\\q \\q=\"#nowhere\"x\\q");
+  ASSERT_EQ(folder.run("scrivora-make", {"-q", "nav.tml"}).status, 0);
+  const ToolRun report = folder.run("scrivora-inspect", {"nav.tdb"});
+  ASSERT_EQ(report.status, 0) << report.out;
+  // The level-2 entry's title carries 8 spaces; the anchor's quote closes at
+  // 19, so it targets 21; the index tag stands at 20 in record 1.
+  for (const char* line :
+       {"0: level 2 \"        Deep\"", "\"here\" -> 21", "\"nowhere\" -> undefined", "\" Item\": record 1 offset 20"})
+    EXPECT_TRUE(contains(report.out, line)) << line << "\n" << report.out;
 }
 
 TEST(ToolFrontEnd, EveryToolHasHelpVersionAndUsageErrors) {
