@@ -4,12 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "CommandLine.h"
 #include "LogPrinter.h"
 #include "TerminalText.h"
+#include "ToolMain.h"
 
 using namespace scrivora;
 using namespace scrivora::cli;
@@ -132,4 +134,12 @@ TEST(TerminalText, UpperBytesBecomeUtf8OnlyForAUtf8Terminal) {
   EXPECT_EQ(terminalText("caf\xE9", false), "caf\xE9");
   EXPECT_EQ(quotedForTerminal("\"\xE9\x01\x81\"", true), "\"\\\"\xC3\xA9\\u0001\\u0081\\\"\"");
   EXPECT_EQ(quotedForTerminal("\xE9", false), "\"\\u00e9\"");
+}
+
+TEST(ToolMain, AnUnexpectedExceptionBecomesAMessageAndStatusOne) {
+  testing::internal::CaptureStderr();
+  const int status = runTool(
+      "tool", [](int, char**) -> int { throw std::length_error("basic_string::_M_create"); }, 0, nullptr);
+  EXPECT_EQ(status, kExitFailure);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "tool: unexpected failure: basic_string::_M_create\n");
 }
