@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <vector>
@@ -103,6 +104,18 @@ TEST_F(MakeTool, NoBookWrittenExitsWithOneAndPrefixedErrors) {
   const ToolRun make = folder.run("scrivora-make", {"absent.tml"});
   EXPECT_EQ(make.status, 1);
   EXPECT_EQ(make.err, "error: The input file \"absent.tml\" could not be opened.\n");
+  // What is not a regular file at the output path is never replaced.
+  folder.write("s.tml", "text");
+  ASSERT_EQ(mkfifo(folder.path("pipe.tdb").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("pipe.tdb", folder.path("link.tdb").c_str()), 0);
+  for (const char* output : {"pipe.tdb", "link.tdb"}) {
+    const ToolRun refused = folder.run("scrivora-make", {"-q", "-o", output, "s.tml"});
+    EXPECT_EQ(refused.status, 1) << output;
+    EXPECT_EQ(refused.err, std::string("error: The file \"") + output + "\" could not be opened for writing.\n");
+  }
+  struct stat info;
+  ASSERT_EQ(lstat(folder.path("pipe.tdb").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
 TEST_F(MakeTool, JsonLogWritesOneObjectPerMessage) {

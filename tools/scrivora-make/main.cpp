@@ -8,6 +8,7 @@
 #include <string>
 
 #include "BookBuilder.h"
+#include "BuildLog.h"
 #include "CommandLine.h"
 #include "FileSystem.h"
 #include "InfoBlock.h"
@@ -103,6 +104,14 @@ BookInfo resolveBookInfo(const CommandLine& commandLine, const std::string& sour
   return info;
 }
 
+// Only a regular file (or nothing yet) may be replaced by a book: a device, a
+// pipe or a folder at the output path is never removed. Symbolic links are
+// followed to what they name.
+bool outputMayBeReplaced(const std::string& output) {
+  struct stat info;
+  return ::stat(output.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
 int makeBook(int argc, char** argv) {
   CommandLine commandLine;
   const int parsed = parseCommandLine(argc, argv, kProgram, commandLine);
@@ -125,6 +134,10 @@ int makeBook(int argc, char** argv) {
   const std::string output = commandLine.value("output", defaultOutputFor(source));
   LogPrinter printer(stderr, format, commandLine.has("quiet"));
   ScopedLogSink installed(printer);
+  if (!outputMayBeReplaced(output)) {
+    reportError("The file \"%s\" could not be opened for writing.", output.c_str());
+    return kExitFailure;
+  }
   const BookInfo info = resolveBookInfo(commandLine, source, buildOptions.inputEncoding);
   return buildBook(source, output, info, buildOptions) ? kExitSuccess : kExitFailure;
 }
