@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <vector>
@@ -53,14 +54,15 @@ class MemoryFile {
  public:
   explicit MemoryFile(const std::string& contents) {
     descriptor_ = memfd_create("scrivora-html", MFD_CLOEXEC);
-    if (descriptor_ < 0) throw QXFileException("(in-memory copy of the page)");
+    if (descriptor_ < 0) throw QXFileException("(in-memory copy of the page)", std::strerror(errno));
     size_t written = 0;
     while (written < contents.size()) {
       ssize_t n = ::write(descriptor_, contents.data() + written, contents.size() - written);
       if (n < 0 && errno == EINTR) continue;
       if (n <= 0) {
+        const int error = n < 0 ? errno : ENOSPC;
         ::close(descriptor_);
-        throw QXFileException("(in-memory copy of the page)");
+        throw QXFileException("(in-memory copy of the page)", std::strerror(error));
       }
       written += size_t(n);
     }
@@ -75,9 +77,11 @@ class MemoryFile {
   int descriptor_ = -1;
 };
 
-bool isReadableFile(const std::string& path) {
+// Empty when the file can be read, else why not.
+std::string whyUnreadable(const std::string& path) {
   struct stat info;
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(path.c_str(), R_OK) == 0;
+  if (::stat(path.c_str(), &info) != 0 || ::access(path.c_str(), R_OK) != 0) return std::strerror(errno);
+  return S_ISREG(info.st_mode) ? std::string() : "not a regular file";
 }
 
 }  // namespace
@@ -86,7 +90,8 @@ HtmlImporter::HtmlImporter(std::string supportFolder)
     : catalogPath_(std::move(supportFolder) + "/catalog"), cleanup_(kHtmlCleanupRules) {}
 
 std::string HtmlImporter::convertWithoutCleanup(const std::string& pageBytes) {
-  if (!isReadableFile(catalogPath_)) throw QXFileException(catalogPath_);
+  const std::string catalogProblem = whyUnreadable(catalogPath_);
+  if (!catalogProblem.empty()) throw QXFileException(catalogPath_, catalogProblem);
   try {
     MemoryFile document(prepareHtmlForParser(pageBytes));
     // The document is handed over in UTF-8 and the parser's characters are
@@ -114,7 +119,8 @@ std::string HtmlImporter::convertWithoutCleanup(const std::string& pageBytes) {
     generator->run(writer);
     // Without the document type nothing is implied, no body starts and the
     // text would silently vanish: a broken "HTML Support" folder is a failure.
-    if (writer.declaredEntityCount() == 0) throw QXFileException(catalogPath_);
+    if (writer.declaredEntityCount() == 0)
+      throw QXFileException(catalogPath_, "the HTML document type it names cannot be read");
     return writer.takeOutput();
   } catch (const std::bad_alloc&) {
     throw QXMemoryException();
@@ -134,7 +140,12 @@ std::string htmlSupportFolderBesideProgram() {
   std::string program(buffer.data(), size_t(length));
   size_t slash = program.rfind('/');
   std::string folder = slash == std::string::npos ? std::string(".") : program.substr(0, slash);
-  return folder + "/HTML Support";
+  // In the build the folder sits beside the program; an installed program
+  // finds it in the installation's shared data.
+  const std::string beside = folder + "/HTML Support";
+  const std::string installed = folder + "/../share/scrivora/HTML Support";
+  if (whyUnreadable(beside + "/catalog").empty() || !whyUnreadable(installed + "/catalog").empty()) return beside;
+  return installed;
 }
 
 }  // namespace scrivora

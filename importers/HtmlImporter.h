@@ -30,7 +30,8 @@ class HtmlImporter : public Importer {
   RegexImporter cleanup_;
 };
 
-// The "HTML Support" folder beside the running program.
+// The "HTML Support" folder of the running program: beside it in the build
+// folder, or in share/scrivora of the prefix it is installed under.
 std::string htmlSupportFolderBesideProgram();
 
 }  // namespace scrivora

@@ -15,7 +15,8 @@ class Importer {
   virtual std::string convertFile(const std::string& path) = 0;
 };
 
-// Reads a whole file into a string; throws QXFileException on any failure.
+// Reads a whole regular file into a string; throws QXFileException, with the
+// reason, on any failure (a device or a pipe is refused, never read).
 std::string readWholeFile(const std::string& path);
 
 }  // namespace scrivora

@@ -40,16 +40,18 @@ class QXGenericImporterRegexException : public QXException {
   const char* message() const override { return "Importer: Error in regex search/replace."; }
 };
 
-// An input file that cannot be opened or read completely. Carries the path so
-// that the caller can name the file it could not read.
+// An input file that cannot be opened or read completely. Carries the path and
+// the system's reason, so that the caller can say which file and why.
 class QXFileException : public QXException {
  public:
-  explicit QXFileException(std::string path) : path_(std::move(path)) {}
+  QXFileException(std::string path, std::string reason) : path_(std::move(path)), reason_(std::move(reason)) {}
   const char* message() const override { return "Importer: Cannot read the file."; }
   const std::string& path() const { return path_; }
+  const std::string& reason() const { return reason_; }
 
  private:
   std::string path_;
+  std::string reason_;
 };
 
 }  // namespace scrivora

@@ -7,6 +7,7 @@
 
 #include "PatternReach.h"
 #include "QXException.h"
+#include "RepetitionLimit.h"
 
 namespace scrivora {
 
@@ -91,13 +92,31 @@ std::vector<ReplacementPiece> parseReplacement(const std::string& replacement, i
 }  // namespace
 
 struct RegexImporter::Rule {
+  std::string written;      // the pattern as the rule text spells it
   std::string pattern;      // with its escapes converted
   std::string replacement;  // as written
   std::vector<ReplacementPiece> pieces;
   int highestGroup = 0;
   regex_t compiled{};
   int compileResult = REG_BADPAT;
+  std::string compileFailure;  // why the pattern did not compile
   PatternReach reach;
+
+  void compile() {
+    if (!repetitionWithinLimits(pattern, compileFailure)) {
+      compileResult = REG_ESIZE;
+      compileFailure = "the pattern has " + compileFailure;
+      return;
+    }
+    compileResult = regcomp(&compiled, pattern.c_str(), REG_EXTENDED | REG_NEWLINE);
+    if (compileResult == 0) {
+      reach = analysePattern(pattern);
+      return;
+    }
+    char text[256];
+    regerror(compileResult, &compiled, text, sizeof text);
+    compileFailure = text;
+  }
 
   bool isCompiled() const { return compileResult == 0; }
   ~Rule() {
@@ -121,9 +140,9 @@ RegexImporter::RegexImporter(const std::string& ruleText) {
       auto rule = std::make_unique<Rule>();
       size_t patternStart = patternMark + kPatternMark.size();
       size_t patternEnd = ruleText.find(kCarriageReturn, patternStart);
-      rule->pattern = convertPatternEscapes(ruleText.substr(patternStart, patternEnd - patternStart));
-      rule->compileResult = regcomp(&rule->compiled, rule->pattern.c_str(), REG_EXTENDED | REG_NEWLINE);
-      if (rule->compileResult == 0) rule->reach = analysePattern(rule->pattern);
+      rule->written = ruleText.substr(patternStart, patternEnd - patternStart);
+      rule->pattern = convertPatternEscapes(rule->written);
+      rule->compile();
 
       size_t replacementStart = replacementMark + kReplacementMark.size();
       size_t replacementEnd = ruleText.find(kCarriageReturn, replacementStart);
@@ -144,6 +163,13 @@ RegexImporter::RegexImporter(const std::string& ruleText) {
 
 RegexImporter::~RegexImporter() = default;
 
+std::vector<RegexImporter::RuleFailure> RegexImporter::rulesThatDoNotCompile() const {
+  std::vector<RuleFailure> failures;
+  for (size_t i = 0; i < rules_.size(); ++i)
+    if (!rules_[i]->isCompiled()) failures.push_back({i + 1, rules_[i]->written, rules_[i]->compileFailure});
+  return failures;
+}
+
 namespace {
 
 // Appends the replacement of one match; offsets in match are from base.
@@ -152,7 +178,10 @@ void appendReplacement(const RuleType& rule, const char* base, const regmatch_t*
   for (const ReplacementPiece& piece : rule.pieces) {
     if (piece.group == 0) {
       result += piece.literal;
-    } else if (match[piece.group].rm_so >= 0) {
+    } else if (match[piece.group].rm_so >= 0 && match[piece.group].rm_eo >= match[piece.group].rm_so) {
+      // The library can report a group of a repeated subexpression with its
+      // end before its start; such a group, like one that did not take
+      // part, is empty.
       const regmatch_t& group = match[piece.group];
       result.append(base + group.rm_so, size_t(group.rm_eo - group.rm_so));
     }
@@ -220,7 +249,7 @@ class CandidateWindows {
   }
 
   // The next window [start, end) at or after scan in which a match may lie.
-  bool next(size_t scan, size_t searchStart, size_t& start, size_t& end) const {
+  bool next(size_t scan, size_t searchStart, size_t& start, size_t& end) {
     const size_t size = text_.size();
     while (scan < size) {
       if (endsAtNextLineEnd_) {
@@ -246,8 +275,13 @@ class CandidateWindows {
         scan = nextFirstByte(scan + 1);
         continue;
       }
-      size_t runEnd = scan + 1;
+      // Successive windows inside one long run (a text of dense matches)
+      // share its end: finding it again for each would make the search
+      // quadratic in the run's length.
+      size_t runEnd = scan < knownRunEnd_ && scan >= knownRunStart_ ? knownRunEnd_ : scan + 1;
       while (runEnd < size && insideMatch_[byteAt(runEnd)]) ++runEnd;
+      knownRunStart_ = scan;
+      knownRunEnd_ = runEnd;
       if (runEnd - scan >= reach_.minimumLength) {
         start = scan;
         end = runEnd;
@@ -280,6 +314,9 @@ class CandidateWindows {
   bool insideMatch_[256];
   int onlyFirstByte_ = -1;
   bool endsAtNextLineEnd_ = false;
+  // The last run of match bytes found: [knownRunStart_, knownRunEnd_).
+  size_t knownRunStart_ = 0;
+  size_t knownRunEnd_ = 0;
 };
 
 struct WindowOutcome {

@@ -32,6 +32,15 @@ class RegexImporter : public Importer {
 
   size_t ruleCount() const { return rules_.size(); }
 
+  // A rule whose pattern did not compile (converting then throws
+  // QXNullPtrException): its number from 1, its pattern as written and why.
+  struct RuleFailure {
+    size_t number = 0;
+    std::string pattern;
+    std::string reason;
+  };
+  std::vector<RuleFailure> rulesThatDoNotCompile() const;
+
   // Searching only the stretches of text where a match can lie is on by
   // default; off, every search walks the rest of the text. Both give the same
   // result, which is what switching it off is for.

@@ -3,18 +3,24 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstring>
+#include <ctime>
+#include <filesystem>
 #include <set>
 
-#include "BookFileWriter.h"
-#include "LogOutput.h"
+#include "JsonText.h"
+#include "SafeFiles.h"
+#include "TerminalText.h"
 
 namespace scrivora {
 
 namespace {
 
+using cli::jsonString;
+
 // Text from the book may hold any byte; in the readable report it is quoted
-// like a JSON string so that control bytes cannot garble the terminal.
-std::string quoted(const std::string& text) { return jsonString(text); }
+// so that control bytes cannot garble the terminal.
+bool terminalUtf8 = false;
+std::string quoted(const std::string& text) { return cli::quotedForTerminal(text, terminalUtf8); }
 
 // A chapter's level is not stored: a level-n title begins with 4 x n spaces.
 unsigned chapterLevel(const std::string& title) {
@@ -61,6 +67,11 @@ class JsonOut {
   void string(const char* key, const std::string& value) {
     prefix(key);
     std::fputs(jsonString(value).c_str(), out_);
+  }
+  // A value already written as JSON.
+  void prefixed(const char* key, const std::string& json) {
+    prefix(key);
+    std::fputs(json.c_str(), out_);
   }
   void number(const char* key, uint64_t value) {
     prefix(key);
@@ -113,14 +124,24 @@ void jsonNotes(JsonOut& json, const char* key, const std::vector<NoteEntry>& not
 
 }  // namespace
 
+std::string isoDate(uint32_t seconds) {
+  const std::time_t time = std::time_t(seconds);
+  std::tm parts;
+  char text[32];
+  if (!gmtime_r(&time, &parts) || std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts) == 0) return "?";
+  return text;
+}
+
 void printReadableReport(std::FILE* out, const std::string& path, const BookContents& book,
-                         const std::vector<std::string>& problems) {
+                         const std::vector<std::string>& problems, bool utf8) {
+  terminalUtf8 = utf8;
   const DatabaseHeaderFields& h = book.header;
   std::fprintf(out, "Book %s: %" PRIu64 " bytes\n", path.c_str(), book.fileSize);
   std::fprintf(out, "Database header: name %s, attributes %u, version %u, type %s, creator %s\n",
                quoted(h.name).c_str(), unsigned(h.attributes), unsigned(h.version), quoted(h.type).c_str(),
                quoted(h.creator).c_str());
-  std::fprintf(out, "  created %" PRIu32 ", modified %" PRIu32 ", %u records\n", h.creationTime, h.modificationTime,
+  std::fprintf(out, "  created %" PRIu32 " (%s), modified %" PRIu32 " (%s), %u records\n", h.creationTime,
+               isoDate(h.creationTime).c_str(), h.modificationTime, isoDate(h.modificationTime).c_str(),
                unsigned(h.recordCount));
   std::fprintf(out, "Records:\n");
   for (size_t k = 0; k < book.records.size(); ++k) {
@@ -185,7 +206,7 @@ void printJsonReport(std::FILE* out, const std::string& path, const BookContents
                      const std::vector<std::string>& problems) {
   JsonOut json(out);
   json.open(nullptr, '{');
-  json.string("file", path);
+  json.prefixed("file", cli::jsonFileName(path));
   json.number("fileSize", book.fileSize);
   const DatabaseHeaderFields& h = book.header;
   json.open("header", '{');
@@ -194,6 +215,8 @@ void printJsonReport(std::FILE* out, const std::string& path, const BookContents
   json.number("version", h.version);
   json.number("creationTime", h.creationTime);
   json.number("modificationTime", h.modificationTime);
+  json.string("creationDate", isoDate(h.creationTime));
+  json.string("modificationDate", isoDate(h.modificationTime));
   json.number("backupTime", h.backupTime);
   json.number("modificationNumber", h.modificationNumber);
   json.number("appInfoOffset", h.appInfoOffset);
@@ -330,9 +353,14 @@ void printJsonReport(std::FILE* out, const std::string& path, const BookContents
   std::fputc('\n', out);
 }
 
-bool extractImages(const BookContents& book, const std::string& directory) {
+bool extractImages(const BookContents& book, const std::string& directory, std::string& problem) {
+  std::error_code error;
+  std::filesystem::create_directories(directory, error);
+  if (error) {
+    problem = "cannot create " + directory + ": " + error.message();
+    return false;
+  }
   std::set<std::string> used;
-  bool ok = true;
   for (size_t i = 0; i < book.images.size(); ++i) {
     const ImageEntry& image = book.images[i];
     // A stored name is only trusted as a plain file name; anything else, or a
@@ -343,16 +371,15 @@ bool extractImages(const BookContents& book, const std::string& directory) {
       name = "image-" + std::to_string(i) + ".png";
       used.insert(name);
     }
-    std::string path = directory + "/" + name;
-    BookFileWriter out;
-    out.open(path);
-    out.write(image.png.data(), image.png.size());
-    if (!out.close()) {
-      std::fprintf(stderr, "scrivora-inspect: cannot write %s: %s\n", path.c_str(), out.errorText().c_str());
-      ok = false;
+    const std::string path = directory + "/" + name;
+    std::string reason;
+    const std::string_view png(reinterpret_cast<const char*>(image.png.data()), image.png.size());
+    if (!writeFileReplacing(path, png, reason)) {
+      problem = "cannot write " + path + ": " + reason;
+      return false;
     }
   }
-  return ok;
+  return true;
 }
 
 }  // namespace scrivora

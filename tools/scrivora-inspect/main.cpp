@@ -8,78 +8,65 @@
 #include <string>
 
 #include "BookReader.h"
+#include "CommandLine.h"
 #include "InspectReport.h"
+#include "SafeFiles.h"
+#include "TerminalText.h"
+#include "ToolMain.h"
 
 using namespace scrivora;
+using namespace scrivora::cli;
 
 namespace {
 
-const char kUsage[] =
-    "Usage: scrivora-inspect [--json] [--text] [--extract-images DIR] BOOK.tdb\n"
+const ProgramSpec kProgram = {
+    "scrivora-inspect",
+    SCRIVORA_VERSION,
+    "[OPTIONS] BOOK.tdb",
     "Prints the header, records, sections, metadata, text, page tables, chapters,\n"
     "links, index, images, sidebars and footnotes of a book database and checks\n"
-    "them for consistency.\n"
-    "\n"
-    "  --json                everything as one JSON document\n"
-    "  --text                only the decompressed book text\n"
-    "  --extract-images DIR  write each image's PNG file into DIR\n"
-    "  --help, --version\n"
-    "\n"
-    "Exit status: 0 consistent, 1 unreadable or inconsistent, 2 usage error.\n";
+    "them for consistency.",
+    {
+        {"json", 0, nullptr, "everything as one JSON document"},
+        {"text", 0, nullptr, "only the decompressed book text"},
+        {"extract-images", 0, "DIR", "write each image's PNG file into DIR (created when missing)", true},
+    },
+    {"BOOK.tdb"},
+    "Text goes out in the terminal's encoding (UTF-8 in a UTF-8 locale, the book's\n"
+    "own bytes otherwise). Exit status: 0 consistent, 1 unreadable or inconsistent,\n"
+    "2 usage error.\n",
+};
 
-int usageError(const std::string& problem) {
-  std::fprintf(stderr, "scrivora-inspect: %s\n\n%s", problem.c_str(), kUsage);
-  return 2;
+int inspectBook(int argc, char** argv) {
+  CommandLine commandLine;
+  const int parsed = parseCommandLine(argc, argv, kProgram, commandLine);
+  if (parsed >= 0) return parsed;
+  const std::string path = commandLine.operands[0];
+
+  std::string bytes, reason;
+  if (!readRegularFile(path, bytes, reason)) return failure(kProgram.name, "cannot read " + path + ": " + reason);
+  BookReader reader;
+  reader.readBytes(std::vector<uint8_t>(bytes.begin(), bytes.end()));
+  const BookContents& book = reader.contents();
+  const bool utf8 = terminalIsUtf8();
+  if (commandLine.has("json")) {
+    printJsonReport(stdout, path, book, reader.problems());
+  } else if (commandLine.has("text")) {
+    const std::string text = terminalText(book.text, utf8);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    for (const std::string& p : reader.problems()) std::fprintf(stderr, "inconsistency: %s\n", p.c_str());
+  } else {
+    printReadableReport(stdout, path, book, reader.problems(), utf8);
+  }
+  bool extracted = true;
+  if (commandLine.has("extract-images")) {
+    std::string problem;
+    extracted = extractImages(book, commandLine.value("extract-images"), problem);
+    if (!extracted) failure(kProgram.name, problem);
+  }
+  return reader.consistent() && extracted ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  bool json = false, textOnly = false;
-  std::string imageDirectory, path;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return 0;
-    }
-    if (arg == "--version") {
-      std::printf("scrivora-inspect %s\n", SCRIVORA_VERSION);
-      return 0;
-    }
-    if (arg == "--json") {
-      json = true;
-    } else if (arg == "--text") {
-      textOnly = true;
-    } else if (arg == "--extract-images") {
-      if (i + 1 >= argc) return usageError("--extract-images needs a directory");
-      imageDirectory = argv[++i];
-    } else if (arg.compare(0, 17, "--extract-images=") == 0) {
-      imageDirectory = arg.substr(17);
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return usageError("unknown option \"" + arg + "\"");
-    } else if (path.empty()) {
-      path = arg;
-    } else {
-      return usageError("more than one book given");
-    }
-  }
-  if (path.empty()) return usageError("no book given");
-
-  BookReader reader;
-  if (!reader.readFile(path)) {
-    std::fprintf(stderr, "scrivora-inspect: cannot read %s\n", path.c_str());
-    return 1;
-  }
-  const BookContents& book = reader.contents();
-  if (json) {
-    printJsonReport(stdout, path, book, reader.problems());
-  } else if (textOnly) {
-    std::fwrite(book.text.data(), 1, book.text.size(), stdout);
-    for (const std::string& p : reader.problems()) std::fprintf(stderr, "inconsistency: %s\n", p.c_str());
-  } else {
-    printReadableReport(stdout, path, book, reader.problems());
-  }
-  bool extracted = imageDirectory.empty() || extractImages(book, imageDirectory);
-  return reader.consistent() && extracted ? 0 : 1;
-}
+int main(int argc, char** argv) { return runTool(kProgram.name, inspectBook, argc, argv); }

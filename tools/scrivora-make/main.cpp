@@ -3,62 +3,53 @@
 // Exit status: 0 when the book was written, 1 when no book was written, 2 for
 // a usage error.
 
-#include <cstdio>
-#include <cstring>
+#include <sys/stat.h>
+
 #include <string>
-#include <vector>
 
 #include "BookBuilder.h"
+#include "BuildLog.h"
+#include "CommandLine.h"
 #include "FileSystem.h"
 #include "InfoBlock.h"
-#include "LogOutput.h"
+#include "LogPrinter.h"
+#include "SafeFiles.h"
+#include "SourceEncoding.h"
+#include "ToolMain.h"
 
 using namespace scrivora;
+using namespace scrivora::cli;
 
 namespace {
 
-constexpr int kExitWritten = 0;
-constexpr int kExitNotWritten = 1;
-constexpr int kExitUsage = 2;
-
-const char kUsage[] =
-    "Usage: scrivora-make [OPTIONS] SOURCE\n"
-    "Compiles the TML file SOURCE into a book database (.tdb).\n"
-    "\n"
-    "  --title T             book title (else the TITLE of SOURCE's information block)\n"
-    "  --author A            author (else AUTHOR)\n"
-    "  --publisher P         publisher (else PUBLISHER)\n"
-    "  --eisbn E             eISBN (else EISBN)\n"
-    "  --copyright C         copyright (else COPYRIGHT)\n"
-    "  -o OUTPUT             the book file (default: SOURCE with .tml or .txt\n"
-    "                        replaced by .tdb, or .tdb added)\n"
-    "  --log-format=text|json  messages as text lines or as JSON objects\n"
-    "  -q                    no status lines\n"
-    "  --help                this text\n"
-    "  --version             the program's version\n"
-    "\n"
-    "Messages go to standard error. SOURCE_DATE_EPOCH, when set, is the book's\n"
-    "creation date. Exit status: 0 book written, 1 no book written, 2 usage error.\n";
-
-struct MakeOptions {
-  std::string source;
-  std::string output;
-  LogFormat logFormat = LogFormat::Text;
-  bool quiet = false;
-  // Book information given on the command line; the rest comes from the
-  // source's information block.
-  BookInfo info;
-  bool hasTitle = false, hasAuthor = false, hasPublisher = false, hasEisbn = false, hasCopyright = false;
+const ProgramSpec kProgram = {
+    "scrivora-make",
+    SCRIVORA_VERSION,
+    "[OPTIONS] SOURCE",
+    "Compiles the TML file SOURCE into a book database (.tdb).",
+    {
+        {"title", 0, "T", "book title (else the TITLE of SOURCE's information block)"},
+        {"author", 0, "A", "author (else AUTHOR)"},
+        {"publisher", 0, "P", "publisher (else PUBLISHER)"},
+        {"eisbn", 0, "E", "eISBN (else EISBN)"},
+        {"copyright", 0, "C", "copyright (else COPYRIGHT)"},
+        {"output", 'o', "OUTPUT", "the book file (default: SOURCE with .tml or .txt replaced by .tdb, or .tdb added)",
+         true},
+        {"input-encoding", 0, "ENC",
+         "utf-8 or windows-1252: how SOURCE is read (default: windows-1252, or utf-8 for a file that starts "
+         "with the UTF-8 byte-order mark)"},
+        {"log-format", 0, "FORMAT", "text or json: messages as text lines or as JSON objects"},
+        {"quiet", 'q', nullptr, "no status lines"},
+    },
+    {"SOURCE"},
+    "Messages go to standard error, one per line. SOURCE_DATE_EPOCH, when set, is\n"
+    "the book's creation date. Exit status: 0 book written, 1 no book written,\n"
+    "2 usage error.\n",
 };
 
-int usageError(const std::string& problem) {
-  std::fprintf(stderr, "scrivora-make: %s\n\n%s", problem.c_str(), kUsage);
-  return kExitUsage;
-}
-
 bool endsWith(const std::string& text, const char* tail) {
-  size_t length = std::strlen(tail);
-  return text.size() >= length && text.compare(text.size() - length, length, tail) == 0;
+  const std::string_view end(tail);
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 // story.tml -> story.tdb; a .tdb name stays; any other name gains .tdb. The
@@ -71,108 +62,86 @@ std::string bookFileName(std::string name) {
 }
 
 std::string defaultOutputFor(const std::string& source) {
-  size_t slash = source.find_last_of('/');
-  std::string directory = slash == std::string::npos ? std::string() : source.substr(0, slash + 1);
+  const size_t slash = source.find_last_of('/');
+  const std::string directory = slash == std::string::npos ? std::string() : source.substr(0, slash + 1);
   return directory + bookFileName(fileNameOf(source));
 }
 
-// Takes the value of an option given as "--name VALUE" or "--name=VALUE".
-bool takeValue(const std::string& arg, const char* name, int& i, int argc, char** argv, std::string& value,
-               bool& missing) {
-  size_t length = std::strlen(name);
-  if (arg.compare(0, length, name) != 0) return false;
-  if (arg.size() == length) {
-    if (i + 1 >= argc) {
-      missing = true;
-      return true;
-    }
-    value = argv[++i];
-    return true;
+bool parseInputEncoding(const std::string& name, InputEncoding& encoding) {
+  if (name == "utf-8" || name == "utf8" || name == "UTF-8") {
+    encoding = InputEncoding::Utf8;
+  } else if (name == "windows-1252" || name == "cp1252" || name == "Windows-1252") {
+    encoding = InputEncoding::Windows1252;
+  } else {
+    return false;
   }
-  if (arg[length] != '=') return false;
-  value = arg.substr(length + 1);
   return true;
 }
 
-// Returns -1 to go on, or the exit status to leave with.
-int parseArguments(int argc, char** argv, MakeOptions& options) {
-  std::vector<std::string> sources;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    std::string value;
-    bool missing = false;
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      return kExitWritten;
-    }
-    if (arg == "--version") {
-      std::printf("scrivora-make %s\n", SCRIVORA_VERSION);
-      return kExitWritten;
-    }
-    if (arg == "-q" || arg == "--quiet") {
-      options.quiet = true;
-    } else if (takeValue(arg, "--title", i, argc, argv, value, missing)) {
-      options.info.title = value;
-      options.hasTitle = true;
-    } else if (takeValue(arg, "--author", i, argc, argv, value, missing)) {
-      options.info.author = value;
-      options.hasAuthor = true;
-    } else if (takeValue(arg, "--publisher", i, argc, argv, value, missing)) {
-      options.info.publisher = value;
-      options.hasPublisher = true;
-    } else if (takeValue(arg, "--eisbn", i, argc, argv, value, missing)) {
-      options.info.eisbn = value;
-      options.hasEisbn = true;
-    } else if (takeValue(arg, "--copyright", i, argc, argv, value, missing)) {
-      options.info.copyright = value;
-      options.hasCopyright = true;
-    } else if (takeValue(arg, "-o", i, argc, argv, value, missing) ||
-               takeValue(arg, "--output", i, argc, argv, value, missing)) {
-      options.output = value;
-    } else if (takeValue(arg, "--log-format", i, argc, argv, value, missing)) {
-      if (missing) return usageError("--log-format needs text or json");
-      if (value == "text") {
-        options.logFormat = LogFormat::Text;
-      } else if (value == "json") {
-        options.logFormat = LogFormat::Json;
-      } else {
-        return usageError("unknown log format \"" + value + "\" (text or json)");
-      }
-    } else if (arg.size() > 1 && arg[0] == '-') {
-      return usageError("unknown option \"" + arg + "\"");
-    } else {
-      sources.push_back(arg);
-    }
-    if (missing) return usageError("option \"" + arg + "\" needs a value");
-  }
-  if (sources.size() != 1) return usageError(sources.empty() ? "no SOURCE given" : "more than one SOURCE given");
-  options.source = sources[0];
-  if (options.output.empty()) options.output = defaultOutputFor(options.source);
-  return -1;
+// The source's bytes as the build reads them, for its information block: a
+// UTF-8 source is converted to TML's Windows-1252 first.
+std::string sourceAsTml(const std::string& bytes, InputEncoding encoding) {
+  const bool utf8 = encoding == InputEncoding::Utf8 ||
+                    (encoding == InputEncoding::Detect && guessSourceEncoding(bytes).byteOrderMark);
+  return utf8 ? utf8ToWindows1252Tml(bytes) : bytes;
 }
 
 // Book information not given as an option comes from the source's own
-// information block.
-BookInfo resolveBookInfo(const MakeOptions& options) {
-  BookInfo info = options.info;
-  std::vector<uint8_t> bytes;
-  if (!readWholeFile(options.source, bytes)) return info;  // the build reports the unreadable source
-  InfoBlock block = readInfoBlock(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  if (!options.hasTitle) info.title = block.info.title;
-  if (!options.hasAuthor) info.author = block.info.author;
-  if (!options.hasPublisher) info.publisher = block.info.publisher;
-  if (!options.hasEisbn) info.eisbn = block.info.eisbn;
-  if (!options.hasCopyright) info.copyright = block.info.copyright;
+// information block. A source that cannot be read is left to the build,
+// which reports it.
+BookInfo resolveBookInfo(const CommandLine& commandLine, const std::string& source, InputEncoding encoding) {
+  BookInfo info;
+  std::string bytes, reason;
+  if (readRegularFile(source, bytes, reason)) info = readInfoBlock(sourceAsTml(bytes, encoding)).info;
+  auto take = [&](const char* option, std::string& field) {
+    if (commandLine.has(option)) field = commandLine.value(option);
+  };
+  take("title", info.title);
+  take("author", info.author);
+  take("publisher", info.publisher);
+  take("eisbn", info.eisbn);
+  take("copyright", info.copyright);
   return info;
+}
+
+// Only a regular file (or nothing yet) may be replaced by a book: a device, a
+// pipe or a folder at the output path is never removed. Symbolic links are
+// followed to what they name.
+bool outputMayBeReplaced(const std::string& output) {
+  struct stat info;
+  return ::stat(output.c_str(), &info) != 0 || S_ISREG(info.st_mode);
+}
+
+int makeBook(int argc, char** argv) {
+  CommandLine commandLine;
+  const int parsed = parseCommandLine(argc, argv, kProgram, commandLine);
+  if (parsed >= 0) return parsed;
+
+  LogFormat format = LogFormat::Text;
+  const std::string formatName = commandLine.value("log-format", "text");
+  if (formatName == "json") {
+    format = LogFormat::Json;
+  } else if (formatName != "text") {
+    return usageError(kProgram, "unknown log format \"" + formatName + "\" (text or json)");
+  }
+  BuildOptions buildOptions;
+  if (commandLine.has("input-encoding") &&
+      !parseInputEncoding(commandLine.value("input-encoding"), buildOptions.inputEncoding))
+    return usageError(kProgram,
+                      "unknown input encoding \"" + commandLine.value("input-encoding") + "\" (utf-8 or windows-1252)");
+
+  const std::string source = commandLine.operands[0];
+  const std::string output = commandLine.value("output", defaultOutputFor(source));
+  LogPrinter printer(stderr, format, commandLine.has("quiet"));
+  ScopedLogSink installed(printer);
+  if (!outputMayBeReplaced(output)) {
+    reportError("The file \"%s\" could not be opened for writing.", output.c_str());
+    return kExitFailure;
+  }
+  const BookInfo info = resolveBookInfo(commandLine, source, buildOptions.inputEncoding);
+  return buildBook(source, output, info, buildOptions) ? kExitSuccess : kExitFailure;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  MakeOptions options;
-  int exitStatus = parseArguments(argc, argv, options);
-  if (exitStatus >= 0) return exitStatus;
-  installCommandLineLog(options.logFormat, options.quiet);
-  bool written = buildBook(options.source, options.output, resolveBookInfo(options));
-  return written ? kExitWritten : kExitNotWritten;
-}
+int main(int argc, char** argv) { return runTool(kProgram.name, makeBook, argc, argv); }

@@ -1,0 +1,123 @@
+#include "DocumentFile.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "HtmlImporter.h"
+#include "QXException.h"
+#include "SafeFiles.h"
+#include "TmlLoader.h"
+#include "TmlWriter.h"
+
+namespace scrivora {
+
+namespace {
+
+const char kReadFailed[] = "An error occurred while reading the file from disk.";
+const char kNotWritable[] = "The file is not writable.";
+const char kNotWritableDetail[] = "Changes will have to be saved to a different file.";
+const char kUnknownFailure[] = "An unknown error occurred opening the file.";
+
+// The extension counts only when the name is longer than it.
+bool hasExtension(const std::string& path, const char* extension) {
+  const size_t length = std::char_traits<char>::length(extension);
+  return path.size() > length && strcasecmp(path.c_str() + path.size() - length, extension) == 0;
+}
+
+DocumentOpenResult failed(DocumentLoadStatus status, const std::string& message, const std::string& detail) {
+  DocumentOpenResult result;
+  result.status = status;
+  result.message = message;
+  result.detail = detail;
+  return result;
+}
+
+// Why a file cannot be loaded, checked before the loader opens it: a pipe or
+// a device would never end (or never start) to be read.
+std::string whyNotARegularFile(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) != 0) return systemReason(errno);
+  if (S_ISDIR(info.st_mode)) return systemReason(EISDIR);
+  return S_ISREG(info.st_mode) ? std::string() : "not a regular file";
+}
+
+bool openableForWriting(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  if (fd < 0) return false;
+  ::close(fd);
+  return true;
+}
+
+DocumentOpenResult openTml(const std::string& path, RichTextView& view, BookInfo& bookInfo) {
+  const std::string problem = whyNotARegularFile(path);
+  if (!problem.empty()) return failed(DocumentLoadStatus::ReadFailed, kReadFailed, path + ": " + problem);
+  if (!loadTml(path, &bookInfo, &view)) {
+    std::string contents, reason;
+    const bool readable = readRegularFile(path, contents, reason);
+    return failed(DocumentLoadStatus::ReadFailed, kReadFailed, readable ? path : path + ": " + reason);
+  }
+  DocumentOpenResult result;
+  result.status = DocumentLoadStatus::Loaded;
+  if (!openableForWriting(path)) {
+    result.status = DocumentLoadStatus::NotWritable;
+    result.message = kNotWritable;
+    result.detail = kNotWritableDetail;
+  }
+  return result;
+}
+
+DocumentOpenResult importHtml(const std::string& path, RichTextView& view, BookInfo& bookInfo,
+                              const DocumentOpenOptions& options) {
+  std::string tml;
+  try {
+    HtmlImporter importer(options.htmlSupportFolder.empty() ? htmlSupportFolderBesideProgram()
+                                                            : options.htmlSupportFolder);
+    tml = importer.convertFile(path);
+  } catch (const QXFileException& failure) {
+    return failed(DocumentLoadStatus::ReadFailed, kReadFailed, failure.path() + ": " + failure.reason());
+  } catch (const QXException& failure) {
+    return failed(DocumentLoadStatus::ReadFailed, failure.message(), path);
+  }
+  // An imported page keeps no file, and so no image folder either.
+  if (!loadTmlFromMemory(tml, TmlLoadOptions(), &bookInfo, &view))
+    return failed(DocumentLoadStatus::ReadFailed, kReadFailed, path);
+  DocumentOpenResult result;
+  result.status = DocumentLoadStatus::Loaded;
+  result.imported = true;
+  return result;
+}
+
+}  // namespace
+
+DocumentKind documentKindOf(const std::string& path) {
+  if (hasExtension(path, ".htm") || hasExtension(path, ".html")) return DocumentKind::Html;
+  if (hasExtension(path, ".rtf")) return DocumentKind::Rtf;
+  return DocumentKind::Tml;
+}
+
+DocumentOpenResult openDocumentFile(const std::string& path, RichTextView& view, BookInfo& bookInfo,
+                                    const DocumentOpenOptions& options) {
+  switch (documentKindOf(path)) {
+    case DocumentKind::Html: return importHtml(path, view, bookInfo, options);
+    case DocumentKind::Rtf:
+      return failed(DocumentLoadStatus::Unsupported, kUnknownFailure, "RTF files cannot be opened yet.");
+    case DocumentKind::Tml: break;
+  }
+  return openTml(path, view, bookInfo);
+}
+
+bool saveDocumentFile(RichTextView& view, const BookInfo& bookInfo, const std::string& path, std::string& reason) {
+  if (path.empty()) {
+    reason = "No file name was given.";
+    return false;
+  }
+  TmlWriteOptions options;
+  options.imageFolder = imageFolderOf(path);
+  return writeFileReplacing(path, writeTml(view, &bookInfo, options), reason);
+}
+
+}  // namespace scrivora
