@@ -69,7 +69,7 @@ TEST_F(HtmlImport, BodiesBecomeTml) {
       // third carriage return in a row goes in the clean-up.
       {"centre then right", "<DIV ALIGN=center>a<P ALIGN=right>b</P></DIV>", "\r\r\\ca \r\r\\c\\rb \r\\r\\c\r\\c"},
       {"font sizes", "<FONT SIZE=-1>s</FONT><FONT SIZE=+2>l</FONT><FONT SIZE=0>n</FONT><FONT SIZE=3>L</FONT>",
-       "\\ss \\s\\ll \\ln\\lL \\l"},
+       "\\ss \\s\\ll \\ln \\lL \\l"},
       // Inside SMALL, BIG sets both font flags and small takes precedence.
       {"big inside small", "<SMALL>s<BIG>b</BIG></SMALL>", "\\ss \\s\\sb \\s\\s\\s"},
       {"link", "<A HREF=\"#note\">see</A>", "\\q=\"#note\"see \\q"},
