@@ -175,24 +175,23 @@ TEST_F(FindReplaceTest, ReplaceAllRunsFromTheSelectionAndKeepsIt) {
 }
 
 TEST_F(FindReplaceTest, ReplacementsKeepTheStylesAndObjectsAroundThem) {
-  loadText(view, "x\\iab\\i cd\\Q=\"n\"ef ab");
+  loadText(view, "x\\iab-ab\\i cd\\Q=\"n\"ef ab");
   view.setCaret(0);
   replaceAll(view, "ab", "XYZ", kLiteral);
-  EXPECT_EQ(modelText(view), "xXYZ cd\1ef XYZ");
+  EXPECT_EQ(modelText(view), "xXYZ-XYZ cd\1ef XYZ");
   // Each replacement takes the style of the first character it replaced.
   EXPECT_FALSE(view.styleAt(0).italic);
-  EXPECT_TRUE(view.styleAt(1).italic);
-  EXPECT_TRUE(view.styleAt(3).italic);
-  EXPECT_FALSE(view.styleAt(4).italic);
-  EXPECT_FALSE(view.styleAt(12).italic);
-  EXPECT_EQ(bookObjectAt(view, 7).text(), "n");
+  for (int italic = 1; italic < 8; ++italic) EXPECT_TRUE(view.styleAt(italic).italic) << italic;
+  EXPECT_FALSE(view.styleAt(8).italic);
+  EXPECT_FALSE(view.styleAt(16).italic);
+  EXPECT_EQ(bookObjectAt(view, 11).text(), "n");
 
   // An object a group takes along stays an object.
   view.setCaret(0);
   replaceAll(view, "d(.)e", "\\1-\\1", kRegex);
-  EXPECT_EQ(modelText(view), "xXYZ c\1-\1f XYZ");
-  EXPECT_EQ(bookObjectAt(view, 6).text(), "n");
-  EXPECT_EQ(bookObjectAt(view, 8).text(), "n");
+  EXPECT_EQ(modelText(view), "xXYZ-XYZ c\1-\1f XYZ");
+  EXPECT_EQ(bookObjectAt(view, 10).text(), "n");
+  EXPECT_EQ(bookObjectAt(view, 12).text(), "n");
 }
 
 TEST_F(FindReplaceTest, ReplaceAllIsOneUndoStepThatRestoresTheSelection) {
