@@ -192,6 +192,13 @@ TEST_F(FindReplaceTest, ReplacementsKeepTheStylesAndObjectsAroundThem) {
   EXPECT_EQ(modelText(view), "xXYZ-XYZ c\1-\1f XYZ");
   EXPECT_EQ(bookObjectAt(view, 10).text(), "n");
   EXPECT_EQ(bookObjectAt(view, 12).text(), "n");
+
+  // A character without a Windows-1252 byte stays itself when a group copies it.
+  TextDocumentModel unicode;
+  unicode.insertText(QString::fromUtf8("\u263Ax\u263Bx"));
+  unicode.setCaret(0);
+  EXPECT_EQ(replaceAll(unicode, "(.)x", "\\1\\1", kRegex).count, 2);
+  EXPECT_EQ(unicode.document()->toPlainText(), QString::fromUtf8("\u263A\u263A\u263B\u263B"));
 }
 
 TEST_F(FindReplaceTest, ReplaceAllIsOneUndoStepThatRestoresTheSelection) {
