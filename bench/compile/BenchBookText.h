@@ -18,4 +18,10 @@ std::vector<std::string> corpusParagraphs(const std::string& corpusDir);
 // paragraphs, with tags sprinkled in at fixed intervals.
 std::string makeBookText(const std::vector<std::string>& paragraphs, size_t bytes);
 
+// A plain book of about `bytes` bytes of paragraphs, `marks` of them spread
+// evenly through it ending in a mark. With notes, each mark is a footnote
+// reference and one short footnote block each follows the text; without, the
+// mark is a plain asterisk. The two books differ only by the notes.
+std::string makeFootnotedText(const std::vector<std::string>& paragraphs, size_t bytes, size_t marks, bool withNotes);
+
 }  // namespace benchbuild
