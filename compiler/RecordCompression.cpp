@@ -85,7 +85,8 @@ class PieceCompressor {
 
 }  // namespace
 
-bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends) {
+bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends,
+                     BuildProgress* progress) {
   // Room for the worst case, so a piece that deflate cannot shrink is still
   // stored whole rather than cut or rejected.
   std::vector<uint8_t> compressed(compressBound(kTextRecordSize));
@@ -104,6 +105,7 @@ bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U3
     sizes.push_back(uint32_t(compressedLength));
     out.write(compressed.data(), compressedLength);
     offset += pieceLength;
+    if (progress && !progress->advance(offset, length)) return false;
   }
   return !out.failed();
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 
 #include "BookFileWriter.h"
+#include "BuildProgress.h"
 #include "BuildTables.h"
 
 namespace scrivora {
@@ -18,8 +19,10 @@ constexpr size_t kTextRecordSize = 8192;
 // Writes the records and appends, per record, its compressed size to sizes
 // and (when given) the text offset just after the piece to ends. The leading
 // 0 entries of the tables are the caller's. Returns false when compression
-// failed or the file reported a write failure (check the writer for why).
-bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends);
+// failed, the file reported a write failure (check the writer for why) or the
+// build was cancelled through `progress`, which hears how far the text is.
+bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends,
+                     BuildProgress* progress = nullptr);
 
 // The length to use for a full piece (normally 8192 bytes) that more text
 // follows: before a tag that starts in its last 91 bytes, else just after its

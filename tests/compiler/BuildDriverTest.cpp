@@ -202,7 +202,7 @@ TEST_F(BuildDriverTest, ImagesAreLoadedAgainAfterEachKindThatNamedOne) {
 
 // --- the failures that stop a build --------------------------------------
 
-TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndNoBookIsLeft) {
+TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndTheEarlierBookIsKept) {
   booktest::writeFile(dir.file("miss.tdb"), std::string("an earlier book"));
   EXPECT_FALSE(build("miss",
                      "a\\Fn=\"gone\"1\\Fn b\\Sd=\"away\"2\\Sd c\\Fn=\"also\"3\\Fn\n"
@@ -210,7 +210,8 @@ TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndNoBookIsLeft) {
   EXPECT_EQ(log.errors(),
             (std::vector<std::string>{"No sidebar named \"away\" was found.", "No footnote named \"also\" was found.",
                                       "No footnote named \"gone\" was found."}));
-  expectOnly({"miss.tml"});
+  expectOnly({"miss.tdb", "miss.tml"});
+  EXPECT_EQ(booktest::readText(dir.file("miss.tdb")), "an earlier book");
 }
 
 TEST_F(BuildDriverTest, TextPassErrorsEndWithTheirMessageThenDone) {
@@ -229,13 +230,20 @@ TEST_F(BuildDriverTest, SourceThatOpensButCannotBeReadLeavesNothing) {
   expectOnly({});
 }
 
-TEST_F(BuildDriverTest, DeviceAsSourceIsAReadErrorNotAnEndlessRead) {
-  // /dev/zero opens for reading but never ends: it must be refused, not read
-  // until memory runs out.
-  std::string output = dir.file("zero.tdb");
-  EXPECT_FALSE(buildBook("/dev/zero", output, info));
-  EXPECT_EQ(log.errors(), std::vector<std::string>{"An error occurred reading the file /dev/zero.\n"});
-  expectOnly({});
+TEST_F(BuildDriverTest, SourceOrImageThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  // /dev/zero never ends and a pipe without a writer never opens: either
+  // would hold the build for ever.
+  ASSERT_EQ(mkfifo(dir.file("pipe.tml").c_str(), 0644), 0);
+  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(dir.file("book_img/pipe.png").c_str(), 0644), 0);
+  for (const std::string& input : {std::string("/dev/zero"), dir.file("pipe.tml")}) {
+    LogCapture inputLog;
+    EXPECT_FALSE(buildBook(input, dir.file("out.tdb"), info));
+    EXPECT_EQ(inputLog.errors(), std::vector<std::string>{"The input file \"" + input + "\" could not be opened."});
+  }
+  EXPECT_FALSE(build("book", "\\m=\"pipe.png\""));
+  EXPECT_TRUE(log.hasError("Failed to open PNG file " + dir.file("book_img") + "\\pipe.png\n"));
+  expectOnly({"book.tml", "book_img", "pipe.tml"});
 }
 
 TEST_F(BuildDriverTest, FootnoteFileThatCannotBeOpenedFailsTheBuild) {
