@@ -278,7 +278,7 @@ TEST(ReencodeMessages, EachResultHasItsMessageNamingThePath) {
   reportReencodeFailure(PngReencodeResult::Failed, path);
   reportReencodeFailure(PngReencodeResult::TooLarge, path);
   ASSERT_EQ(log.messages().size(), 4u);
-  for (const pngtest::LoggedMessage& m : log.messages()) EXPECT_EQ(m.kind, 'E');
+  for (const scrivora::LogMessage& m : log.messages()) EXPECT_EQ(m.kind, scrivora::LogKind::Error);
   EXPECT_EQ(log.messages()[0].text, "Could not read the file \"C:\\books\\novel_img\\pic.png\"");
   EXPECT_EQ(log.messages()[1].text,
             "The file \"C:\\books\\novel_img\\pic.png\" must be an 8-bit color image or a grayscale image.");
