@@ -1,5 +1,7 @@
 #include "BookBuilder.h"
 
+#include <algorithm>
+
 #include "BookDatabaseWriter.h"
 #include "BookFileWriter.h"
 #include "BuildLog.h"
@@ -166,6 +168,10 @@ void applyInputEncoding(BuildContext& context) {
     convertSourceFromUtf8(context);
     return;
   }
+  // Text without a byte above 0x7F reads the same either way, and most books
+  // are such text: a quick look spares them the full reading as UTF-8.
+  const auto isHigh = [](uint8_t byte) { return byte >= 0x80; };
+  if (std::none_of(context.source.begin(), context.source.end(), isHigh)) return;
   const std::string_view bytes(reinterpret_cast<const char*>(context.source.data()), context.source.size());
   const SourceEncodingGuess guess = guessSourceEncoding(bytes);
   if (guess.byteOrderMark) {

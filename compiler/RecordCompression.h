@@ -7,6 +7,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
 #include "BookFileWriter.h"
 #include "BuildProgress.h"
@@ -23,6 +25,25 @@ constexpr size_t kTextRecordSize = 8192;
 // build was cancelled through `progress`, which hears how far the text is.
 bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends,
                      BuildProgress* progress = nullptr);
+
+// The same, for many texts in a row (the bodies of a book's footnotes): one
+// compressor keeps its deflate state and buffer from text to text instead of
+// setting up a fresh one for each.
+class RecordCompressor {
+ public:
+  RecordCompressor();
+  ~RecordCompressor();
+  RecordCompressor(const RecordCompressor&) = delete;
+  RecordCompressor& operator=(const RecordCompressor&) = delete;
+
+  bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends,
+                       BuildProgress* progress = nullptr);
+
+ private:
+  class PieceCompressor;
+  std::unique_ptr<PieceCompressor> pieces_;
+  std::vector<uint8_t> compressed_;
+};
 
 // The length to use for a full piece (normally 8192 bytes) that more text
 // follows: before a tag that starts in its last 91 bytes, else just after its

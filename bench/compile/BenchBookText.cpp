@@ -117,16 +117,18 @@ std::string makeFootnotedText(const std::vector<std::string>& paragraphs, size_t
     text += body[n];
     if (n % every == 0 && made < marks) {
       const std::string id = "note" + std::to_string(made++);
+      const std::string note = body[(n * 7 + 3) % body.size()].substr(0, 80);
       if (withNotes) {
         text += "\\Fn=\"" + id + "\"*\\Fn";
-        notes += "<footnote id=\"" + id + "\">\n" + body[(n * 7 + 3) % body.size()].substr(0, 80) + "\n</footnote>\n";
+        notes += "<footnote id=\"" + id + "\">\n" + note + "\n</footnote>\n";
       } else {
         text += "*";
+        notes += note + "\n";
       }
     }
     text += '\n';
   }
-  return notes.empty() ? text : text + "\n" + notes;
+  return text + "\n" + notes;
 }
 
 }  // namespace benchbuild
