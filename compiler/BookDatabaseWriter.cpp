@@ -511,7 +511,7 @@ bool writeBookDatabase(const BookDatabaseInput& input) {
   keepPermissionsOf(target, tempPath);
   if (written && std::rename(tempPath.c_str(), target.c_str()) != 0) {
     written = false;
-    reason = std::string("cannot rename the finished book into place: ") + std::strerror(errno);
+    reason = std::string("cannot rename the finished book into place: ") + systemErrorText(errno);
   }
   if (!written) {
     removePath(tempPath);

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -163,6 +164,12 @@ std::string followSymbolicLinks(const std::string& path) {
     current = next;
   }
   return path;
+}
+
+std::string systemErrorText(int errorNumber) {
+  char buffer[256] = {};
+  // The GNU strerror_r gives either its own static text or the buffer.
+  return std::string(::strerror_r(errorNumber, buffer, sizeof buffer));
 }
 
 std::string systemTemporaryFolder() {

@@ -49,6 +49,8 @@ bool sameFile(const std::string& a, const std::string& b);
 // exist yet. A path that is no link comes back as it is; so does a chain that
 // loops or runs too deep.
 std::string followSymbolicLinks(const std::string& path);
+// The system's words for an errno value; safe to call from any thread.
+std::string systemErrorText(int errorNumber);
 // The system's folder for temporary files: TMPDIR when it is set, else /tmp.
 std::string systemTemporaryFolder();
 // Creates a new folder, only this process's, inside `parent`, named from
