@@ -20,7 +20,13 @@ void BuildProgress::report(int percent) {
   // book asks many thousand times.
   if (cancelled_ || percent <= lastReported_) return;
   lastReported_ = percent;
-  if (callback_ && !callback_(percent)) cancelled_ = true;
+  if (!callback_) return;
+  // The build never throws; a callback that does stops it like a cancel.
+  try {
+    if (!callback_(percent)) cancelled_ = true;
+  } catch (...) {
+    cancelled_ = true;
+  }
 }
 
 }  // namespace scrivora
