@@ -125,26 +125,6 @@ TEST_F(BuildDriverTest, FootnotesAndSidebarsAreStoredAndTheTextEndsBeforeThem) {
   EXPECT_TRUE(log.errors().empty());
 }
 
-TEST_F(BuildDriverTest, ThreeFootnotesOfOneNoneAndTwoRecords) {
-  std::string two = longProse(11000);
-  std::string text =
-      "A\\Fn=\"f1\"1\\Fn B\\Fn=\"f2\"2\\Fn C\\Fn=\"f3\"3\\Fn\n"
-      "<footnote id=\"f1\">One record.</footnote>"
-      "<footnote id=\"f2\">\n\n</footnote>"
-      "<footnote id=\"f3\">" +
-      two + "</footnote>";
-  ASSERT_TRUE(build("three", text));
-  BookContents book = read("three");
-  EXPECT_EQ(book.bookHeader.footnoteCount, 4);
-  ASSERT_EQ(book.footnotes.size(), 3u);
-  EXPECT_EQ(book.footnotes[0].recordCount, 1);
-  EXPECT_EQ(book.footnotes[1].recordCount, 0);
-  EXPECT_EQ(book.footnotes[2].recordCount, 2);
-  EXPECT_EQ(book.footnotes[1].body, "");
-  EXPECT_EQ(book.footnotes[2].body, two);
-  EXPECT_EQ(book.bookHeader.sidebarCount, 0);
-}
-
 TEST_F(BuildDriverTest, BodyWithoutItsEndTagHasNoRecordsAndTheBookIsStillWritten) {
   ASSERT_TRUE(build("open", "See\\Fn=\"n\"1\\Fn.\n<footnote id=\"n\">Never closed."));
   EXPECT_EQ(log.errors(), std::vector<std::string>{"No end tag for sidebar or footnote named n was found."});
@@ -152,14 +132,6 @@ TEST_F(BuildDriverTest, BodyWithoutItsEndTagHasNoRecordsAndTheBookIsStillWritten
   ASSERT_EQ(book.footnotes.size(), 1u);
   EXPECT_EQ(book.footnotes[0].recordCount, 0);
   EXPECT_EQ(book.bookHeader.footnoteCount, 1);
-}
-
-TEST_F(BuildDriverTest, IllegalTagsInABodyAreReportedByIdButDoNotStopTheBuild) {
-  ASSERT_TRUE(build("tags", "x\\Sd=\"box\"b\\Sd\n<sidebar id=\"box\">\\x Title\\x and \\Q=\"a\"</sidebar>"));
-  EXPECT_EQ(log.errors(),
-            (std::vector<std::string>{"Illegal tag \"\\x\" in file \"box\"", "Illegal tag \"\\x\" in file \"box\"",
-                                      "Illegal tag \"\\Q\" in file \"box\""}));
-  EXPECT_EQ(read("tags").sidebars.size(), 1u);
 }
 
 TEST_F(BuildDriverTest, BlocksNobodyRefersToAreLeftOut) {
