@@ -71,8 +71,6 @@ TEST_F(TextPassMessagesTest, EachFaultDrawsItsMessageAsOftenAsItsKindSays) {
       {"123456789\\m'pic.png'", true, Kind::Error,
        "Image syntax incorrect.  You have '23456789\\m'pic.png'' and it should be \\m=\"", 1},
       {"\\m=\"absent.png\"", true, Kind::Error, "Image \"absent.png\" doesn't exist!", 1},
-      {"\\C7=\"Seven\"", true, Kind::Error, "Chapter syntax is \\Cn (0 <= n <= 4); you have \"C7=\"S\"", 1},
-      {"\\X9Title\\X9", true, Kind::Error, "Chapter syntax is \\Xn (0 <= n <= 4); you have \"X9Tit\"", 1},
   };
   for (const Fault& fault : faults) {
     clearLog();
