@@ -267,9 +267,9 @@ TEST_F(NoteBodyRecords, NoIdsWriteNoFileAndLeaveTheSizesEmpty) {
   EXPECT_FALSE(booktest::fileExists(dir.file("book.tml.ftn")));
 }
 
-// The lookup jumps from opening to opening instead of scanning the whole
-// block per id; it must find exactly what the plain byte-by-byte scan finds,
-// however the openings, ids and stray '<' bytes are mixed.
+// The lookup reads the ids of the block openings once instead of scanning
+// the whole block per id; it must find exactly what the plain byte-by-byte
+// scan finds, however the openings, ids and stray '<' bytes are mixed.
 TEST(NoteBodyLookup, JumpingLookupFindsWhatThePlainScanFinds) {
   const std::vector<std::string> pieces = {"<sidebar id=\"",
                                            "<SIDEBAR ID=\"",
