@@ -24,13 +24,11 @@ class CharacterMappingTest : public ::testing::Test {
 const char* const kNonAscii = "Non-ASCII characters in file; attempting to map them";
 const char* const kEuro = "The Euro symbol may not be on all Tolm OS devices";
 
-TEST_F(CharacterMappingTest, CarriageReturnLineFeedShrinksToOneLineFeed) {
+TEST_F(CharacterMappingTest, EveryLineEndBecomesOneLineFeed) {
   EXPECT_EQ(normalised("one\r\ntwo\r\n"), "one\ntwo\n");
+  EXPECT_EQ(normalised("a\rb\r"), "a\nb\n");
+  EXPECT_EQ(normalised("a\n\rb"), "a\n\nb");
 }
-
-TEST_F(CharacterMappingTest, LoneCarriageReturnBecomesLineFeed) { EXPECT_EQ(normalised("a\rb\r"), "a\nb\n"); }
-
-TEST_F(CharacterMappingTest, LineFeedCarriageReturnBecomesTwoLineFeeds) { EXPECT_EQ(normalised("a\n\rb"), "a\n\nb"); }
 
 TEST_F(CharacterMappingTest, ControlBytesBelowTabAreDropped) {
   std::string text(
