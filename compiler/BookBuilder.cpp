@@ -1,9 +1,12 @@
 #include "BookBuilder.h"
 
+#include <algorithm>
+
 #include "BookDatabaseWriter.h"
 #include "BookFileWriter.h"
 #include "BuildLog.h"
 #include "CharacterMapping.h"
+#include "CodePage.h"
 #include "FileSystem.h"
 #include "ImageList.h"
 #include "NavigationCollector.h"
@@ -20,20 +23,40 @@ bool endsWith(const std::string& text, const std::string& tail) {
   return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
-// Source and output must differ, the source must be readable and the output
-// writable. The output check runs even when the source check failed, so both
-// problems are reported at once.
-bool checkPaths(const BuildContext& context) {
-  if (context.sourcePath == context.outputPath) {
+const char* const kTemporarySuffixes[] = {".tmp", ".sid", ".ftn"};
+
+// Whether the user has not asked to stop; checked between phases.
+bool goOn(const BuildContext& context) { return !context.progress || !context.progress->cancelled(); }
+
+// Source and output must be different files, however they are spelt, and the
+// output must not be one of the files the build itself writes and removes.
+bool checkOutputIsNoInput(const BuildContext& context) {
+  if (sameFile(context.sourcePath, context.outputPath)) {
     reportError("The input and output files are the same! (%s)", context.sourcePath.c_str());
     return false;
   }
+  for (const char* suffix : kTemporarySuffixes) {
+    if (sameFile(context.sourcePath + suffix, context.outputPath)) {
+      reportError("The output file \"%s\" is one of the build's own temporary files.", context.outputPath.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+// The source must be a readable file and the output a place a book can be
+// put. Neither check changes anything on the disk: whatever is at the output
+// path stays as it is until a complete book replaces it. The output check
+// runs even when the source check failed, so both problems are reported at
+// once.
+bool checkPaths(const BuildContext& context) {
+  if (!checkOutputIsNoInput(context)) return false;
   bool ok = true;
   if (!canOpenForReading(context.sourcePath)) {
     reportError("The input file \"%s\" could not be opened.", context.sourcePath.c_str());
     ok = false;
   }
-  if (!createAndOpenForWriting(context.outputPath)) {
+  if (!canReplaceFile(followSymbolicLinks(context.outputPath))) {
     reportError("The file \"%s\" could not be opened for writing.", context.outputPath.c_str());
     ok = false;
   }
@@ -48,32 +71,128 @@ void checkImageDirectory(const BuildContext& context) {
   }
 }
 
-void nameTemporaryFiles(BuildContext& context) {
-  context.textTempPath = context.sourcePath + ".tmp";
-  context.sidebarTempPath = context.sourcePath + ".sid";
-  context.footnoteTempPath = context.sourcePath + ".ftn";
+// The temporary files of a build, all three in one folder under the source's
+// file name.
+void nameTemporaryFiles(BuildContext& context, const std::string& stem) {
+  context.textTempPath = stem + kTemporarySuffixes[0];
+  context.sidebarTempPath = stem + kTemporarySuffixes[1];
+  context.footnoteTempPath = stem + kTemporarySuffixes[2];
 }
 
 void removeTemporaryFiles(const BuildContext& context) {
   removePath(context.textTempPath);
   removePath(context.sidebarTempPath);
   removePath(context.footnoteTempPath);
+  if (!context.temporaryFolder.empty()) removePath(context.temporaryFolder);
 }
 
-// An earlier book at the output path goes now: if this build fails, no old
-// book is left to be mistaken for its result.
-void removeEarlierFiles(const BuildContext& context) {
-  removePath(context.outputPath);
-  removeTemporaryFiles(context);
+// Opens the text temporary file: beside the source, or, when that folder
+// cannot be written (a book on a read-only medium), in a private folder
+// beside the output and then in the system's folder for temporary files. The
+// sidebar and footnote temporaries follow it.
+bool openTextTemporary(BuildContext& context, BookFileWriter& out) {
+  if (out.open(context.textTempPath)) return true;
+  const std::string besideSource = context.textTempPath;
+  const std::string sourceName = fileNameOf(context.sourcePath);
+  for (const std::string& parent : {directoryOf(followSymbolicLinks(context.outputPath)), systemTemporaryFolder()}) {
+    const std::string folder = makeUniqueFolder(parent, sourceName + ".build-");
+    if (folder.empty()) continue;
+    context.temporaryFolder = folder;
+    nameTemporaryFiles(context, folder + "/" + sourceName);
+    if (out.open(context.textTempPath)) return true;
+    removePath(folder);
+    context.temporaryFolder.clear();
+  }
+  nameTemporaryFiles(context, context.sourcePath);
+  if (!pathExists(besideSource)) {
+    reportError("Could not create file %s.", besideSource.c_str());
+  } else {
+    reportError("Could not open file %s for writing.", besideSource.c_str());
+  }
+  return false;
 }
 
 void startTables(BuildContext& context) { context.tables = BuildTables(); }
+
+// The line and byte column of a position in the bytes as the file holds
+// them (any of the three line ends counts once).
+SourcePosition positionIn(const std::string& path, std::string_view bytes, size_t offset) {
+  SourcePosition position;
+  position.file = path;
+  position.line = 1;
+  position.column = 1;
+  for (size_t at = 0; at < offset && at < bytes.size(); ++at) {
+    const char c = bytes[at];
+    if (c == '\n' || (c == '\r' && (at + 1 >= bytes.size() || bytes[at + 1] != '\n'))) {
+      ++position.line;
+      position.column = 1;
+    } else if (c != '\r') {
+      ++position.column;
+    }
+  }
+  return position;
+}
+
+// Where the first byte stands that is not part of a well-formed UTF-8
+// character, or the text length when there is none.
+size_t firstNonUtf8Byte(std::string_view bytes) {
+  for (size_t at = 0; at < bytes.size();) {
+    uint32_t codePoint = 0;
+    const size_t length = decodeUtf8At(bytes, at, codePoint);
+    if (length == 0) return at;
+    at += length;
+  }
+  return bytes.size();
+}
+
+void convertSourceFromUtf8(BuildContext& context) {
+  const std::string_view bytes(reinterpret_cast<const char*>(context.source.data()), context.source.size());
+  reportStatus("The file %s is UTF-8; converting it to Windows-1252.", context.sourcePath.c_str());
+  const size_t stray = firstNonUtf8Byte(bytes);
+  if (stray < bytes.size()) {
+    reportWarningAt(positionIn(context.sourcePath, bytes, stray),
+                    "The file %s is not entirely UTF-8; the bytes that are not are kept as Windows-1252.",
+                    context.sourcePath.c_str());
+  }
+  const std::string converted = utf8ToWindows1252Tml(bytes);
+  context.source.assign(converted.begin(), converted.end());
+}
+
+// TML is Windows-1252, but many editors save UTF-8: a source that says it is
+// UTF-8 (its byte-order mark) or that the caller declares UTF-8 is converted;
+// one that only looks like UTF-8 compiles as it is, with a warning pointing
+// at its first multi-byte character.
+void applyInputEncoding(BuildContext& context) {
+  if (context.inputEncoding == InputEncoding::Windows1252) return;
+  if (context.inputEncoding == InputEncoding::Utf8) {
+    convertSourceFromUtf8(context);
+    return;
+  }
+  // Text without a byte above 0x7F reads the same either way, and most books
+  // are such text: a quick look spares them the full reading as UTF-8.
+  const auto isHigh = [](uint8_t byte) { return byte >= 0x80; };
+  if (std::none_of(context.source.begin(), context.source.end(), isHigh)) return;
+  const std::string_view bytes(reinterpret_cast<const char*>(context.source.data()), context.source.size());
+  const SourceEncodingGuess guess = guessSourceEncoding(bytes);
+  if (guess.byteOrderMark) {
+    convertSourceFromUtf8(context);
+  } else if (guess.looksLikeUtf8) {
+    SourcePosition position;
+    position.file = context.sourcePath;
+    position.line = guess.firstMultiByteLine;
+    position.column = guess.firstMultiByteColumn;
+    reportWarningAt(position,
+                    "The file looks like UTF-8; TML files are Windows-1252. Use --input-encoding=utf-8 to "
+                    "convert it.");
+  }
+}
 
 bool readSource(BuildContext& context) {
   if (!readWholeFile(context.sourcePath, context.source)) {
     reportError("An error occurred reading the file %s.\n", context.sourcePath.c_str());
     return false;
   }
+  applyInputEncoding(context);
   context.textLength = context.source.size();
   return true;
 }
@@ -90,19 +209,13 @@ bool checkTextPresent(const BuildContext& context) {
 
 bool writeTextRecords(BuildContext& context) {
   BookFileWriter out;
-  if (!out.open(context.textTempPath)) {
-    if (!pathExists(context.textTempPath)) {
-      reportError("Could not create file %s.", context.textTempPath.c_str());
-    } else {
-      reportError("Could not open file %s for writing.", context.textTempPath.c_str());
-    }
-    return false;
-  }
+  if (!openTextTemporary(context, out)) return false;
   context.tables.textRecordEnds.push_back(0);
   context.tables.textRecordSizes.push_back(0);
   bool compressed = compressRecords(context.source.data(), context.textLength, out, context.tables.textRecordSizes,
-                                    &context.tables.textRecordEnds);
+                                    &context.tables.textRecordEnds, context.progress);
   bool closed = out.close();
+  if (!goOn(context)) return false;
   if (!compressed || !closed) {
     std::string why = out.errorText().empty() ? std::string("compression failed") : out.errorText();
     reportError("An error occurred writing the file %s: %s.", context.textTempPath.c_str(), why.c_str());
@@ -136,8 +249,10 @@ bool paginateText(const BuildContext& context, PassCollections& collections) {
   NavigationCollector collector(NavigationLists{collections.chapters, collections.index, collections.links,
                                                 collections.sidebars, collections.footnotes});
   input.collector = &collector;
+  input.progress = context.progress;
   TextPass pass;
   if (pass.run(input)) {
+    if (!goOn(context)) return false;
     reportError("Errors occurred while paginating the book. No output file generated.");
     reportStatus("Done.");
     return false;
@@ -163,6 +278,7 @@ bool writeDatabase(const BuildContext& context, const PassCollections& collectio
   input.info = context.info;
   input.tables = &context.tables;
   input.creationTime = bookCreationTime();
+  input.progress = context.progress;
   return writeBookDatabase(input);
 }
 
@@ -205,9 +321,24 @@ bool writeBodies(BuildContext& context, PassCollections& collections) {
   return sidebarsWritten && footnotesWritten && imagesLoaded;
 }
 
-// The phases from reading the source to the written book; clean-up follows
-// whatever they return.
+// An image of the book is read before the book is written; a book written
+// over one would destroy the very file it was made from.
+bool checkOutputIsNoImage(const BuildContext& context, const ImageList& images) {
+  for (size_t i = 0; i < images.size(); ++i) {
+    const std::string path = hostImagePath(images.entry(i).path);
+    if (sameFile(path, context.outputPath)) {
+      reportError("The input and output files are the same! (%s)", path.c_str());
+      return false;
+    }
+  }
+  return true;
+}
+
+// The phases from reading the source to the written book, each moving the
+// progress through its share; clean-up follows whatever they return.
 bool compileSource(BuildContext& context) {
+  BuildProgress& progress = *context.progress;
+  progress.beginPhase(0, 5);
   if (!readSource(context)) return false;
   // Control bytes, character mapping and line ends, in place.
   context.textLength = normaliseText(context.source.data(), context.source.size());
@@ -215,11 +346,16 @@ bool compileSource(BuildContext& context) {
   context.notes = NotesBlock::splitFrom(context.source);
   context.textLength = context.source.size();
   if (!checkTextPresent(context)) return false;
-  if (!writeTextRecords(context)) return false;
+  progress.beginPhase(5, 15);
+  if (!goOn(context) || !writeTextRecords(context)) return false;
+  progress.beginPhase(15, 85);
   PassCollections collections;
-  if (!paginateText(context, collections)) return false;
-  if (!resolveReferences(context, collections)) return false;
+  if (!goOn(context) || !paginateText(context, collections)) return false;
+  progress.beginPhase(85, 92);
+  if (!goOn(context) || !resolveReferences(context, collections)) return false;
   if (!writeBodies(context, collections)) return false;
+  progress.beginPhase(92, 100);
+  if (!goOn(context) || !checkOutputIsNoImage(context, collections.images)) return false;
   return writeDatabase(context, collections);
 }
 
@@ -260,21 +396,30 @@ std::string imageDirectoryFor(const std::string& sourcePath) {
 
 bool buildBook(const std::string& sourcePath, const std::string& outputPath, const BookInfo& info,
                const BuildOptions& options) {
-  (void)options;
+  BuildProgress progress(options.progress);
   BuildContext context;
   context.sourcePath = sourcePath;
   context.outputPath = outputPath;
   context.info = info;
+  context.inputEncoding = options.inputEncoding;
+  context.progress = &progress;
   if (!checkPaths(context)) return false;
   context.bookName = bookNameFromTitle(info.title);
   context.imageDirectory = imageDirectoryFor(sourcePath);
   checkImageDirectory(context);
-  nameTemporaryFiles(context);
-  removeEarlierFiles(context);
+  // Leftovers of an earlier build beside the source go; an earlier book at
+  // the output stays until a new one is complete.
+  nameTemporaryFiles(context, context.sourcePath);
+  removeTemporaryFiles(context);
   startTables(context);
   reportStatus("Writing book <%s> from file <%s>...", context.bookName.c_str(), fileNameOf(context.sourcePath).c_str());
   bool written = compileSource(context);
   cleanUp(context);
+  if (progress.cancelled()) {
+    reportStatus("Book build cancelled.");
+    return false;
+  }
+  if (written) progress.finish();
   return written;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BookInfo.h"
+#include "BuildProgress.h"
 #include "BuildTables.h"
 #include "NotesBlock.h"
 #include "SourceEncoding.h"
@@ -25,11 +26,14 @@ struct BuildContext {
   std::string bookName;
   // Where the book's images are looked up.
   std::string imageDirectory;
-  // Temporaries beside the source: the compressed text, sidebar and
-  // footnote records.
+  // Temporaries for the compressed text, sidebar and footnote records:
+  // beside the source when its folder can be written, else in a private
+  // folder (temporaryFolder) beside the output or in the system's folder for
+  // temporary files.
   std::string textTempPath;
   std::string sidebarTempPath;
   std::string footnoteTempPath;
+  std::string temporaryFolder;
   BuildTables tables;
   // The whole source file; later phases normalise it in place.
   std::vector<uint8_t> source;
@@ -38,14 +42,26 @@ struct BuildContext {
   size_t textLength = 0;
   // The footnote and sidebar blocks after the main text.
   NotesBlock notes;
+  InputEncoding inputEncoding = InputEncoding::Detect;
+  BuildProgress* progress = nullptr;
 };
 
 // What a caller may ask of one build beyond the three inputs.
 struct BuildOptions {
+  // How the source's bytes are read. Detect converts a source that starts
+  // with the UTF-8 byte-order mark and warns about one that only looks like
+  // UTF-8; Utf8 always converts; Windows1252 takes the bytes as they are.
   InputEncoding inputEncoding = InputEncoding::Detect;
+  // Hears the build's progress from 0 to 100 through reading, both passes
+  // and the writing; returning false cancels the build, which then stops
+  // cleanly: no book, no temporary file, whatever was at the output path
+  // untouched, and the status "Book build cancelled.".
+  BuildProgressCallback progress;
 };
 
-// Runs one build; true when the book was written.
+// Runs one build; true when the book was written. A build keeps all its
+// state to itself, so builds may run on several threads at once, each
+// reporting to the log sink installed on its own thread.
 bool buildBook(const std::string& sourcePath, const std::string& outputPath, const BookInfo& info,
                const BuildOptions& options = BuildOptions());
 

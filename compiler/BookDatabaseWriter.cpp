@@ -1,7 +1,11 @@
 #include "BookDatabaseWriter.h"
 
+#include <dirent.h>
+#include <signal.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -320,17 +324,19 @@ class BookWriteJob {
     if (!reached(0, reason)) return false;
     writeBookHeaderRecord(out_, input_, layout_);
     out_.copyFile(input_.textTempPath);
-    if (!reached(1 + layout_.textRecordCount, reason)) return false;
+    if (!reached(1 + layout_.textRecordCount, reason) || !goOn(reason)) return false;
     writePageTable(input_.smallPageTable, kSmallPageSection);
     writePageTable(input_.largePageTable, kLargePageSection);
     writeSection(input_.chapters, kChapterSection);
     writeSection(input_.links, kLinkSection);
+    if (!goOn(reason)) return false;
     writeSection(input_.images, kImageSection);
     writeSection(input_.index, kIndexSection);
     writeComposed(layout_.metadataRecord, kMetadataSection);
     writeNotes(layout_.sidebarIndexRecord, input_.sidebarTempPath, kSidebarSection);
     writeNotes(layout_.footnoteIndexRecord, input_.footnoteTempPath, kFootnoteSection);
     writeComposed(layout_.textLengthRecord, kTextLengthSection);
+    if (!goOn(reason)) return false;
     if (!mismatch_.empty()) {
       reason = mismatch_;
       return false;
@@ -339,6 +345,14 @@ class BookWriteJob {
   }
 
  private:
+  // Tells the progress how much of the book is written; false when the
+  // build was cancelled.
+  bool goOn(std::string& reason) {
+    if (!input_.progress || input_.progress->advance(out_.bytesWritten(), layout_.offsets.back())) return true;
+    reason = "cancelled";
+    return false;
+  }
+
   // Checks that the file has exactly the length at which the given record
   // (or, for recordCount, the end of the file) starts.
   bool reached(size_t record, std::string& reason) {
@@ -405,18 +419,71 @@ class BookWriteJob {
   std::string mismatch_;
 };
 
+constexpr const char* kWritingMarker = ".writing-";
+
+// Tells apart the books being written at once by threads of this process.
+std::atomic<unsigned> nextWritingSerial{0};
+
+// The process id in a temporary book name made by temporaryBookPath for the
+// output named `outputName`, or -1 when `entry` is no such name.
+long writerOfTemporary(const std::string& entry, const std::string& outputName) {
+  const std::string prefix = outputName + kWritingMarker;
+  if (entry.compare(0, prefix.size(), prefix) != 0) return -1;
+  size_t at = prefix.size();
+  long processId = 0;
+  size_t digits = 0;
+  for (; at < entry.size() && entry[at] >= '0' && entry[at] <= '9' && digits < 10; ++at, ++digits) {
+    processId = processId * 10 + (entry[at] - '0');
+  }
+  if (digits == 0 || at >= entry.size() || entry[at] != '-' || at + 1 >= entry.size()) return -1;
+  for (++at; at < entry.size(); ++at) {
+    if (entry[at] < '0' || entry[at] > '9') return -1;
+  }
+  return processId;
+}
+
+bool processIsGone(long processId) { return ::kill(pid_t(processId), 0) != 0 && errno == ESRCH; }
+
+// A build that was killed while writing leaves its temporary book behind;
+// the next build for the same output takes it away. Books other processes
+// are still writing stay.
+void removeStaleTemporaries(const std::string& target) {
+  const std::string folder = directoryOf(target);
+  const std::string outputName = fileNameOf(target);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<std::string> stale;
+  while (dirent* entry = ::readdir(dir)) {
+    const long writer = writerOfTemporary(entry->d_name, outputName);
+    if (writer > 0 && writer != long(::getpid()) && processIsGone(writer)) stale.push_back(entry->d_name);
+  }
+  ::closedir(dir);
+  for (const std::string& name : stale) removePath(folder + "/" + name);
+}
+
 // A name beside the output that nothing else uses.
-bool openTemporaryBeside(const std::string& outputPath, BookFileWriter& out, std::string& tempPath) {
-  static unsigned attempt = 0;
+bool openTemporaryBeside(const std::string& target, BookFileWriter& out, std::string& tempPath) {
   for (int tries = 0; tries < 100; ++tries) {
-    tempPath = outputPath + ".writing-" + std::to_string(::getpid()) + "-" + std::to_string(attempt++);
+    tempPath = temporaryBookPath(target, long(::getpid()), nextWritingSerial++);
     if (pathExists(tempPath)) continue;
     return out.openNew(tempPath);
   }
   return false;
 }
 
+// A rebuilt book keeps the permissions the user gave the earlier one.
+void keepPermissionsOf(const std::string& earlier, const std::string& tempPath) {
+  struct stat info;
+  if (::stat(earlier.c_str(), &info) == 0 && S_ISREG(info.st_mode)) ::chmod(tempPath.c_str(), info.st_mode & 07777);
+}
+
+bool cancelled(const BookDatabaseInput& input) { return input.progress && input.progress->cancelled(); }
+
 }  // namespace
+
+std::string temporaryBookPath(const std::string& outputPath, long processId, unsigned serial) {
+  return outputPath + kWritingMarker + std::to_string(processId) + "-" + std::to_string(serial);
+}
 
 bool writeBookDatabase(const BookDatabaseInput& input) {
   if (!input.tables) return reportBookFailure(input.outputPath, "no build tables were given");
@@ -424,9 +491,11 @@ bool writeBookDatabase(const BookDatabaseInput& input) {
   std::string reason;
   if (!layOutBook(input, layout, reason)) return reportBookFailure(input.outputPath, reason);
 
+  const std::string target = followSymbolicLinks(input.outputPath);
+  removeStaleTemporaries(target);
   BookFileWriter out;
   std::string tempPath;
-  if (!openTemporaryBeside(input.outputPath, out, tempPath)) {
+  if (!openTemporaryBeside(target, out, tempPath)) {
     return reportBookFailure(input.outputPath, out.errorText().empty() ? "cannot open" : out.errorText());
   }
   BookWriteJob job(input, layout, out);
@@ -435,12 +504,18 @@ bool writeBookDatabase(const BookDatabaseInput& input) {
     written = false;
     reason = out.errorText();
   }
-  if (written && std::rename(tempPath.c_str(), input.outputPath.c_str()) != 0) {
+  if (written && cancelled(input)) {
+    removePath(tempPath);
+    return false;
+  }
+  keepPermissionsOf(target, tempPath);
+  if (written && std::rename(tempPath.c_str(), target.c_str()) != 0) {
     written = false;
-    reason = std::string("cannot rename the finished book into place: ") + std::strerror(errno);
+    reason = std::string("cannot rename the finished book into place: ") + systemErrorText(errno);
   }
   if (!written) {
     removePath(tempPath);
+    if (cancelled(input)) return false;
     return reportBookFailure(input.outputPath, reason);
   }
   reportStatus("Done.");

@@ -11,6 +11,7 @@
 
 #include "BookInfo.h"
 #include "BookSection.h"
+#include "BuildProgress.h"
 #include "BuildTables.h"
 
 namespace scrivora {
@@ -37,13 +38,24 @@ struct BookDatabaseInput {
   const BuildTables* tables = nullptr;
   // Seconds since 1970 UTC; the modification date is one second later.
   uint32_t creationTime = 0;
+  // Hears how far the writing is; may be null. A cancelled build writes no
+  // book and reports nothing here.
+  BuildProgress* progress = nullptr;
 };
 
 // Writes the complete book and reports "Done."; true on success. On any
-// failure an error naming the book file is reported and nothing is left at
-// the output path: the book is written beside it under a temporary name and
-// renamed into place only when complete.
+// failure an error naming the book file is reported and what was at the
+// output path stays as it was: the book is written beside it under a
+// temporary name and renamed into place only when complete. An output that
+// is a symbolic link keeps the link: the book replaces the file it points to.
+// Temporary books that an earlier, killed build left beside the output are
+// removed.
 bool writeBookDatabase(const BookDatabaseInput& input);
+
+// The name under which a book for `outputPath` is written before it is
+// renamed into place: the output's name, ".writing-", the writing process's
+// id, "-" and a number unique within that process.
+std::string temporaryBookPath(const std::string& outputPath, long processId, unsigned serial);
 
 // The creation date of a book built now: SOURCE_DATE_EPOCH when it is set
 // (so that two builds of one source give identical files), else the current

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+#include "FileSystem.h"
+
 namespace scrivora {
 
 namespace {
@@ -51,7 +53,7 @@ void BookFileWriter::fail(const std::string& what, int errorNumber) {
   if (failed_) return;
   failed_ = true;
   errorText_ = what;
-  if (errorNumber != 0) errorText_ += std::string(": ") + std::strerror(errorNumber);
+  if (errorNumber != 0) errorText_ += std::string(": ") + systemErrorText(errorNumber);
 }
 
 void BookFileWriter::write(const void* data, size_t length) {

@@ -157,7 +157,7 @@ int plainLetterForUnicode(uint16_t value) {
   }
 }
 
-uint8_t unicodeInTitle(TextPassContext& context, size_t backslash, bool reportBadDigits) {
+uint8_t unicodeInTitle(TextPassContext& context, size_t backslash) {
   int& count = context.mappingWarningCount();
   ++count;
   if (context.smallPass()) {
@@ -170,8 +170,7 @@ uint8_t unicodeInTitle(TextPassContext& context, size_t backslash, bool reportBa
       context.warning("Showing only the first 100 mapping warnings.");
     }
   }
-  uint16_t value = reportBadDigits ? checkedHexEscape(context, backslash)
-                                   : readHexEscape(context.text(), context.length(), backslash + 2).value;
+  uint16_t value = checkedHexEscape(context, backslash);
   int letter = plainLetterForUnicode(value);
   if (letter < 0) {
     context.plainError("Don't know how to map unicode character %04X", unsigned(value));

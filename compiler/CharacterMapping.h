@@ -44,9 +44,8 @@ int plainLetterForUnicode(uint16_t value);
 
 // \UXXXX met inside a chapter title or an index term: counts and reports the
 // mapping, and returns the plain letter (a space when there is none, with the
-// unknown-mapping error). A title that stays in the running text (\x, \Xn,
-// \I) leaves the bad-digit error to the scanner, which meets the same \U
-// there: reportBadDigits is then false, so one fault is not shown twice.
-uint8_t unicodeInTitle(TextPassContext& context, size_t backslash, bool reportBadDigits = true);
+// unknown-mapping error, and the "Error in \U specification" error for a bad
+// digit).
+uint8_t unicodeInTitle(TextPassContext& context, size_t backslash);
 
 }  // namespace scrivora

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "BuildLog.h"
+#include "FileSystem.h"
 #include "PngReencode.h"
 
 namespace scrivora {
@@ -69,7 +70,7 @@ bool ImageList::finish() {
 
 bool ImageList::reencodeEntry(ListedImage& entry) {
   const size_t offset = imageData_.size();
-  std::FILE* file = std::fopen(hostImagePath(entry.path).c_str(), "rb");
+  std::FILE* file = openRegularFile(hostImagePath(entry.path));
   if (!file) {
     // An image whose checks failed (listed at 0 by 0) was already reported
     // by the text pass; one that vanished or became unreadable since the
@@ -79,10 +80,11 @@ bool ImageList::reencodeEntry(ListedImage& entry) {
     return false;
   }
   uint32_t size = 0;
-  const PngReencodeResult result = reencodePng(file, imageData_, size);
+  std::string libpngReason;
+  const PngReencodeResult result = reencodePng(file, imageData_, size, libpngReason);
   std::fclose(file);
   if (result != PngReencodeResult::Success) {
-    reportReencodeFailure(result, entry.path);
+    reportReencodeFailure(result, entry.path, libpngReason);
     return false;
   }
   if (size > kMaxImageDataSize) {

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "BuildLog.h"
+#include "FileSystem.h"
 
 namespace scrivora {
 
@@ -47,9 +48,15 @@ bool checkPngHeader(const std::string& storedPath, uint16_t& width, uint16_t& he
   width = 0;
   height = 0;
   const char* path = storedPath.c_str();
-  std::FILE* file = std::fopen(hostImagePath(storedPath).c_str(), "rb");
+  // A pipe or device named as an image is refused here, not waited on.
+  std::FILE* file = openRegularFile(hostImagePath(storedPath));
   if (!file) {
-    reportError("Failed to open PNG file %s\n", path);
+    // A folder opens but cannot be read.
+    if (errno == EISDIR) {
+      reportError("Failed to read PNG file %s\n", path);
+    } else {
+      reportError("Failed to open PNG file %s\n", path);
+    }
     return false;
   }
   unsigned char header[kPngHeaderBytes];

@@ -118,6 +118,7 @@ bool writeNoteBodies(const NotesBlock& notes, NoteKind kind, ReferenceList& ids,
     return false;
   }
   sizes.push_back(0);
+  RecordCompressor compressor;
   bool written = true;
   for (size_t i = 0; i < ids.idCount(); ++i) {
     const std::string& id = ids.idAt(i);
@@ -126,7 +127,7 @@ bool writeNoteBodies(const NotesBlock& notes, NoteKind kind, ReferenceList& ids,
     const uint8_t* bytes = notes.data() + body.begin;
     checkNoteBody(bytes, body.length(), id, images);
     size_t before = sizes.size();
-    if (!compressRecords(bytes, body.length(), out, sizes, nullptr)) {
+    if (!compressor.compressRecords(bytes, body.length(), out, sizes, nullptr)) {
       written = false;
       break;
     }

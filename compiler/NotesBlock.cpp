@@ -86,7 +86,31 @@ const NotesBlock::OpeningIndex& NotesBlock::openingIndex(NoteKind kind) const {
     }
   }
   index.idleAt[bytes_.size()] = matched == 0;
+  indexOpeningIds(index, marker.size());
   return index;
+}
+
+void NotesBlock::indexOpeningIds(OpeningIndex& index, size_t openingLength) const {
+  std::unordered_map<std::string, size_t> starts;
+  for (size_t opening : index.openings) {
+    const size_t idBegin = opening + openingLength;
+    size_t quote = idBegin;
+    while (quote < bytes_.size() && bytes_[quote] != '"') ++quote;
+    const size_t checkedEnd = std::min(quote + 2, bytes_.size());
+    if (std::find(bytes_.begin() + idBegin, bytes_.begin() + checkedEnd, '<') != bytes_.begin() + checkedEnd) return;
+    // An opening whose id is not closed by "> names no block.
+    if (quote + 1 >= bytes_.size() || bytes_[quote + 1] != '>') continue;
+    std::string id(bytes_.begin() + idBegin, bytes_.begin() + quote);
+    for (char& c : id) c = char(foldAscii(uint8_t(c)));
+    starts.emplace(std::move(id), skipLineFeeds(quote + 2));
+  }
+  index.bodyStartById = std::move(starts);
+  index.idsIndexed = true;
+}
+
+size_t NotesBlock::skipLineFeeds(size_t from) const {
+  while (from < bytes_.size() && bytes_[from] == '\n') ++from;
+  return from;
 }
 
 size_t NotesBlock::nextOpening(NoteKind kind, size_t from) const {
@@ -110,6 +134,15 @@ size_t NotesBlock::nextOpening(NoteKind kind, size_t from) const {
 }
 
 size_t NotesBlock::findBodyStart(NoteKind kind, const std::string& id) const {
+  const OpeningIndex& index = openingIndex(kind);
+  if (!index.idsIndexed || id.find('"') != std::string::npos) return walkToBodyStart(kind, id);
+  std::string folded = id;
+  for (char& c : folded) c = char(foldAscii(uint8_t(c)));
+  auto found = index.bodyStartById.find(folded);
+  return found == index.bodyStartById.end() ? kMarkerNotFound : found->second;
+}
+
+size_t NotesBlock::walkToBodyStart(NoteKind kind, const std::string& id) const {
   std::string tail = id + "\">";
   const size_t openingLength = blockOpening(kind).size();
   size_t from = 0;
@@ -121,11 +154,7 @@ size_t NotesBlock::findBodyStart(NoteKind kind, const std::string& id) const {
     size_t at = opening + openingLength;
     size_t k = 0;
     while (k < tail.size() && at + k < bytes_.size() && sameByte(bytes_[at + k], uint8_t(tail[k]), true)) ++k;
-    if (k == tail.size()) {
-      size_t start = at + k;
-      while (start < bytes_.size() && bytes_[start] == '\n') ++start;
-      return start;
-    }
+    if (k == tail.size()) return skipLineFeeds(at + k);
     if (at + k >= bytes_.size()) return kMarkerNotFound;
     from = at + k + 1;
   }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace scrivora {
@@ -62,8 +63,8 @@ class NotesBlock {
   // <kind id="id"> (letters in any case) and the line feeds that follow it.
   // kMarkerNotFound when there is no such block. The result is exactly that
   // of findMarker for the whole pattern over the notes block, but a book with
-  // many notes does not pay one scan of the whole block per id: the scan
-  // jumps from one block opening to the next (see OpeningIndex).
+  // many notes does not pay one scan of the whole block per id: the ids of the
+  // block openings are indexed once (see OpeningIndex).
   size_t findBodyStart(NoteKind kind, const std::string& id) const;
 
   // The body from `start` to the kind's next end tag, less the line feeds
@@ -79,11 +80,24 @@ class NotesBlock {
   // mismatch inside the id it restarts with nothing matched, and as soon as
   // it stands at a byte where this scan also had nothing matched, the two go
   // the same way again, up to this scan's next opening.
+  //
+  // When no opening's id (up to and including the byte after its closing
+  // quote) holds a '<', a scan for <kind id="id"> can neither find an opening
+  // the whole-block scan missed nor miss one it found: it visits exactly the
+  // listed openings in order and stops at the first whose id matches. Then
+  // the body start of every id is known at once from bodyStartById (ids
+  // folded to lower case, the first opening of an id kept). Otherwise each
+  // lookup walks the openings.
   struct OpeningIndex {
     bool built = false;
     std::vector<size_t> openings;
     std::vector<uint8_t> idleAt;  // 1 where the scan had matched nothing
+    bool idsIndexed = false;
+    std::unordered_map<std::string, size_t> bodyStartById;
   };
+  void indexOpeningIds(OpeningIndex& index, size_t openingLength) const;
+  size_t walkToBodyStart(NoteKind kind, const std::string& id) const;
+  size_t skipLineFeeds(size_t from) const;
   const OpeningIndex& openingIndex(NoteKind kind) const;
   // The first opening a fresh scan starting at `from` finds.
   size_t nextOpening(NoteKind kind, size_t from) const;

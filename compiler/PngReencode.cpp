@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <new>
 
@@ -26,9 +27,20 @@ void freeForPng(png_structp, png_voidp memory) { std::free(memory); }
 // change nothing in the result, so they are not worth a line in the log.
 void ignorePngWarning(png_structp, png_const_charp) {}
 
+// Where libpng's words for the first error are kept; a plain array, since the
+// error handler leaves through longjmp.
+struct PngErrorText {
+  char text[160] = {};
+};
+
 // Errors return to the setjmp point quietly: the caller reports one message
-// naming the file instead of libpng's own text on standard error.
-void returnOnPngError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+// naming the file instead of libpng's own text on standard error, and adds
+// libpng's words to it.
+void returnOnPngError(png_structp png, png_const_charp message) {
+  PngErrorText* error = static_cast<PngErrorText*>(png_get_error_ptr(png));
+  if (error && error->text[0] == '\0' && message) std::snprintf(error->text, sizeof error->text, "%s", message);
+  png_longjmp(png, 1);
+}
 
 void readFromFile(png_structp png, png_bytep data, png_size_t length) {
   std::FILE* file = static_cast<std::FILE*>(png_get_io_ptr(png));
@@ -59,6 +71,7 @@ struct ReencodeState {
   png_infop writeInfo = nullptr;
   png_bytep pixels = nullptr;
   png_bytepp rows = nullptr;
+  PngErrorText error;
 };
 
 void releaseState(ReencodeState& s) {
@@ -73,9 +86,9 @@ void releaseState(ReencodeState& s) {
 }
 
 bool createStructures(ReencodeState& s) {
-  s.reader = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, nullptr, returnOnPngError, ignorePngWarning, nullptr,
+  s.reader = png_create_read_struct_2(PNG_LIBPNG_VER_STRING, &s.error, returnOnPngError, ignorePngWarning, nullptr,
                                       allocateForPng, freeForPng);
-  s.writer = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, nullptr, returnOnPngError, ignorePngWarning, nullptr,
+  s.writer = png_create_write_struct_2(PNG_LIBPNG_VER_STRING, &s.error, returnOnPngError, ignorePngWarning, nullptr,
                                        allocateForPng, freeForPng);
   if (!s.reader || !s.writer) return false;
   s.readInfo = png_create_info_struct(s.reader);
@@ -143,7 +156,13 @@ PngReencodeResult runLibpng(ReencodeState* s) {
 }  // namespace
 
 PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& dataSize) {
+  std::string ignoredReason;
+  return reencodePng(input, output, dataSize, ignoredReason);
+}
+
+PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& dataSize, std::string& libpngReason) {
   dataSize = 0;
+  libpngReason.clear();
   const size_t sizeBefore = output.size();
 
   png_byte signature[8];
@@ -160,13 +179,14 @@ PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& da
 
   if (result != PngReencodeResult::Success) {
     output.resize(sizeBefore);
+    if (result == PngReencodeResult::Failed) libpngReason = state.error.text;
     return result;
   }
   dataSize = uint32_t(output.size() - sizeBefore);
   return result;
 }
 
-void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath) {
+void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath, const std::string& libpngReason) {
   switch (result) {
     case PngReencodeResult::Success: return;
     case PngReencodeResult::Unreadable: reportError("Could not read the file \"%s\"", storedPath.c_str()); return;
@@ -177,6 +197,9 @@ void reportReencodeFailure(PngReencodeResult result, const std::string& storedPa
     case PngReencodeResult::Failed: break;
   }
   reportError("An unknown error occurred reading the file \"%s\"", storedPath.c_str());
+  if (!libpngReason.empty()) {
+    reportWarning("The image %s is damaged: %s", hostImagePath(storedPath).c_str(), libpngReason.c_str());
+  }
 }
 
 }  // namespace scrivora

@@ -26,9 +26,15 @@ enum class PngReencodeResult {
 // On any failure `output` is cut back to its size before the call and
 // `dataSize` is 0. Reports nothing.
 PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& dataSize);
+// The same, also giving libpng's own words for a Failed result ("CRC error",
+// "Read Error!", ...); empty for the other results.
+PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& dataSize, std::string& libpngReason);
 
 // Reports the message for a failed re-encoding through the error hook, with
-// the image's stored path. TooLarge reports "Image "%s" is too large".
-void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath);
+// the image's stored path. TooLarge reports "Image "%s" is too large". When
+// libpng gave a reason, a warning follows with it and the file's path as this
+// system spells it, so the user learns what is wrong with which file.
+void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath,
+                           const std::string& libpngReason = std::string());
 
 }  // namespace scrivora

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <memory>
 #include <vector>
 
 namespace scrivora {
@@ -56,12 +57,10 @@ size_t findRecordEnd(const uint8_t* piece, size_t length) {
   return end == 0 ? length : end;
 }
 
-namespace {
-
-// One deflate state for all the pieces of a call: reset between pieces it
-// gives exactly the stream compress() gives, without allocating and
-// clearing a fresh state (some 270 KB) for every record.
-class PieceCompressor {
+// One deflate state for every piece: reset between pieces it gives exactly
+// the stream compress() gives, without allocating and clearing a fresh state
+// (some 270 KB) for every record.
+class RecordCompressor::PieceCompressor {
  public:
   PieceCompressor() { ready_ = deflateInit(&stream_, Z_DEFAULT_COMPRESSION) == Z_OK; }
   ~PieceCompressor() {
@@ -83,13 +82,15 @@ class PieceCompressor {
   bool ready_ = false;
 };
 
-}  // namespace
+// Room for the worst case, so a piece that deflate cannot shrink is still
+// stored whole rather than cut or rejected.
+RecordCompressor::RecordCompressor()
+    : pieces_(std::make_unique<PieceCompressor>()), compressed_(compressBound(kTextRecordSize)) {}
 
-bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends) {
-  // Room for the worst case, so a piece that deflate cannot shrink is still
-  // stored whole rather than cut or rejected.
-  std::vector<uint8_t> compressed(compressBound(kTextRecordSize));
-  PieceCompressor compressor;
+RecordCompressor::~RecordCompressor() = default;
+
+bool RecordCompressor::compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes,
+                                       U32Table* ends, BuildProgress* progress) {
   size_t offset = 0;
   uint32_t runningEnd = 0;
   while (offset < length) {
@@ -98,14 +99,21 @@ bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U3
       pieceLength = findRecordEnd(text + offset, pieceLength);
     }
     size_t compressedLength = 0;
-    if (!compressor.compress(text + offset, pieceLength, compressed, compressedLength)) return false;
+    if (!pieces_->compress(text + offset, pieceLength, compressed_, compressedLength)) return false;
     runningEnd += uint32_t(pieceLength);
     if (ends) ends->push_back(runningEnd);
     sizes.push_back(uint32_t(compressedLength));
-    out.write(compressed.data(), compressedLength);
+    out.write(compressed_.data(), compressedLength);
     offset += pieceLength;
+    if (progress && !progress->advance(offset, length)) return false;
   }
   return !out.failed();
+}
+
+bool compressRecords(const uint8_t* text, size_t length, BookFileWriter& out, U32Table& sizes, U32Table* ends,
+                     BuildProgress* progress) {
+  RecordCompressor compressor;
+  return compressor.compressRecords(text, length, out, sizes, ends, progress);
 }
 
 }  // namespace scrivora

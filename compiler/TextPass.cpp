@@ -16,6 +16,9 @@ namespace {
 constexpr unsigned kFitsBelow = kLineWidth + 1;  // x below 159 still fits
 constexpr unsigned kMaxPercent = 100;
 constexpr unsigned kMaxPercentDigits = 3;
+// How many bytes the scan goes between two progress reports: often enough for
+// a smooth bar, rarely enough to cost nothing.
+constexpr size_t kProgressStride = 64 * 1024;
 
 // The messages of one percentage tag (\w or \T).
 struct PercentMessages {
@@ -59,9 +62,17 @@ bool TextPass::run(const TextPassInput& input) {
   images_ = input.images ? input.images : &unlistedImages;
   boldFontSeen_ = false;
   boldStyleSeen_ = false;
+  cancelled_ = false;
 
   runPass(FontPass::Small);
-  runPass(FontPass::Large);
+  if (!cancelled_) runPass(FontPass::Large);
+  if (cancelled_) {
+    context_ = nullptr;
+    collector_ = nullptr;
+    images_ = nullptr;
+    input_ = nullptr;
+    return true;
+  }
 
   // Page numbers and counts are 16 bits in the book.
   if (input.smallPages && input.smallPages->count() > kMaxPages) {
@@ -104,7 +115,12 @@ void TextPass::runPass(FontPass pass) {
 
   const size_t length = context_->length();
   size_t p = 0;
+  size_t nextProgressReport = 0;
   while (p < length) {
+    if (p >= nextProgressReport) {
+      if (!reportProgress(pass, p)) break;
+      nextProgressReport = p + kProgressStride;
+    }
     // Runs of ordinary characters that fit on the line need no step each.
     if (input_->measurePlainRunsInOneGo && !styleOn(kInvisibleStyle)) {
       p = paginator.measureFittingRun(context_->text(), p, length - 1);
@@ -130,6 +146,14 @@ void TextPass::runPass(FontPass pass) {
     p = std::min(next, length);
   }
   paginator_ = nullptr;
+}
+
+bool TextPass::reportProgress(FontPass pass, size_t position) {
+  if (!input_->progress) return true;
+  const size_t length = context_->length();
+  const uint64_t done = pass == FontPass::Small ? position : length + position;
+  if (!input_->progress->advance(done, 2 * uint64_t(length))) cancelled_ = true;
+  return !cancelled_;
 }
 
 size_t TextPass::step(size_t p, bool& pageTitleOpened, bool& levelTitleOpened) {

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <string>
 
+#include "BuildProgress.h"
 #include "BuildTables.h"
 #include "ImageTag.h"
 #include "PageTable.h"
@@ -95,6 +96,10 @@ struct TextPassInput {
   // off, every character takes the full step. Both give the same tables: the
   // step-by-step measuring is the reference the quick one is tested against.
   bool measurePlainRunsInOneGo = true;
+  // Hears how far the two passes are (the small pass is the first half of
+  // the way); may be null. When it says the build is cancelled, the pass
+  // stops where it is and run() returns true without finishing.
+  BuildProgress* progress = nullptr;
 };
 
 class TextPass {
@@ -102,11 +107,15 @@ class TextPass {
   // At most this many pages fit the 16-bit page numbers of the book.
   static constexpr size_t kMaxPages = 65535;
 
-  // Runs both passes and the finishing steps; true when an error occurred.
+  // Runs both passes and the finishing steps; true when an error occurred
+  // or the build was cancelled.
   bool run(const TextPassInput& input);
 
  private:
   void runPass(FontPass pass);
+  // Tells the progress how far the scan is; false when the build is
+  // cancelled.
+  bool reportProgress(FontPass pass, size_t position);
   size_t step(size_t p, bool& pageTitleOpened, bool& levelTitleOpened);
 
   size_t handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpened);
@@ -149,6 +158,7 @@ class TextPass {
   Paginator* paginator_ = nullptr;
   TextPassCollector* collector_ = nullptr;
   ImageList* images_ = nullptr;
+  bool cancelled_ = false;
   bool boldFontSeen_ = false;
   bool boldStyleSeen_ = false;
 };

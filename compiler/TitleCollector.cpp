@@ -38,7 +38,7 @@ CollectedTitle TitleCollector::collect(TitleForm form, size_t from, size_t argum
     if (c == tml::kEscape) {
       const char tag = char(context_.byteAt(p + 1));
       if (tag == tml::kUnicodeCharacter) {
-        title.push_back(char(unicodeInTitle(context_, p, isArgument)));
+        title.push_back(char(unicodeInTitle(context_, p)));
         added = true;
         p += tml::kUnicodeEscapeLength;
       } else if (tag == tml::kDecimalCharacter) {

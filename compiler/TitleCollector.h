@@ -17,10 +17,11 @@
 //   \a149 (the bullet) adds nothing.
 //
 // \UXXXX in any of these is mapped to its plain letter with the mapping
-// warning and errors of the character rules (CharacterMapping.h). A bad
-// hexadecimal digit is reported here only inside a \Cn argument: the other
-// forms stay in the running text, where the scanner meets the same \U and
-// reports it.
+// warning and errors of the character rules (CharacterMapping.h), a bad
+// hexadecimal digit included. The scanner may meet the same \U in the running
+// text and report it again, but it cannot be relied on to: it reads the
+// argument of a \Fn="..." inside a title as an argument, where this reader
+// sees plain title text.
 //
 // The collector itself raises no length message; it says whether the title
 // was cut and the chapter and index readers word the warning.

@@ -4,10 +4,14 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "BookBuilder.h"
+#include "BookDatabaseWriter.h"
 #include "BookReader.h"
 #include "support/BookTestSupport.h"
 
@@ -54,12 +58,85 @@ TEST_F(BookBuildTest, PlainSourceBecomesABookWithTheSameTextAndNoTemporariesLeft
   EXPECT_EQ(reader.contents().header.name, "Story");
 }
 
-TEST_F(BookBuildTest, SameSourceAndOutputIsRefusedAndNothingChanges) {
+TEST_F(BookBuildTest, SameSourceAndOutputIsRefusedHoweverSpeltAndNothingChanges) {
   std::string src = source("same.tml", "text");
-  EXPECT_FALSE(buildBook(src, src, titled("T")));
-  EXPECT_EQ(log.errors(), std::vector<std::string>{"The input and output files are the same! (" + src + ")"});
-  EXPECT_EQ(booktest::readText(src), "text");
-  EXPECT_TRUE(log.statuses().empty());
+  ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
+  ASSERT_EQ(symlink(src.c_str(), dir.file("soft.tdb").c_str()), 0);
+  ASSERT_EQ(link(src.c_str(), dir.file("hard.tdb").c_str()), 0);
+  char* previous = getcwd(nullptr, 0);
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  for (const std::string& output : {src, std::string("./same.tml"), dir.file("sub/../same.tml"), dir.file("./same.tml"),
+                                    dir.file("soft.tdb"), dir.file("hard.tdb")}) {
+    LogCapture attempt;
+    EXPECT_FALSE(buildBook(src, output, titled("T"))) << output;
+    EXPECT_EQ(attempt.errors(), std::vector<std::string>{"The input and output files are the same! (" + src + ")"});
+    EXPECT_TRUE(attempt.statuses().empty());
+    EXPECT_EQ(booktest::readText(src), "text") << output;
+  }
+  ASSERT_EQ(chdir(previous), 0);
+  std::free(previous);
+}
+
+TEST_F(BookBuildTest, OutputThatIsATemporaryFileOfTheBuildIsRefused) {
+  std::string src = source("d.tml", "text");
+  ASSERT_EQ(mkdir(dir.file("sub").c_str(), 0755), 0);
+  // A stale one exists; the others do not.
+  booktest::writeFile(src + ".sid", std::string("stale"));
+  for (const char* suffix : {".tmp", ".sid", ".ftn"}) {
+    LogCapture attempt;
+    std::string output = dir.file("sub/../d.tml") + suffix;
+    EXPECT_FALSE(buildBook(src, output, titled("T")));
+    EXPECT_EQ(attempt.errors(), std::vector<std::string>{"The output file \"" + output +
+                                                         "\" is one of the build's own temporary files."});
+  }
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"d.tml", "d.tml.sid", "sub"}));
+}
+
+TEST_F(BookBuildTest, OutputThatIsNoRegularFileIsNeverReplaced) {
+  std::string src = source("n.tml", "text");
+  ASSERT_EQ(mkfifo(dir.file("pipe.tdb").c_str(), 0644), 0);
+  ASSERT_EQ(mkdir(dir.file("folder.tdb").c_str(), 0755), 0);
+  for (const std::string& output : {dir.file("pipe.tdb"), dir.file("folder.tdb")}) {
+    LogCapture attempt;
+    EXPECT_FALSE(buildBook(src, output, titled("T")));
+    EXPECT_EQ(attempt.errors(),
+              std::vector<std::string>{"The file \"" + output + "\" could not be opened for writing."});
+  }
+  struct stat info;
+  ASSERT_EQ(lstat(dir.file("pipe.tdb").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISFIFO(info.st_mode));
+  EXPECT_TRUE(booktest::entriesOf(dir.file("folder.tdb")).empty());
+}
+
+TEST_F(BookBuildTest, OutputThroughASymbolicLinkReplacesItsTargetAndKeepsTheLink) {
+  std::string src = source("l.tml", "linked text");
+  ASSERT_EQ(mkdir(dir.file("shelf").c_str(), 0755), 0);
+  booktest::writeFile(dir.file("shelf/book.tdb"), std::string("earlier book"));
+  ASSERT_EQ(chmod(dir.file("shelf/book.tdb").c_str(), 0640), 0);
+  ASSERT_EQ(symlink("shelf/book.tdb", dir.file("link.tdb").c_str()), 0);
+  ASSERT_TRUE(buildBook(src, dir.file("link.tdb"), titled("L")));
+  struct stat info;
+  ASSERT_EQ(lstat(dir.file("link.tdb").c_str(), &info), 0);
+  EXPECT_TRUE(S_ISLNK(info.st_mode));
+  ASSERT_EQ(stat(dir.file("shelf/book.tdb").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0640u) << "the rebuilt book keeps the permissions of the earlier one";
+  BookReader reader;
+  ASSERT_TRUE(reader.readFile(dir.file("shelf/book.tdb")));
+  EXPECT_EQ(reader.contents().text, "linked text");
+  EXPECT_EQ(booktest::entriesOf(dir.file("shelf")), std::vector<std::string>{"book.tdb"});
+}
+
+TEST_F(BookBuildTest, TemporaryBookOfAKilledBuildIsRemovedByTheNextBuild) {
+  // A process that has ended stands for the killed build.
+  pid_t gone = fork();
+  ASSERT_GE(gone, 0);
+  if (gone == 0) _exit(0);
+  ASSERT_EQ(waitpid(gone, nullptr, 0), gone);
+  std::string stale = temporaryBookPath(dir.file("k.tdb"), long(gone), 7);
+  booktest::writeFile(stale, std::string("half a book"));
+  booktest::writeFile(dir.file("k.tdb.writing-notes"), std::string("the user's own file"));
+  ASSERT_TRUE(buildBook(source("k.tml", "text"), dir.file("k.tdb"), titled("K")));
+  EXPECT_EQ(dir.entries(), (std::vector<std::string>{"k.tdb", "k.tdb.writing-notes", "k.tml"}));
 }
 
 TEST_F(BookBuildTest, MissingSourceIsReportedAndIsNeverCreated) {
@@ -67,9 +144,8 @@ TEST_F(BookBuildTest, MissingSourceIsReportedAndIsNeverCreated) {
   EXPECT_FALSE(buildBook(missing, dir.file("out.tdb"), titled("T")));
   EXPECT_EQ(log.errors(), std::vector<std::string>{"The input file \"" + missing + "\" could not be opened."});
   EXPECT_FALSE(booktest::fileExists(missing));
-  // The output check ran and created an empty file, as the first check does.
-  EXPECT_TRUE(booktest::fileExists(dir.file("out.tdb")));
-  EXPECT_TRUE(booktest::readFile(dir.file("out.tdb")).empty());
+  // An empty file would pass for a book when the user copies it.
+  EXPECT_FALSE(booktest::fileExists(dir.file("out.tdb")));
 }
 
 TEST_F(BookBuildTest, BothPathProblemsAreReportedTogether) {
@@ -150,16 +226,19 @@ TEST_F(BookBuildTest, LeftoverTemporariesFromAnEarlierBuildAreReplaced) {
   EXPECT_EQ(reader.contents().text, "fresh text");
 }
 
-TEST_F(BookBuildTest, TextRecordsThatCannotBeWrittenEndTheBuildWithoutABook) {
+TEST_F(BookBuildTest, TemporariesThatCannotGoBesideTheSourceGoBesideTheOutput) {
+  // A non-empty folder where the text records should go cannot be removed or
+  // opened as a file, as in a folder the user may not write in.
   std::string src = source("f.tml", "text");
-  // A non-empty folder where the text records should go cannot be removed
-  // or opened as a file.
   ASSERT_EQ(mkdir((src + ".tmp").c_str(), 0755), 0);
   booktest::writeFile(src + ".tmp/keep", std::string("x"));
-  booktest::writeFile(dir.file("f.tdb"), std::string("earlier book"));
-  EXPECT_FALSE(buildBook(src, dir.file("f.tdb"), titled("F")));
-  EXPECT_EQ(log.errors(), std::vector<std::string>{"Could not open file " + src + ".tmp for writing."});
-  EXPECT_FALSE(booktest::fileExists(dir.file("f.tdb"))) << "the earlier book does not pass for this build's";
+  ASSERT_EQ(mkdir(dir.file("out").c_str(), 0755), 0);
+  ASSERT_TRUE(buildBook(src, dir.file("out/f.tdb"), titled("F")));
+  EXPECT_TRUE(log.errors().empty());
+  BookReader reader;
+  ASSERT_TRUE(reader.readFile(dir.file("out/f.tdb")));
+  EXPECT_EQ(reader.contents().text, "text");
+  EXPECT_EQ(booktest::entriesOf(dir.file("out")), std::vector<std::string>{"f.tdb"});
 }
 
 TEST_F(BookBuildTest, BuildingTwiceWithTheSameDateGivesIdenticalBooks) {

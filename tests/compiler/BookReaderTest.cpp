@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 
 #include "BookDatabaseWriter.h"
@@ -195,68 +196,52 @@ TEST_F(BookReaderTest, EverySectionReadsBackAsWritten) {
   EXPECT_EQ(c.footnotes[2].body, std::string(9000, 'n'));
 }
 
-TEST_F(BookReaderTest, FileTooShortForAHeaderIsReported) {
-  read(Bytes(50, 0));
+TEST_F(BookReaderTest, EachKindOfDamageToTheContainerIsReported) {
+  struct Case {
+    std::string text;
+    std::function<void(Bytes&)> damage;
+    std::string report;
+  };
+  const Case cases[] = {
+      {"some text", [](Bytes& b) { b[78 + 8 * 2 + 7] = 0x01; }, "repeats the unique id"},
+      {"some text", [](Bytes& b) { b[78 + 8 * 2] = 0x7F; }, "record 2 starts at"},
+      {"some text that is long enough",
+       [](Bytes& b) {
+         // Record 2 now starts before record 1.
+         uint32_t early = recordOffset(b, 1) - 1;
+         b[78 + 8 * 2 + 2] = uint8_t(early >> 8);
+         b[78 + 8 * 2 + 3] = uint8_t(early);
+       },
+       "not after record 1"},
+      {std::string(2000, 'z') + " and more",
+       [](Bytes& b) {
+         b[recordOffset(b, 1) + 5] ^= 0xFF;
+         b[recordOffset(b, 1) + 6] ^= 0xFF;
+       },
+       "text record 1"},
+      {"twelve bytes", [](Bytes& b) { b.back() = 11; }, "inflates to 12 bytes but the text-length record says 11"},
+      // One chapter claimed, none present: the sections overrun the book.
+      {"text", [](Bytes& b) { b[recordOffset(b, 0) + 15] = 1; }, "the link section starts at record 2, expected 3"},
+      // The metadata ends just before the 2-byte text-length record.
+      {"text", [](Bytes& b) { b[b.size() - 3] = 'x'; }, "five zero-terminated strings"},
+      {"text",
+       [](Bytes& b) {
+         b[recordOffset(b, 0) + 12] = 0x01;  // 500 text records plus 1
+         b[recordOffset(b, 0) + 13] = 0xF5;
+       },
+       "counts 500 text records but the book has only 4 records"},
+  };
+  EXPECT_FALSE(read(Bytes(50, 0)).consistent());
   EXPECT_TRUE(reports("too few for a database header")) << allProblems();
-}
-
-TEST_F(BookReaderTest, RepeatedUniqueIdIsReported) {
-  Bytes book = write(inputFor("some text"));
-  // Give record 2 the id of record 1.
-  book[78 + 8 * 2 + 7] = 0x01;
-  read(book);
-  EXPECT_TRUE(reports("repeats the unique id")) << allProblems();
-}
-
-TEST_F(BookReaderTest, OffsetBeyondTheFileIsReported) {
-  Bytes book = write(inputFor("some text"));
-  book[78 + 8 * 2] = 0x7F;
-  read(book);
-  EXPECT_TRUE(reports("record 2 starts at")) << allProblems();
-}
-
-TEST_F(BookReaderTest, OffsetsOutOfOrderAreReported) {
-  Bytes book = write(inputFor("some text that is long enough"));
-  // Record 2 now starts before record 1.
-  uint32_t early = recordOffset(book, 1) - 1;
-  book[78 + 8 * 2 + 2] = uint8_t(early >> 8);
-  book[78 + 8 * 2 + 3] = uint8_t(early);
-  read(book);
-  EXPECT_FALSE(reader.consistent());
-  EXPECT_TRUE(reports("not after record 1")) << allProblems();
-}
-
-TEST_F(BookReaderTest, DamagedZlibStreamIsReported) {
-  Bytes book = write(inputFor(std::string(2000, 'z') + " and more"));
-  uint32_t text = recordOffset(book, 1);
-  book[text + 5] ^= 0xFF;
-  book[text + 6] ^= 0xFF;
-  read(book);
-  EXPECT_TRUE(reports("text record 1")) << allProblems();
-}
-
-TEST_F(BookReaderTest, TextLengthRecordThatDisagreesIsReported) {
-  Bytes book = write(inputFor("twelve bytes"));
-  book.back() = 11;
-  read(book);
-  EXPECT_TRUE(reports("inflates to 12 bytes but the text-length record says 11")) << allProblems();
-}
-
-TEST_F(BookReaderTest, HeaderCountThatDoesNotAddUpIsReported) {
-  Bytes book = write(inputFor("text"));
-  // One chapter claimed, none present: the sections overrun the book.
-  book[recordOffset(book, 0) + 15] = 1;
-  read(book);
-  EXPECT_TRUE(reports("the link section starts at record 2, expected 3")) << allProblems();
-}
-
-TEST_F(BookReaderTest, MetadataWithoutFiveStringsIsReported) {
-  Bytes book = write(inputFor("text"));
-  // The text-length record is the last 2 bytes; the metadata ends before it.
-  size_t metadataEnd = book.size() - 2;
-  book[metadataEnd - 1] = 'x';
-  read(book);
-  EXPECT_TRUE(reports("five zero-terminated strings")) << allProblems();
+  for (const Case& c : cases) {
+    Bytes book = write(inputFor(c.text));
+    c.damage(book);
+    read(book);
+    EXPECT_FALSE(reader.consistent()) << c.report;
+    EXPECT_TRUE(reports(c.report)) << allProblems();
+    // One fault, a few reports, not one per record.
+    EXPECT_LT(reader.problems().size(), 10u) << allProblems();
+  }
 }
 
 TEST_F(BookReaderTest, TextRecordThatInflatesBeyond8192BytesIsReported) {
@@ -348,14 +333,4 @@ TEST_F(BookReaderTest, DamagedBooksAreReadWithoutGoingOutOfBounds) {
       EXPECT_FALSE(reader.consistent()) << "a cut book is never sound";
     }
   }
-}
-
-TEST_F(BookReaderTest, TextCountBeyondTheRecordListIsReportedOnceNotPerRecord) {
-  Bytes book = write(inputFor("text"));
-  uint32_t header = recordOffset(book, 0);
-  book[header + 12] = 0x01;  // 500 text records plus 1
-  book[header + 13] = 0xF5;
-  read(book);
-  EXPECT_TRUE(reports("counts 500 text records but the book has only 4 records")) << allProblems();
-  EXPECT_LT(reader.problems().size(), 10u) << allProblems();
 }

@@ -5,12 +5,17 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <zlib.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <thread>
 
 #include "BookBuilder.h"
 #include "BookReader.h"
+#include "BuildLog.h"
+#include "SourceEncoding.h"
 #include "support/BookTestSupport.h"
 #include "support/PngTestImages.h"
 
@@ -58,6 +63,33 @@ class BuildDriverTest : public testing::Test {
   BookInfo info;
 };
 
+enum class Damage { Truncated, BadCrc, BadZlibStream, PaletteWithoutPlte };
+
+uint32_t bigEndian32(const pngtest::Bytes& bytes, size_t at) {
+  return (uint32_t(bytes[at]) << 24) | (uint32_t(bytes[at + 1]) << 16) | (uint32_t(bytes[at + 2]) << 8) | bytes[at + 3];
+}
+
+// A whole PNG damaged in one way, its header still sound.
+pngtest::Bytes damaged(const pngtest::Bytes& png, Damage damage) {
+  if (damage == Damage::Truncated) return pngtest::Bytes(png.begin(), png.begin() + png.size() / 2);
+  pngtest::Bytes out(png.begin(), png.begin() + 8);
+  for (size_t at = 8; at + 12 <= png.size();) {
+    const size_t length = bigEndian32(png, at);
+    std::string type(png.begin() + at + 4, png.begin() + at + 8);
+    pngtest::Bytes chunk(png.begin() + at, png.begin() + at + 12 + length);
+    at += 12 + length;
+    if (type == "PLTE" && damage == Damage::PaletteWithoutPlte) continue;
+    if (type == "IDAT" && damage == Damage::BadCrc) chunk[8] ^= 0x55;
+    if (type == "IDAT" && damage == Damage::BadZlibStream) {
+      chunk[8] = chunk[9] = 0xFF;
+      const uint32_t crc = uint32_t(crc32(0, chunk.data() + 4, uInt(length + 4)));
+      for (int i = 0; i < 4; ++i) chunk[8 + length + i] = uint8_t(crc >> (24 - 8 * i));
+    }
+    out.insert(out.end(), chunk.begin(), chunk.end());
+  }
+  return out;
+}
+
 std::string longProse(size_t bytes) {
   std::string text;
   for (int i = 0; text.size() < bytes; ++i) text += "Entry " + std::to_string(i) + ": wind from the west.\n";
@@ -93,26 +125,6 @@ TEST_F(BuildDriverTest, FootnotesAndSidebarsAreStoredAndTheTextEndsBeforeThem) {
   EXPECT_TRUE(log.errors().empty());
 }
 
-TEST_F(BuildDriverTest, ThreeFootnotesOfOneNoneAndTwoRecords) {
-  std::string two = longProse(11000);
-  std::string text =
-      "A\\Fn=\"f1\"1\\Fn B\\Fn=\"f2\"2\\Fn C\\Fn=\"f3\"3\\Fn\n"
-      "<footnote id=\"f1\">One record.</footnote>"
-      "<footnote id=\"f2\">\n\n</footnote>"
-      "<footnote id=\"f3\">" +
-      two + "</footnote>";
-  ASSERT_TRUE(build("three", text));
-  BookContents book = read("three");
-  EXPECT_EQ(book.bookHeader.footnoteCount, 4);
-  ASSERT_EQ(book.footnotes.size(), 3u);
-  EXPECT_EQ(book.footnotes[0].recordCount, 1);
-  EXPECT_EQ(book.footnotes[1].recordCount, 0);
-  EXPECT_EQ(book.footnotes[2].recordCount, 2);
-  EXPECT_EQ(book.footnotes[1].body, "");
-  EXPECT_EQ(book.footnotes[2].body, two);
-  EXPECT_EQ(book.bookHeader.sidebarCount, 0);
-}
-
 TEST_F(BuildDriverTest, BodyWithoutItsEndTagHasNoRecordsAndTheBookIsStillWritten) {
   ASSERT_TRUE(build("open", "See\\Fn=\"n\"1\\Fn.\n<footnote id=\"n\">Never closed."));
   EXPECT_EQ(log.errors(), std::vector<std::string>{"No end tag for sidebar or footnote named n was found."});
@@ -120,14 +132,6 @@ TEST_F(BuildDriverTest, BodyWithoutItsEndTagHasNoRecordsAndTheBookIsStillWritten
   ASSERT_EQ(book.footnotes.size(), 1u);
   EXPECT_EQ(book.footnotes[0].recordCount, 0);
   EXPECT_EQ(book.bookHeader.footnoteCount, 1);
-}
-
-TEST_F(BuildDriverTest, IllegalTagsInABodyAreReportedByIdButDoNotStopTheBuild) {
-  ASSERT_TRUE(build("tags", "x\\Sd=\"box\"b\\Sd\n<sidebar id=\"box\">\\x Title\\x and \\Q=\"a\"</sidebar>"));
-  EXPECT_EQ(log.errors(),
-            (std::vector<std::string>{"Illegal tag \"\\x\" in file \"box\"", "Illegal tag \"\\x\" in file \"box\"",
-                                      "Illegal tag \"\\Q\" in file \"box\""}));
-  EXPECT_EQ(read("tags").sidebars.size(), 1u);
 }
 
 TEST_F(BuildDriverTest, BlocksNobodyRefersToAreLeftOut) {
@@ -200,9 +204,172 @@ TEST_F(BuildDriverTest, ImagesAreLoadedAgainAfterEachKindThatNamedOne) {
   expectOnly({"twice.tml", "twice_img"});
 }
 
+TEST_F(BuildDriverTest, DamagedImageNamesLibpngsReasonAndTheFile) {
+  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
+  const std::string stored = dir.file("book_img") + "\\pic.png";
+  for (Damage damage : {Damage::Truncated, Damage::BadCrc, Damage::BadZlibStream, Damage::PaletteWithoutPlte}) {
+    pngtest::PngPicture picture;
+    picture.width = 40;
+    picture.height = 30;
+    picture.colourType = pngtest::kPalette;
+    picture.palette = pngtest::rampPalette(4);
+    picture.pixels = pngtest::noisePixels(picture, 9);
+    pngtest::writeFile(dir.file("book_img/pic.png"), damaged(pngtest::encodePng(picture), damage));
+    LogCapture attempt;
+    EXPECT_FALSE(build("book", "\\m=\"pic.png\""));
+    EXPECT_EQ(attempt.errors(),
+              (std::vector<std::string>{"An unknown error occurred reading the file \"" + stored + "\"",
+                                        "Errors occurred while paginating the book. No output file generated."}));
+    const std::string prefix = "The image " + dir.file("book_img/pic.png") + " is damaged: ";
+    ASSERT_EQ(attempt.warnings().size(), 1u) << int(damage);
+    EXPECT_EQ(attempt.warnings()[0].substr(0, prefix.size()), prefix);
+    EXPECT_GT(attempt.warnings()[0].size(), prefix.size()) << "libpng's reason is missing";
+  }
+}
+
+TEST_F(BuildDriverTest, ImageOfTheBookAsOutputIsRefusedAndKept) {
+  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
+  writeImage(dir.file("book_img/p.png"), 10, 10, pngtest::kGrey);
+  const pngtest::Bytes image = pngtest::readFile(dir.file("book_img/p.png"));
+  EXPECT_FALSE(buildBook(source("book.tml", "\\m=\"p.png\""), dir.file("book_img/../book_img/p.png"), info));
+  EXPECT_EQ(log.errors(),
+            std::vector<std::string>{"The input and output files are the same! (" + dir.file("book_img/p.png") + ")"});
+  EXPECT_EQ(pngtest::readFile(dir.file("book_img/p.png")), image);
+  EXPECT_EQ(booktest::entriesOf(dir.file("book_img")), std::vector<std::string>{"p.png"});
+}
+
+// --- the source's encoding ------------------------------------------------
+
+TEST_F(BuildDriverTest, SourceEncodingDecidesHowItsBytesAreRead) {
+  const std::string utf8Status = "The file " + dir.file("enc.tml") + " is UTF-8; converting it to Windows-1252.";
+  const std::string looksLikeUtf8 =
+      "The file looks like UTF-8; TML files are Windows-1252. Use --input-encoding=utf-8 to convert it.";
+  const std::string notAllUtf8 =
+      "The file " + dir.file("enc.tml") + " is not entirely UTF-8; the bytes that are not are kept as Windows-1252.";
+  struct Case {
+    InputEncoding encoding;
+    std::string source;
+    std::string text;     // the book's text
+    bool converted;       // the status line says so
+    std::string warning;  // the one encoding warning, if any
+    int line, column;     // where it points
+  };
+  const Case cases[] = {
+      {InputEncoding::Detect,
+       "\xEF\xBB\xBF"
+       "Caf\xC3\xA9 \xD0\x96\r\n",
+       "Caf\xE9 \\U0416\n", true, "", 0, 0},
+      {InputEncoding::Detect, "Plain\r\nA caf\xC3\xA9", "Plain\nA caf\xC3\xA9", false, looksLikeUtf8, 2, 6},
+      {InputEncoding::Detect, "caf\xE9", "caf\xE9", false, "", 0, 0},
+      {InputEncoding::Utf8, "ok\ncaf\xE9 \xC3\xA9", "ok\ncaf\xE9 \xE9", true, notAllUtf8, 2, 4},
+      {InputEncoding::Windows1252, "\xEF\xBB\xBFX\xC3\xA9", "\xEF\xBB\xBFX\xC3\xA9", false, "", 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    LogCapture attempt;
+    BuildOptions options;
+    options.inputEncoding = c.encoding;
+    ASSERT_TRUE(buildBook(source("enc.tml", c.source), dir.file("enc.tdb"), info, options));
+    EXPECT_EQ(read("enc").text, c.text);
+    const std::vector<std::string> statuses = attempt.statuses();
+    EXPECT_EQ(std::count(statuses.begin(), statuses.end(), utf8Status), c.converted ? 1 : 0);
+    std::vector<LogMessage> encodingWarnings;
+    for (const LogMessage& message : attempt.messages()) {
+      if (message.kind == LogKind::Warning && message.text.find("UTF-8") != std::string::npos) {
+        encodingWarnings.push_back(message);
+      }
+    }
+    ASSERT_EQ(encodingWarnings.size(), c.warning.empty() ? 0u : 1u);
+    if (c.warning.empty()) continue;
+    EXPECT_EQ(encodingWarnings[0].text, c.warning);
+    EXPECT_EQ(encodingWarnings[0].position.file, dir.file("enc.tml"));
+    EXPECT_EQ(encodingWarnings[0].position.line, c.line);
+    EXPECT_EQ(encodingWarnings[0].position.column, c.column);
+  }
+}
+
+TEST_F(BuildDriverTest, CorpusBooksBuildTheSameBookFromEitherEncoding) {
+  // War and Peace is UTF-8 with a byte-order mark, every character of it in
+  // Windows-1252; Monte Cristo is Latin-1, which detection leaves alone.
+  const std::string corpus = std::string(SCRIVORA_CORPUS_DIR) + "/books/";
+  const std::string utf8 = booktest::readText(corpus + "war-and-peace.txt");
+  const std::string latin1 = booktest::readText(corpus + "monte-cristo-1.txt");
+  if (utf8.empty() || latin1.empty()) GTEST_SKIP() << "corpus books not found under " << corpus;
+  setenv("SOURCE_DATE_EPOCH", "1700000000", 1);
+  auto buildAs = [&](const std::string& name, const std::string& text, InputEncoding encoding) {
+    BuildOptions options;
+    options.inputEncoding = encoding;
+    EXPECT_TRUE(buildBook(source(name + ".tml", text), dir.file(name + ".tdb"), info, options)) << name;
+    return booktest::readFile(dir.file(name + ".tdb"));
+  };
+  EXPECT_EQ(buildAs("detected", utf8, InputEncoding::Detect),
+            buildAs("converted", utf8ToWindows1252Tml(utf8), InputEncoding::Windows1252));
+  EXPECT_EQ(buildAs("latin", latin1, InputEncoding::Detect), buildAs("asis", latin1, InputEncoding::Windows1252));
+  unsetenv("SOURCE_DATE_EPOCH");
+}
+
+// --- progress, cancelling and builds side by side ---------------------------
+
+TEST_F(BuildDriverTest, ProgressRisesToAHundredAndACancelledBuildLeavesNothing) {
+  const std::string text = longProse(400000) + "\\Fn=\"n\"*\\Fn\n<footnote id=\"n\">A note.</footnote>";
+  std::vector<int> seen;
+  BuildOptions options;
+  options.progress = [&seen](int percent) {
+    seen.push_back(percent);
+    return true;
+  };
+  ASSERT_TRUE(buildBook(source("p.tml", text), dir.file("p.tdb"), info, options));
+  ASSERT_GT(seen.size(), 20u) << "too few steps for a smooth bar";
+  EXPECT_EQ(seen.front(), 0);
+  EXPECT_EQ(seen.back(), 100);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  const booktest::Bytes earlier = booktest::readFile(dir.file("p.tdb"));
+
+  // One cancel in each phase: text records, both passes, bodies, writing.
+  for (int cancelAt : {5, 12, 40, 70, 90, 97}) {
+    SCOPED_TRACE(cancelAt);
+    LogCapture attempt;
+    options.progress = [cancelAt](int percent) { return percent < cancelAt; };
+    EXPECT_FALSE(buildBook(dir.file("p.tml"), dir.file("p.tdb"), info, options));
+    EXPECT_TRUE(attempt.errors().empty());
+    EXPECT_EQ(attempt.statuses().back(), "Book build cancelled.");
+    expectOnly({"p.tdb", "p.tml"});
+    EXPECT_EQ(booktest::readFile(dir.file("p.tdb")), earlier);
+  }
+}
+
+TEST_F(BuildDriverTest, TwoBuildsOnTwoThreadsKeepTheirBooksAndLogsApart) {
+  const std::string first =
+      source("first.tml", longProse(200000) + "\n\\Fn=\"a\"1\\Fn\n<footnote id=\"a\">One</footnote>");
+  const std::string second = source("second.tml", longProse(150000) + "\n\\Z");
+  bool firstBuilt = false, secondBuilt = true;
+  CollectingLogSink firstLog, secondLog;
+  std::thread one([&] {
+    ScopedLogSink installed(firstLog);
+    firstBuilt = buildBook(first, dir.file("first.tdb"), info);
+  });
+  std::thread two([&] {
+    ScopedLogSink installed(secondLog);
+    secondBuilt = buildBook(second, dir.file("second.tdb"), info);
+  });
+  one.join();
+  two.join();
+  EXPECT_TRUE(firstBuilt);
+  EXPECT_FALSE(secondBuilt);
+  EXPECT_EQ(read("first").footnotes.at(0).body, "One");
+  EXPECT_TRUE(firstLog.textsOf(LogKind::Error).empty());
+  EXPECT_EQ(firstLog.textsOf(LogKind::Status).front(), "Writing book <> from file <first.tml>...");
+  EXPECT_EQ(firstLog.textsOf(LogKind::Status).back(), "Done.");
+  EXPECT_EQ(secondLog.textsOf(LogKind::Status).front(), "Writing book <> from file <second.tml>...");
+  EXPECT_EQ(secondLog.textsOf(LogKind::Error).back(),
+            "Errors occurred while paginating the book. No output file generated.");
+  EXPECT_TRUE(log.messages().empty()) << "a build wrote into the test thread's log";
+  expectOnly({"first.tdb", "first.tml", "second.tml"});
+}
+
 // --- the failures that stop a build --------------------------------------
 
-TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndNoBookIsLeft) {
+TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndTheEarlierBookIsKept) {
   booktest::writeFile(dir.file("miss.tdb"), std::string("an earlier book"));
   EXPECT_FALSE(build("miss",
                      "a\\Fn=\"gone\"1\\Fn b\\Sd=\"away\"2\\Sd c\\Fn=\"also\"3\\Fn\n"
@@ -210,7 +377,8 @@ TEST_F(BuildDriverTest, EveryMissingIdIsReportedAndNoBookIsLeft) {
   EXPECT_EQ(log.errors(),
             (std::vector<std::string>{"No sidebar named \"away\" was found.", "No footnote named \"also\" was found.",
                                       "No footnote named \"gone\" was found."}));
-  expectOnly({"miss.tml"});
+  expectOnly({"miss.tdb", "miss.tml"});
+  EXPECT_EQ(booktest::readText(dir.file("miss.tdb")), "an earlier book");
 }
 
 TEST_F(BuildDriverTest, TextPassErrorsEndWithTheirMessageThenDone) {
@@ -229,13 +397,20 @@ TEST_F(BuildDriverTest, SourceThatOpensButCannotBeReadLeavesNothing) {
   expectOnly({});
 }
 
-TEST_F(BuildDriverTest, DeviceAsSourceIsAReadErrorNotAnEndlessRead) {
-  // /dev/zero opens for reading but never ends: it must be refused, not read
-  // until memory runs out.
-  std::string output = dir.file("zero.tdb");
-  EXPECT_FALSE(buildBook("/dev/zero", output, info));
-  EXPECT_EQ(log.errors(), std::vector<std::string>{"An error occurred reading the file /dev/zero.\n"});
-  expectOnly({});
+TEST_F(BuildDriverTest, SourceOrImageThatIsNoRegularFileIsRefusedWithoutWaiting) {
+  // /dev/zero never ends and a pipe without a writer never opens: either
+  // would hold the build for ever.
+  ASSERT_EQ(mkfifo(dir.file("pipe.tml").c_str(), 0644), 0);
+  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
+  ASSERT_EQ(mkfifo(dir.file("book_img/pipe.png").c_str(), 0644), 0);
+  for (const std::string& input : {std::string("/dev/zero"), dir.file("pipe.tml")}) {
+    LogCapture inputLog;
+    EXPECT_FALSE(buildBook(input, dir.file("out.tdb"), info));
+    EXPECT_EQ(inputLog.errors(), std::vector<std::string>{"The input file \"" + input + "\" could not be opened."});
+  }
+  EXPECT_FALSE(build("book", "\\m=\"pipe.png\""));
+  EXPECT_TRUE(log.hasError("Failed to open PNG file " + dir.file("book_img") + "\\pipe.png\n"));
+  expectOnly({"book.tml", "book_img", "pipe.tml"});
 }
 
 TEST_F(BuildDriverTest, FootnoteFileThatCannotBeOpenedFailsTheBuild) {

@@ -101,15 +101,6 @@ TEST_F(ChapterListTest, TagsMetAgainAfterABreakPointAreListedOnce) {
   EXPECT_EQ(list.at(1).title, "B");
 }
 
-TEST_F(ChapterListTest, BadLevelDigitIsReportedAndLeavesNoIndentation) {
-  navtest::PassedBook book("\\C7=\"Seven\"");
-  EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"Chapter syntax is \\Cn (0 <= n <= 4); you have \"C7=\"S\""});
-  ASSERT_EQ(book.chapters.size(), 1u);
-  EXPECT_EQ(book.chapters.at(0).title, "Seven");
-}
-
 TEST_F(ChapterListTest, MissingArgumentMakesNoEntryAndResumesAfterTheDigit) {
   // The \I right after the digit is met by the scan.
   navtest::PassedBook book("\\C1\\Ix\\I Title");
@@ -121,6 +112,37 @@ TEST_F(ChapterListTest, MissingArgumentMakesNoEntryAndResumesAfterTheDigit) {
   EXPECT_EQ(book.chapters.count(), 0);
   ASSERT_EQ(book.index.size(), 1u);
   EXPECT_EQ(book.index.at(0).offset, 3u);
+}
+
+TEST_F(ChapterListTest, LevelsAndLengthsAreCheckedAndTheEntryKeepsItsTitle) {
+  struct Case {
+    std::string text;
+    std::vector<std::string> errors;
+    std::string title;
+    size_t warnings;
+  };
+  const Case cases[] = {
+      // A bad digit leaves no indentation.
+      {"\\C7=\"Seven\"", {"Chapter syntax is \\Cn (0 <= n <= 4); you have \"C7=\"S\""}, "Seven", 0},
+      {"\\X9Nine\\X9", {"Chapter syntax is \\Xn (0 <= n <= 4); you have \"X9Nin\""}, "Nine", 0},
+      // Ten characters from the closing digit, shown in the small pass only;
+      // the entry keeps the opening level.
+      {"\\X2Title\\X3 and more", {"\"\\X3 and more\" does not match closing \\X"}, "        Title", 0},
+      {"\\X3Deep\\X3", {}, "            Deep", 0},
+      // The indentation counts towards the 80 characters.
+      {"\\C4=\"" + std::string(70, 'k') + "\"", {}, std::string(16, ' ') + std::string(64, 'k'), 1},
+      {"\\x" + std::string(100, 'w') + "\\x", {}, std::string(80, 'w'), 1},
+  };
+  for (const Case& c : cases) {
+    navtest::clearLog();
+    navtest::PassedBook book(c.text);
+    EXPECT_EQ(book.failed, !c.errors.empty()) << c.text;
+    EXPECT_EQ(navtest::messagesOf(Kind::Error), c.errors) << c.text;
+    EXPECT_EQ(navtest::messagesOf(Kind::Warning).size(), c.warnings) << c.text;
+    ASSERT_EQ(book.chapters.size(), 1u) << c.text;
+    EXPECT_EQ(book.chapters.at(0).title, c.title);
+    EXPECT_EQ(book.chapters.at(0).position, 0u);
+  }
 }
 
 TEST_F(ChapterListTest, LongArgumentTitleIsCutAndWarnedInTheSmallPassOnly) {
@@ -137,13 +159,6 @@ TEST_F(ChapterListTest, LongArgumentTitleIsCutAndWarnedInTheSmallPassOnly) {
   EXPECT_EQ(book.chapters.at(0).title, std::string(80, 'n'));
   ASSERT_EQ(book.index.size(), 1u);
   EXPECT_EQ(book.index.at(0).offset, 5u + 81u + 1u);
-}
-
-TEST_F(ChapterListTest, IndentationCountsTowardsTheEightyCharacters) {
-  navtest::PassedBook book("\\C4=\"" + std::string(70, 'k') + "\"");
-  ASSERT_EQ(book.chapters.size(), 1u);
-  EXPECT_EQ(book.chapters.at(0).title, std::string(16, ' ') + std::string(64, 'k'));
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning).size(), 1u);
 }
 
 TEST_F(ChapterListTest, LongTitleCrossingARecordBoundaryFailsTheBuild) {
@@ -167,43 +182,6 @@ TEST_F(ChapterListTest, LongTitleEndingWhereTheNextRecordBeginsStaysInOneRecord)
   EXPECT_FALSE(book.failed);
 }
 
-TEST_F(ChapterListTest, MismatchedClosingLevelIsReportedOnceAndTheEntryKeepsTheOpeningLevel) {
-  //                        0123456789012345
-  navtest::PassedBook book("\\X2Title\\X3 and more");
-  EXPECT_TRUE(book.failed);
-  // Ten characters from the closing digit, shown in the small pass only.
-  EXPECT_EQ(navtest::messagesOf(Kind::Error), std::vector<std::string>{"\"\\X3 and more\" does not match closing \\X"});
-  ASSERT_EQ(book.chapters.size(), 1u);
-  EXPECT_EQ(book.chapters.at(0).title, "        Title");
-  EXPECT_EQ(book.chapters.at(0).position, 0u);
-}
-
-TEST_F(ChapterListTest, MatchingClosingLevelIsQuiet) {
-  navtest::PassedBook book("\\X3Deep\\X3");
-  EXPECT_FALSE(book.failed);
-  EXPECT_TRUE(navtest::messagesOf(Kind::Error).empty());
-  EXPECT_TRUE(navtest::messagesOf(Kind::Warning).empty());
-  ASSERT_EQ(book.chapters.size(), 1u);
-  EXPECT_EQ(book.chapters.at(0).title, "            Deep");
-}
-
-TEST_F(ChapterListTest, BadScopeLevelIsReported) {
-  navtest::PassedBook book("\\X9Nine\\X9");
-  EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"Chapter syntax is \\Xn (0 <= n <= 4); you have \"X9Nin\""});
-  ASSERT_EQ(book.chapters.size(), 1u);
-  EXPECT_EQ(book.chapters.at(0).title, "Nine");
-}
-
-TEST_F(ChapterListTest, LongScopeTitleIsCutWithTheChapterWarning) {
-  navtest::PassedBook book("\\x" + std::string(100, 'w') + "\\x");
-  ASSERT_EQ(book.chapters.size(), 1u);
-  EXPECT_EQ(book.chapters.at(0).title, std::string(80, 'w'));
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning).size(), 1u);
-  EXPECT_FALSE(book.failed);
-}
-
 }  // namespace
 
 // ---- through the text pass
@@ -216,18 +194,6 @@ std::string lines(int count) {
   std::string text;
   for (int i = 0; i < count; ++i) text += "a\n";
   return text;
-}
-
-TEST_F(ChapterListTest, ChapterOnALineThatMovesToANewPageIsStoredOnceThroughTheTextPass) {
-  // Thirteen lines of 11 pixels fill 143 of the 148 pixels of a small-font
-  // page; the fourteenth, which holds the chapter, moves to page 1.
-  PassedBook book(lines(13) + "b \\C1=\"Moved\" c\nd");
-  EXPECT_FALSE(book.failed);
-  ASSERT_GE(book.smallPages.count(), 2u);
-  EXPECT_EQ(book.smallPages.at(1).position, 26u);
-  ASSERT_EQ(book.chapters.size(), 1u);
-  EXPECT_EQ(book.chapters.at(0).position, 28u);
-  EXPECT_EQ(book.chapters.at(0).title, "    Moved");
 }
 
 TEST_F(ChapterListTest, PageTitlesAndLevelTitlesAreListedInTextOrderThroughTheTextPass) {

@@ -76,61 +76,65 @@ class ImageTagTest : public testing::Test {
   pngtest::CapturedLog log;
 };
 
-TEST_F(ImageTagTest, GoodImageIsMeasuredAndListedWithItsStoredPath) {
-  writeGreyImage("pic.png", 40, 30);
-  const ImageMeasure m = tag("pic.png", ImagePass::Small);
-  EXPECT_EQ(m.width, 40u);
-  EXPECT_EQ(m.height, 30u);
-  EXPECT_FALSE(failed);
+TEST_F(ImageTagTest, GoodImagesAreMeasuredAndListedAtTheirOwnSize) {
+  ASSERT_EQ(mkdir((imageDir + "/sub").c_str(), 0755), 0);
+  struct Case {
+    std::string file, name;
+    uint32_t width, height;
+    bool indent;
+    unsigned measuredWidth, measuredHeight;
+  };
+  const Case cases[] = {
+      {"pic.png", "pic.png", 40, 30, false, 40, 30},    {"Pic.PNG", "Pic.PNG", 5, 6, false, 5, 6},  // any letter case
+      {"sub/in.png", "sub\\in.png", 9, 8, false, 9, 8},  // a backslash reaches a subfolder
+      {"wide.png", "wide.png", 200, 20, false, 16, 16},  // too wide: a placeholder
+      {"w.png", "w.png", 155, 10, false, 155, 10},       // fits without the indent
+      {"w.png", "w.png", 155, 10, true, 16, 16},         // not with it
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeGreyImage(c.file, c.width, c.height);
+    ImageList list;
+    bool caseFailed = false;
+    const ImageMeasure m = imageTag(imageDir, c.name, ImagePass::Small, c.indent, list, caseFailed);
+    EXPECT_FALSE(caseFailed);
+    EXPECT_EQ(m.width, c.measuredWidth);
+    EXPECT_EQ(m.height, c.measuredHeight);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.entry(0).path, stored(c.name));
+    EXPECT_EQ(list.entry(0).width, c.width);
+    EXPECT_EQ(list.entry(0).height, c.height);
+  }
   EXPECT_TRUE(log.messages().empty());
-  ASSERT_EQ(images.size(), 1u);
-  EXPECT_EQ(images.entry(0).path, imageDir + "\\pic.png");
-  EXPECT_EQ(images.entry(0).width, 40u);
-  EXPECT_EQ(images.entry(0).height, 30u);
-}
-
-TEST_F(ImageTagTest, UpperCaseEndingIsAccepted) {
-  writeGreyImage("Pic.PNG", 5, 6);
-  const ImageMeasure m = tag("Pic.PNG", ImagePass::Small);
-  EXPECT_FALSE(failed);
-  EXPECT_EQ(m.width, 5u);
-  EXPECT_EQ(m.height, 6u);
-  EXPECT_TRUE(log.messages().empty());
-  EXPECT_EQ(images.size(), 1u);
-}
-
-TEST_F(ImageTagTest, NameWithAnotherEndingFailsInBothPassesButIsReportedOnce) {
-  writeGreyImage("pic.png.bak", 5, 6);  // a real PNG, but the name decides
-  runBothPasses("pic.png.bak");
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Image file \"pic.png.bak\" doesn't end with .png!"}));
-  // Still listed, at 0 by 0: the build fails through the flag.
-  ASSERT_EQ(images.size(), 1u);
-  EXPECT_EQ(images.entry(0).width, 0u);
-  EXPECT_EQ(images.entry(0).height, 0u);
 }
 
 TEST_F(ImageTagTest, EndingIsTheWholePartAfterTheLastDot) {
-  EXPECT_TRUE(hasPngEnding("a.b.png"));
-  EXPECT_TRUE(hasPngEnding("x.pNg"));
-  EXPECT_TRUE(hasPngEnding(".png"));
-  EXPECT_FALSE(hasPngEnding("png"));
-  EXPECT_FALSE(hasPngEnding("pic.apng"));
-  EXPECT_FALSE(hasPngEnding("pic.pngx"));
-  EXPECT_FALSE(hasPngEnding("pic.png."));
-  EXPECT_FALSE(hasPngEnding("pic.pn"));
+  for (const char* name : {"a.b.png", "x.pNg", ".png"}) EXPECT_TRUE(hasPngEnding(name)) << name;
+  for (const char* name : {"png", "pic.apng", "pic.pngx", "pic.png.", "pic.pn"})
+    EXPECT_FALSE(hasPngEnding(name)) << name;
 }
 
-TEST_F(ImageTagTest, MissingFileFailsInBothPassesButIsReportedOnce) {
-  const ImageMeasure m = tag("absent.png", ImagePass::Small);
-  EXPECT_EQ(m.width, 0u);
-  EXPECT_EQ(m.height, 0u);
-  EXPECT_TRUE(failed);
-  failed = false;
-  tag("absent.png", ImagePass::Large);
-  EXPECT_TRUE(failed);
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Image \"absent.png\" doesn't exist!"}));
-  ASSERT_EQ(images.size(), 1u);
-  EXPECT_EQ(images.entry(0).path, stored("absent.png"));
+TEST_F(ImageTagTest, BadNameOrMissingFileFailsInBothPassesButIsReportedOnce) {
+  writeGreyImage("pic.png.bak", 5, 6);  // a real PNG, but the name decides
+  const std::pair<std::string, std::string> cases[] = {
+      {"pic.png.bak", "Image file \"pic.png.bak\" doesn't end with .png!"},
+      {"absent.png", "Image \"absent.png\" doesn't exist!"},
+  };
+  for (const auto& [name, message] : cases) {
+    pngtest::CapturedLog attempt;
+    ImageList list;
+    bool caseFailed = false;
+    const ImageMeasure m = imageTag(imageDir, name, ImagePass::Small, false, list, caseFailed);
+    EXPECT_TRUE(caseFailed) << name;
+    caseFailed = false;
+    imageTag(imageDir, name, ImagePass::Large, false, list, caseFailed);
+    EXPECT_TRUE(caseFailed) << name;
+    EXPECT_EQ(attempt.errors(), std::vector<std::string>{message});
+    EXPECT_EQ(m.width, 0u);
+    // Still listed, at 0 by 0: the build fails through the flag.
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list.entry(0).width, 0u);
+  }
 }
 
 // A file whose first 26 bytes fail the check, and the message it draws
@@ -206,100 +210,46 @@ TEST_F(ImageTagTest, HeaderGivesTheLow16BitsOfWidthAndHeight) {
   EXPECT_TRUE(log.messages().empty());
 }
 
-TEST_F(ImageTagTest, SameNameTwiceIsListedOnceAndOnlyTheSmallPassLists) {
-  writeGreyImage("a.png", 3, 3);
-  writeGreyImage("b.png", 3, 3);
-  tag("a.png", ImagePass::Small);
-  tag("b.png", ImagePass::Small);
-  tag("a.png", ImagePass::Small);
-  tag("a.png", ImagePass::Large);
+TEST_F(ImageTagTest, EachExactNameIsListedOnceAndOnlyByTheSmallPass) {
+  for (const char* name : {"a.png", "A.png", "b.png"}) writeGreyImage(name, 3, 3);
+  for (const char* name : {"a.png", "A.png", "b.png", "a.png"}) tag(name, ImagePass::Small);
   tag("b.png", ImagePass::Large);
-  ASSERT_EQ(images.size(), 2u);
+  tag("c.png", ImagePass::Large);
+  ASSERT_EQ(images.size(), 3u);
   EXPECT_EQ(images.entry(0).path, stored("a.png"));
-  EXPECT_EQ(images.entry(1).path, stored("b.png"));
-
-  ImageList largeOnly;
-  bool largeFailed = false;
-  imageTag(imageDir, "a.png", ImagePass::Large, false, largeOnly, largeFailed);
-  EXPECT_TRUE(largeOnly.empty());
-  EXPECT_FALSE(largeFailed);
-}
-
-TEST_F(ImageTagTest, NamesDifferingOnlyInCaseAreDifferentEntries) {
-  writeGreyImage("a.png", 3, 3);
-  writeGreyImage("A.png", 3, 3);
+  EXPECT_EQ(images.entry(1).path, stored("A.png"));
+  EXPECT_EQ(images.entry(2).path, stored("b.png"));
+  // Success never clears an earlier failure (the missing c.png).
+  EXPECT_TRUE(failed);
   tag("a.png", ImagePass::Small);
-  tag("A.png", ImagePass::Small);
-  EXPECT_EQ(images.size(), 2u);
-}
-
-TEST_F(ImageTagTest, SuccessDoesNotClearAnEarlierFailure) {
-  writeGreyImage("ok.png", 3, 3);
-  failed = true;
-  tag("ok.png", ImagePass::Small);
   EXPECT_TRUE(failed);
 }
 
-TEST_F(ImageTagTest, WideImageIsStoredAtItsSizeButMeasuredAsSixteen) {
-  writeGreyImage("wide.png", 200, 20);
-  const ImageMeasure m = tag("wide.png", ImagePass::Small);
-  EXPECT_EQ(m.width, 16u);
-  EXPECT_EQ(m.height, 16u);
-  ASSERT_EQ(images.size(), 1u);
-  EXPECT_EQ(images.entry(0).width, 200u);
-  EXPECT_EQ(images.entry(0).height, 20u);
+TEST(ImageMeasureTest, LineAndPageLimitsLessTheIndent) {
+  struct Case {
+    uint16_t width, height;
+    bool indent;
+    unsigned measuredWidth, measuredHeight;
+  };
+  for (const Case& c : {Case{158, 148, false, 158, 148}, Case{159, 10, false, 16, 16}, Case{10, 149, false, 16, 16},
+                        Case{0, 0, false, 0, 0}, Case{150, 12, true, 150, 12}, Case{151, 12, true, 16, 16},
+                        Case{151, 12, false, 151, 12}}) {
+    const ImageMeasure m = measureImage(c.width, c.height, c.indent);
+    EXPECT_EQ(m.width, c.measuredWidth) << c.width << "x" << c.height << (c.indent ? " indented" : "");
+    EXPECT_EQ(m.height, c.measuredHeight) << c.width << "x" << c.height << (c.indent ? " indented" : "");
+  }
 }
 
-TEST(ImageMeasureTest, LineAndPageLimits) {
-  EXPECT_EQ(measureImage(158, 148, false).width, 158u);
-  EXPECT_EQ(measureImage(158, 148, false).height, 148u);
-  EXPECT_EQ(measureImage(159, 10, false).width, 16u);
-  EXPECT_EQ(measureImage(159, 10, false).height, 16u);
-  EXPECT_EQ(measureImage(10, 149, false).width, 16u);
-  EXPECT_EQ(measureImage(10, 149, false).height, 16u);
-  EXPECT_EQ(measureImage(0, 0, false).width, 0u);
-  EXPECT_EQ(measureImage(0, 0, false).height, 0u);
-}
-
-TEST(ImageMeasureTest, IndentLeavesEightPixelsLess) {
-  EXPECT_EQ(measureImage(150, 12, true).width, 150u);
-  EXPECT_EQ(measureImage(150, 12, true).height, 12u);
-  EXPECT_EQ(measureImage(151, 12, true).width, 16u);
-  EXPECT_EQ(measureImage(151, 12, true).height, 16u);
-  EXPECT_EQ(measureImage(151, 12, false).width, 151u);
-}
-
-TEST_F(ImageTagTest, IndentIsAppliedToTheTag) {
-  writeGreyImage("w.png", 155, 10);
-  EXPECT_EQ(tag("w.png", ImagePass::Small, false).width, 155u);
-  EXPECT_EQ(tag("w.png", ImagePass::Small, true).width, 16u);
-}
-
-TEST_F(ImageTagTest, OverlongNameIsReportedOnceAndNotListed) {
+TEST_F(ImageTagTest, OverlongNameOrPathIsReportedOnceAndNotListed) {
   const std::string name = std::string(252, 'n') + ".png";  // 256 characters
   runBothPasses(name);
   EXPECT_EQ(log.errors(),
             (std::vector<std::string>{"Image name \"" + name.substr(0, 255) + "\" is longer than 255 characters."}));
+  const std::string shortName = std::string(255 - imageDir.size(), 'p') + ".png";  // path of 259
+  ASSERT_LE(shortName.size(), 255u);
+  runBothPasses(shortName);
+  EXPECT_EQ(log.errors().size(), 2u);
   EXPECT_TRUE(images.empty());
-}
-
-TEST_F(ImageTagTest, PathOverTheLimitIsRefusedEvenForAShortName) {
-  const std::string name = std::string(255 - imageDir.size(), 'p') + ".png";  // path of 259
-  ASSERT_LE(name.size(), 255u);
-  tag(name, ImagePass::Small);
-  EXPECT_TRUE(failed);
-  EXPECT_EQ(log.errors().size(), 1u);
-  EXPECT_TRUE(images.empty());
-}
-
-TEST_F(ImageTagTest, NameInASubfolderIsFoundThroughTheBackslash) {
-  ASSERT_EQ(mkdir((imageDir + "/sub").c_str(), 0755), 0);
-  writeGreyImage("sub/in.png", 9, 8);
-  const ImageMeasure m = tag("sub\\in.png", ImagePass::Small);
-  EXPECT_FALSE(failed);
-  EXPECT_EQ(m.width, 9u);
-  ASSERT_EQ(images.size(), 1u);
-  EXPECT_EQ(images.entry(0).path, imageDir + "\\sub\\in.png");
 }
 
 // The tag as the text pass meets it: both passes, the list, the finishing.
@@ -318,36 +268,11 @@ class ImageTagInTextTest : public ImageTagTest {
     input.images = &images;
     return TextPass().run(input);
   }
-  size_t countErrors(const std::string& text) const {
-    size_t n = 0;
-    for (const std::string& e : log.errors()) n += e == text;
-    return n;
-  }
   std::string source;
   U32Table recordEnds;
   PageTable smallPages;
   PageTable largePages;
 };
-
-TEST_F(ImageTagInTextTest, RgbImageFailsTheBuildWithTheHeaderMessageInBothPasses) {
-  pngtest::PngPicture picture;
-  picture.width = 4;
-  picture.height = 4;
-  picture.colourType = pngtest::kRgb;
-  picture.pixels = pngtest::noisePixels(picture, 1);
-  writeImage("colour.png", pngtest::encodePng(picture));
-  EXPECT_TRUE(runText("Before \\m=\"colour.png\" after.\n"));
-  EXPECT_EQ(countErrors("Unrecognized PNG color type for " + stored("colour.png")), 2u);
-}
-
-TEST_F(ImageTagInTextTest, GoodImagesAreListedOnceAndReencoded) {
-  writeGreyImage("one.png", 10, 10);
-  EXPECT_FALSE(runText("\\m=\"one.png\" and \\m=\"one.png\"\n"));
-  EXPECT_TRUE(log.errors().empty());
-  ASSERT_EQ(images.size(), 1u);
-  EXPECT_GT(images.entry(0).dataSize, 0u);
-  EXPECT_EQ(images.imageData().size(), images.entry(0).dataSize);
-}
 
 TEST_F(ImageTagInTextTest, OversizeImageTakesLessRoomOnThePage) {
   // Two 100-pixel-high lines do not fit one 148-pixel page; two 16-pixel

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "BookFileWriter.h"
@@ -78,82 +79,57 @@ TEST_F(RecordCuttingTest, TextOfExactly8192BytesIsOneRecordWithoutLookingForAnEn
   EXPECT_EQ(c.pieces[0], text);
 }
 
-TEST_F(RecordCuttingTest, LineFeedWithinTheLast91BytesEndsTheFirstPieceAfterIt) {
-  // 8193 bytes: a line feed at 8000 and no space or backslash after it.
-  std::string text = words(8000) + "\n" + std::string(192, 'x');
-  ASSERT_EQ(text.size(), 8193u);
-  Compressed c = compress(text);
-  ASSERT_EQ(c.ends.size(), 2u);
-  EXPECT_EQ(c.ends[0], 8001u);
-  EXPECT_EQ(c.ends[1], 8193u);
-  EXPECT_EQ(c.pieces[1], std::string(192, 'x'));
+struct Run {
+  size_t from, to;
+  char byte;
+};
+
+// A full piece of 8192 bytes: `base` repeated, then runs of one byte, then
+// single bytes set.
+std::string piece(const std::string& base, std::initializer_list<Run> runs = {},
+                  std::initializer_list<std::pair<size_t, char>> bytes = {}) {
+  std::string text;
+  while (text.size() < kTextRecordSize) text += base;
+  text.resize(kTextRecordSize);
+  for (const Run& run : runs) std::fill(text.begin() + run.from, text.begin() + run.to, run.byte);
+  for (const auto& [at, byte] : bytes) text[at] = byte;
+  return text;
 }
 
-TEST_F(RecordCuttingTest, TagNearTheEndMovesWholeIntoTheNextRecord) {
-  std::string text = words(10000);
-  for (size_t i = 8100; i < 8192; ++i) text[i] = 'y';  // no whitespace near the end
-  text[8149] = 'a';
-  text[8150] = '\\';
-  Compressed c = compress(text);
-  ASSERT_GE(c.ends.size(), 2u);
-  EXPECT_EQ(c.ends[0], 8150u);
-  EXPECT_EQ(c.pieces[1][0], '\\');
-  EXPECT_EQ(joined(c.pieces), text);
+TEST(FindRecordEnd, FullPieceEndsBeforeALateTagElseAfterItsLastWhitespace) {
+  const std::pair<std::string, size_t> cases[] = {
+      // A line feed within the last 91 bytes stops the search for a tag.
+      {piece("word ", {{8001, 8192, 'x'}}, {{8000, '\n'}}), 8001},
+      {piece("word ", {{8100, 8192, 'y'}}, {{8149, 'a'}, {8150, '\\'}}), 8150},
+      // A run of backslashes moves with the tag it starts.
+      {piece("word ", {{8120, 8192, 'y'}}, {{8160, '\\'}, {8161, '\\'}, {8162, '\\'}, {8163, 'i'}}), 8160},
+      // An escaped backslash as the last bytes: whitespace decides.
+      {piece("word ", {{8185, 8190, 'z'}}, {{8184, ' '}, {8190, '\\'}, {8191, '\\'}}), 8185},
+      // 92 bytes from the end is outside the look-back; 91 is inside.
+      {piece("word ", {{8090, 8192, 'q'}}, {{8100, '\\'}}), 8090},
+      {piece("a", {}, {{8192 - 91, '\\'}}), 8192 - 91},
+      {piece("word ", {{8100, 8192, 'y'}}, {{8120, '\\'}, {8170, '\r'}}), 8171},
+      {piece("a", {}, {{5000, '\t'}, {6000, '\f'}}), 6001},
+      {piece("a", {}, {{5000, '\t'}, {6000, '\f'}, {7000, '\v'}}), 7001},
+      {piece("a", {}, {{8191, '\n'}}), 8192},
+      // Nowhere to end: the whole piece.
+      {piece("x"), 8192},
+      {piece("\\"), 8192},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) {
+    const std::string& text = cases[i].first;
+    EXPECT_EQ(findRecordEnd(reinterpret_cast<const uint8_t*>(text.data()), text.size()), cases[i].second)
+        << "case " << i;
+  }
 }
 
-TEST_F(RecordCuttingTest, RunOfBackslashesMovesTogetherWithTheTag) {
-  std::string text = words(9000);
-  for (size_t i = 8120; i < 8192; ++i) text[i] = 'y';
-  text[8160] = '\\';
-  text[8161] = '\\';
-  text[8162] = '\\';
-  text[8163] = 'i';
-  Compressed c = compress(text);
-  EXPECT_EQ(c.ends[0], 8160u);
-}
-
-TEST_F(RecordCuttingTest, EscapedBackslashAsTheLastBytesLeavesTheDecisionToWhitespace) {
-  std::string text = words(9000);
-  for (size_t i = 8185; i < 8190; ++i) text[i] = 'z';
-  text[8184] = ' ';
-  text[8190] = '\\';
-  text[8191] = '\\';
-  Compressed c = compress(text);
-  EXPECT_EQ(c.ends[0], 8185u) << "ends after the last space, before the escaped backslash";
-}
-
-TEST_F(RecordCuttingTest, BackslashBeyondTheLast91BytesDoesNotMoveTheEnd) {
-  std::string text = words(9000);
-  for (size_t i = 8090; i < 8192; ++i) text[i] = 'q';
-  text[8100] = '\\';  // 92 bytes from the end: outside the look-back
-  Compressed c = compress(text);
-  // "word " repeats, so the last space before the run of q is at 8089.
-  EXPECT_EQ(c.ends[0], 8090u);
-}
-
-TEST_F(RecordCuttingTest, CarriageReturnStopsTheBackslashSearch) {
-  std::string text = words(9000);
-  for (size_t i = 8100; i < 8192; ++i) text[i] = 'y';
-  text[8120] = '\\';
-  text[8170] = '\r';
-  Compressed c = compress(text);
-  EXPECT_EQ(c.ends[0], 8171u);
-}
-
-TEST_F(RecordCuttingTest, PieceWithNowhereToEndKeepsAll8192Bytes) {
-  std::string text(20000, 'x');
-  Compressed c = compress(text);
-  ASSERT_EQ(c.ends.size(), 3u);
-  EXPECT_EQ(c.ends[0], 8192u);
-  EXPECT_EQ(c.ends[1], 16384u);
-  EXPECT_EQ(c.ends[2], 20000u);
-}
-
-TEST_F(RecordCuttingTest, PieceOfNothingButBackslashesKeepsAll8192Bytes) {
-  std::string text(9000, '\\');
-  Compressed c = compress(text);
-  EXPECT_EQ(c.ends[0], 8192u);
-  EXPECT_EQ(joined(c.pieces), text);
+TEST_F(RecordCuttingTest, FullPiecesThatCannotEndEarlierKeepAll8192Bytes) {
+  Compressed c = compress(std::string(20000, 'x'));
+  EXPECT_EQ(c.ends, (U32Table{8192, 16384, 20000}));
+  const std::string backslashes(9000, '\\');
+  c = compress(backslashes);
+  EXPECT_EQ(c.ends, (U32Table{8192, 9000}));
+  EXPECT_EQ(joined(c.pieces), backslashes);
 }
 
 TEST_F(RecordCuttingTest, IncompressibleTextIsStoredWholeAndStillInflatesWithin8192Bytes) {
@@ -217,25 +193,4 @@ TEST_F(RecordCuttingTest, WriteFailureIsReported) {
   std::string text = words(10);
   EXPECT_FALSE(compressRecords(reinterpret_cast<const uint8_t*>(text.data()), text.size(), out, sizes, nullptr));
   EXPECT_TRUE(out.failed());
-}
-
-TEST(FindRecordEnd, WhitespaceRuleEndsJustAfterTheLastWhitespaceByte) {
-  std::string piece(8192, 'a');
-  piece[5000] = '\t';
-  piece[6000] = '\f';
-  EXPECT_EQ(findRecordEnd(reinterpret_cast<const uint8_t*>(piece.data()), piece.size()), 6001u);
-  piece[7000] = '\v';
-  EXPECT_EQ(findRecordEnd(reinterpret_cast<const uint8_t*>(piece.data()), piece.size()), 7001u);
-}
-
-TEST(FindRecordEnd, LineFeedAsLastByteKeepsTheWholePiece) {
-  std::string piece(8192, 'a');
-  piece[8191] = '\n';
-  EXPECT_EQ(findRecordEnd(reinterpret_cast<const uint8_t*>(piece.data()), piece.size()), 8192u);
-}
-
-TEST(FindRecordEnd, BackslashAt91BytesFromTheEndIsStillSeen) {
-  std::string piece(8192, 'a');
-  piece[8192 - 91] = '\\';
-  EXPECT_EQ(findRecordEnd(reinterpret_cast<const uint8_t*>(piece.data()), piece.size()), 8192u - 91u);
 }

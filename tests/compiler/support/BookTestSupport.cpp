@@ -38,34 +38,6 @@ void removeTree(const std::string& path) {
   }
 }
 
-struct CapturedMessages {
-  std::vector<std::string> errors, warnings, statuses;
-};
-
-CapturedMessages& captured() {
-  static CapturedMessages messages;
-  return messages;
-}
-
-std::string format(const char* format, va_list args) {
-  char buffer[4096];
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  return buffer;
-}
-
-int captureError(const char* f, va_list args) {
-  captured().errors.push_back(format(f, args));
-  return 0;
-}
-int captureWarning(const char* f, va_list args) {
-  captured().warnings.push_back(format(f, args));
-  return 0;
-}
-int captureStatus(const char* f, va_list args) {
-  captured().statuses.push_back(format(f, args));
-  return 0;
-}
-
 }  // namespace
 
 TempDir::TempDir() {
@@ -77,9 +49,11 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() { removeTree(path_); }
 
-std::vector<std::string> TempDir::entries() const {
+std::vector<std::string> TempDir::entries() const { return entriesOf(path_); }
+
+std::vector<std::string> entriesOf(const std::string& folder) {
   std::vector<std::string> names;
-  if (DIR* dir = ::opendir(path_.c_str())) {
+  if (DIR* dir = ::opendir(folder.c_str())) {
     while (dirent* entry = ::readdir(dir)) {
       std::string name = entry->d_name;
       if (name != "." && name != "..") names.push_back(name);
@@ -115,27 +89,16 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
-LogCapture::LogCapture() {
-  scrivora::setErrorSink(captureError);
-  scrivora::setWarningSink(captureWarning);
-  scrivora::setStatusSink(captureStatus);
-  captured() = CapturedMessages();
-}
-
-LogCapture::~LogCapture() { captured() = CapturedMessages(); }
-
-const std::vector<std::string>& LogCapture::errors() const { return captured().errors; }
-const std::vector<std::string>& LogCapture::warnings() const { return captured().warnings; }
-const std::vector<std::string>& LogCapture::statuses() const { return captured().statuses; }
-
 bool LogCapture::hasError(const std::string& text) const {
-  return std::find(errors().begin(), errors().end(), text) != errors().end();
+  const std::vector<std::string> all = errors();
+  return std::find(all.begin(), all.end(), text) != all.end();
 }
 
 bool LogCapture::hasWarning(const std::string& text) const { return warningCount(text) > 0; }
 
 size_t LogCapture::warningCount(const std::string& text) const {
-  return size_t(std::count(warnings().begin(), warnings().end(), text));
+  const std::vector<std::string> all = warnings();
+  return size_t(std::count(all.begin(), all.end(), text));
 }
 
 void writeTextRecords(const std::string& path, const std::string& text, scrivora::BuildTables& tables) {

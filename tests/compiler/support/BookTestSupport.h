@@ -8,6 +8,7 @@
 
 #include "BookDatabaseWriter.h"
 #include "BookSection.h"
+#include "BuildLog.h"
 #include "BuildTables.h"
 #include "ByteBuffer.h"
 
@@ -32,25 +33,30 @@ class TempDir {
   std::string path_;
 };
 
+// Names of everything in a folder, sorted.
+std::vector<std::string> entriesOf(const std::string& folder);
+
 void writeFile(const std::string& path, const std::string& contents);
 void writeFile(const std::string& path, const Bytes& contents);
 Bytes readFile(const std::string& path);
 std::string readText(const std::string& path);
 bool fileExists(const std::string& path);
 
-// Collects what the build log reports while it lives. The capturing sinks
-// stay installed afterwards (the log cannot restore its standard sinks) and
-// simply keep collecting into the next capture.
+// Collects what the build log reports on this thread while it lives.
 class LogCapture {
  public:
-  LogCapture();
-  ~LogCapture();
-  const std::vector<std::string>& errors() const;
-  const std::vector<std::string>& warnings() const;
-  const std::vector<std::string>& statuses() const;
+  LogCapture() : installed_(sink_) {}
+  std::vector<std::string> errors() const { return sink_.textsOf(scrivora::LogKind::Error); }
+  std::vector<std::string> warnings() const { return sink_.textsOf(scrivora::LogKind::Warning); }
+  std::vector<std::string> statuses() const { return sink_.textsOf(scrivora::LogKind::Status); }
+  const std::vector<scrivora::LogMessage>& messages() const { return sink_.messages; }
   bool hasError(const std::string& text) const;
   bool hasWarning(const std::string& text) const;
   size_t warningCount(const std::string& text) const;
+
+ private:
+  scrivora::CollectingLogSink sink_;
+  scrivora::ScopedLogSink installed_;
 };
 
 // Compresses text into a records file the way a build does and fills the

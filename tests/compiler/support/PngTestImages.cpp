@@ -205,45 +205,4 @@ void writeFile(const std::string& path, const Bytes& bytes) {
   if (!out) throw std::runtime_error("could not write " + path);
 }
 
-namespace {
-
-std::vector<LoggedMessage> capturedMessages;
-
-int capture(char kind, const char* format, va_list args) {
-  char text[2048];
-  std::vsnprintf(text, sizeof text, format, args);
-  capturedMessages.push_back(LoggedMessage{kind, text});
-  return 0;
-}
-int captureError(const char* format, va_list args) { return capture('E', format, args); }
-int captureWarning(const char* format, va_list args) { return capture('W', format, args); }
-int captureStatus(const char* format, va_list args) { return capture('S', format, args); }
-
-}  // namespace
-
-CapturedLog::CapturedLog() {
-  capturedMessages.clear();
-  scrivora::setErrorSink(captureError);
-  scrivora::setWarningSink(captureWarning);
-  scrivora::setStatusSink(captureStatus);
-}
-
-CapturedLog::~CapturedLog() {
-  scrivora::setErrorSink(scrivora::standardLogSink);
-  scrivora::setWarningSink(scrivora::standardLogSink);
-  scrivora::setStatusSink(scrivora::standardLogSink);
-  capturedMessages.clear();
-}
-
-const std::vector<LoggedMessage>& CapturedLog::messages() const { return capturedMessages; }
-
-std::vector<std::string> CapturedLog::errors() const {
-  std::vector<std::string> result;
-  for (const LoggedMessage& m : capturedMessages)
-    if (m.kind == 'E') result.push_back(m.text);
-  return result;
-}
-
-void CapturedLog::clear() { capturedMessages.clear(); }
-
 }  // namespace pngtest

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "BookTestSupport.h"
+
 namespace pngtest {
 
 using Bytes = std::vector<uint8_t>;
@@ -70,23 +72,7 @@ Bytes inflateImageData(const Bytes& png, size_t expectedSize);
 Bytes readFile(const std::string& path);
 void writeFile(const std::string& path, const Bytes& bytes);
 
-// Collects what the compiler reports while it lives, and puts the standard
-// sinks back afterwards.
-struct LoggedMessage {
-  char kind;  // 'E' error, 'W' warning, 'S' status
-  std::string text;
-};
-
-class CapturedLog {
- public:
-  CapturedLog();
-  ~CapturedLog();
-  CapturedLog(const CapturedLog&) = delete;
-  CapturedLog& operator=(const CapturedLog&) = delete;
-
-  const std::vector<LoggedMessage>& messages() const;
-  std::vector<std::string> errors() const;
-  void clear();
-};
+// Collects what the compiler reports while it lives.
+using CapturedLog = booktest::LogCapture;
 
 }  // namespace pngtest

@@ -1,7 +1,5 @@
 #include "TextPassTestSupport.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <ostream>
 
 #include "BuildLog.h"
@@ -10,32 +8,23 @@ namespace passtest {
 
 namespace {
 
-std::vector<Message>& kept() {
-  static std::vector<Message> messages;
-  return messages;
+scrivora::CollectingLogSink& keptLog() {
+  static scrivora::CollectingLogSink sink;
+  return sink;
 }
 
-int keep(Kind kind, const char* format, va_list args) {
-  char buffer[4096];
-  std::vsnprintf(buffer, sizeof buffer, format, args);
-  kept().push_back({kind, buffer});
-  return 0;
-}
-
-int keepError(const char* format, va_list args) { return keep(Kind::Error, format, args); }
-int keepWarning(const char* format, va_list args) { return keep(Kind::Warning, format, args); }
-int keepStatus(const char* format, va_list args) { return keep(Kind::Status, format, args); }
+const std::vector<Message>& kept() { return keptLog().messages; }
 
 }  // namespace
 
 void captureLog() {
-  scrivora::setErrorSink(keepError);
-  scrivora::setWarningSink(keepWarning);
-  scrivora::setStatusSink(keepStatus);
-  kept().clear();
+  // Every test of a program runs on its main thread, so one guard installed
+  // for the program's lifetime serves them all.
+  static scrivora::ScopedLogSink installed(keptLog());
+  keptLog().clear();
 }
 
-void clearLog() { kept().clear(); }
+void clearLog() { keptLog().clear(); }
 
 const std::vector<Message>& loggedMessages() { return kept(); }
 

@@ -8,22 +8,18 @@
 #include <utility>
 #include <vector>
 
+#include "BuildLog.h"
 #include "BuildTables.h"
 #include "PageTable.h"
 #include "TextPass.h"
 
 namespace passtest {
 
-enum class Kind { Error, Warning, Status };
+using Kind = scrivora::LogKind;
+using Message = scrivora::LogMessage;
 
-struct Message {
-  Kind kind;
-  std::string text;
-};
-
-// Installs sinks that keep every message (the slots have no way back to the
-// standard sink, so they stay installed for the test program) and forgets
-// what was kept before.
+// Installs, once, a sink on the test program's thread that keeps every
+// message, and forgets what was kept before.
 void captureLog();
 // Forgets what was kept so far.
 void clearLog();

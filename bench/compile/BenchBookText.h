@@ -18,4 +18,12 @@ std::vector<std::string> corpusParagraphs(const std::string& corpusDir);
 // paragraphs, with tags sprinkled in at fixed intervals.
 std::string makeBookText(const std::vector<std::string>& paragraphs, size_t bytes);
 
+// A plain book of about `bytes` bytes of paragraphs, `marks` of them spread
+// evenly through it ending in a mark, each with a short note of its own. With
+// notes, each mark is a footnote reference and the notes follow the text as
+// footnote blocks; without, the mark is a plain asterisk and the notes follow
+// as ordinary paragraphs. Both books hold the same text; only one has
+// footnotes.
+std::string makeFootnotedText(const std::vector<std::string>& paragraphs, size_t bytes, size_t marks, bool withNotes);
+
 }  // namespace benchbuild

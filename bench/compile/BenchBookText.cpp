@@ -1,5 +1,6 @@
 #include "BenchBookText.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -99,6 +100,35 @@ std::string makeBookText(const std::vector<std::string>& paragraphs, size_t byte
     ++n;
   }
   return text + "\n\n" + notes;
+}
+
+std::string makeFootnotedText(const std::vector<std::string>& paragraphs, size_t bytes, size_t marks, bool withNotes) {
+  std::vector<std::string> body;
+  size_t size = 0;
+  for (size_t n = 0; size < bytes && !paragraphs.empty(); ++n) {
+    body.push_back(paragraphs[n % paragraphs.size()]);
+    size += body.back().size() + 1;
+  }
+  const size_t every = std::max<size_t>(1, body.size() / std::max<size_t>(1, marks));
+  std::string text;
+  std::string notes;
+  size_t made = 0;
+  for (size_t n = 0; n < body.size(); ++n) {
+    text += body[n];
+    if (n % every == 0 && made < marks) {
+      const std::string id = "note" + std::to_string(made++);
+      const std::string note = body[(n * 7 + 3) % body.size()].substr(0, 80);
+      if (withNotes) {
+        text += "\\Fn=\"" + id + "\"*\\Fn";
+        notes += "<footnote id=\"" + id + "\">\n" + note + "\n</footnote>\n";
+      } else {
+        text += "*";
+        notes += note + "\n";
+      }
+    }
+    text += '\n';
+  }
+  return text + "\n" + notes;
 }
 
 }  // namespace benchbuild
