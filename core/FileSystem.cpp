@@ -21,6 +21,24 @@ namespace {
 // own limit for one lookup).
 constexpr int kMaxLinkHops = 40;
 
+bool writeAll(int fd, std::string_view contents) {
+  while (!contents.empty()) {
+    const ssize_t written = ::write(fd, contents.data(), contents.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    contents.remove_prefix(size_t(written));
+  }
+  return true;
+}
+
+mode_t creationMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
 }  // namespace
 
 bool pathExists(const std::string& path) {
@@ -98,23 +116,48 @@ bool canReplaceFile(const std::string& path) {
 }
 
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& contents) {
+  std::string text, reason;
   contents.clear();
-  // Only a regular file has an end to read up to: a folder opens but cannot
-  // be read, and a device or pipe might never end.
-  std::FILE* file = openRegularFile(path);
-  if (!file) return false;
-  uint8_t block[16384];
-  bool ok = true;
-  for (;;) {
-    size_t got = std::fread(block, 1, sizeof block, file);
-    contents.insert(contents.end(), block, block + got);
-    if (got < sizeof block) {
-      ok = !std::ferror(file);
-      break;
-    }
+  if (!readRegularFile(path, text, reason)) return false;
+  contents.assign(text.begin(), text.end());
+  return true;
+}
+
+bool readRegularFile(const std::string& path, std::string& contents, std::string& reason) {
+  contents.clear();
+  // Non-blocking, so that opening a pipe with no writer does not wait for one.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    reason = systemErrorText(errno);
+    return false;
   }
-  std::fclose(file);
-  return ok;
+  struct stat info;
+  if (::fstat(fd, &info) != 0) {
+    reason = systemErrorText(errno);
+    ::close(fd);
+    return false;
+  }
+  if (!S_ISREG(info.st_mode)) {
+    reason = S_ISDIR(info.st_mode) ? systemErrorText(EISDIR) : "not a regular file";
+    ::close(fd);
+    return false;
+  }
+  if (info.st_size > 0) contents.reserve(size_t(info.st_size));
+  char block[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, block, sizeof block);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      reason = systemErrorText(errno);
+      ::close(fd);
+      contents.clear();
+      return false;
+    }
+    if (got == 0) break;
+    contents.append(block, size_t(got));
+  }
+  ::close(fd);
+  return true;
 }
 
 int64_t fileSize(const std::string& path) {
@@ -183,6 +226,42 @@ std::string makeUniqueFolder(const std::string& parent, const std::string& prefi
   name.push_back('\0');
   if (!::mkdtemp(name.data())) return std::string();
   return std::string(name.data());
+}
+
+bool writeFileReplacing(const std::string& path, std::string_view contents, std::string& reason) {
+  // A symbolic link is written through: its target gets the new contents.
+  const std::string target = followSymbolicLinks(path);
+  mode_t mode = creationMode();
+  struct stat existing;
+  if (::stat(target.c_str(), &existing) == 0) {
+    // A device, a pipe or a folder is never replaced by a regular file.
+    if (!S_ISREG(existing.st_mode)) {
+      reason = S_ISDIR(existing.st_mode) ? systemErrorText(EISDIR) : "not a regular file";
+      return false;
+    }
+    mode = existing.st_mode & 07777;
+  }
+  std::string temporary = target + ".tmp-XXXXXX";
+  const int fd = ::mkstemp(temporary.data());
+  if (fd < 0) {
+    reason = systemErrorText(errno);
+    return false;
+  }
+  bool ok = ::fchmod(fd, mode) == 0 && writeAll(fd, contents) && ::fsync(fd) == 0;
+  int error = ok ? 0 : errno;
+  if (::close(fd) != 0 && ok) {
+    ok = false;
+    error = errno;
+  }
+  if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+    ok = false;
+    error = errno;
+  }
+  if (!ok) {
+    ::unlink(temporary.c_str());
+    reason = systemErrorText(error);
+  }
+  return ok;
 }
 
 }  // namespace scrivora

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace scrivora {
@@ -32,8 +33,18 @@ bool createAndOpenForWriting(const std::string& path);
 // writing, and its folder must be a folder we may write in. Creates nothing.
 bool canReplaceFile(const std::string& path);
 // Reads the whole of a regular file; false when it is not one or cannot be
-// opened or read completely.
+// opened or read completely. Anything else (a folder, a device, a pipe) is
+// refused without blocking on it.
 bool readWholeFile(const std::string& path, std::vector<uint8_t>& contents);
+// The same, with the system's reason when it fails.
+bool readRegularFile(const std::string& path, std::string& contents, std::string& reason);
+// Writes the contents under a unique temporary name beside the file, flushes
+// them to disk and renames the temporary over the file. A symbolic link is
+// written through to its target; an existing file keeps its permissions; a
+// path that names something other than a regular file is refused. On any
+// failure the old file is untouched, no temporary is left behind and the
+// reason says why.
+bool writeFileReplacing(const std::string& path, std::string_view contents, std::string& reason);
 // The file's size in bytes, or -1 when it cannot be determined.
 int64_t fileSize(const std::string& path);
 // The name after the last directory separator.

@@ -9,7 +9,7 @@
 
 #include "HtmlImporter.h"
 #include "QXException.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 #include "TmlLoader.h"
 #include "TmlWriter.h"
 
@@ -40,8 +40,8 @@ DocumentOpenResult failed(DocumentLoadStatus status, const std::string& message,
 // a device would never end (or never start) to be read.
 std::string whyNotARegularFile(const std::string& path) {
   struct stat info;
-  if (::stat(path.c_str(), &info) != 0) return systemReason(errno);
-  if (S_ISDIR(info.st_mode)) return systemReason(EISDIR);
+  if (::stat(path.c_str(), &info) != 0) return systemErrorText(errno);
+  if (S_ISDIR(info.st_mode)) return systemErrorText(EISDIR);
   return S_ISREG(info.st_mode) ? std::string() : "not a regular file";
 }
 

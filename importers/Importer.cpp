@@ -3,7 +3,7 @@
 #include <new>
 
 #include "QXException.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 
 namespace scrivora {
 

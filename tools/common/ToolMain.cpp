@@ -5,7 +5,7 @@
 #include <exception>
 
 #include "CommandLine.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 
 namespace scrivora::cli {
 
@@ -33,7 +33,7 @@ int runTool(const char* programName, int (*body)(int, char**), int argc, char** 
   if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
     const int error = errno;
     failure(programName, "cannot write standard output: " +
-                             (error ? systemReason(error) : std::string("the output was not written completely")));
+                             (error ? systemErrorText(error) : std::string("the output was not written completely")));
     return kExitFailure;
   }
   return status;

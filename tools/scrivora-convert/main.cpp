@@ -15,7 +15,7 @@
 #include "CommandLine.h"
 #include "DocumentFile.h"
 #include "LogPrinter.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 #include "TextDocumentModel.h"
 #include "ToolMain.h"
 

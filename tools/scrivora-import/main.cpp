@@ -15,7 +15,7 @@
 #include "PlainTextImporter.h"
 #include "QXException.h"
 #include "RegexImporter.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 #include "ToolMain.h"
 
 using namespace scrivora;

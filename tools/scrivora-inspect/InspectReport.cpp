@@ -8,7 +8,7 @@
 #include <set>
 
 #include "JsonText.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 #include "TerminalText.h"
 
 namespace scrivora {

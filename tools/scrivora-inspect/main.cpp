@@ -10,7 +10,7 @@
 #include "BookReader.h"
 #include "CommandLine.h"
 #include "InspectReport.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 #include "TerminalText.h"
 #include "ToolMain.h"
 

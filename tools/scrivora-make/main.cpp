@@ -13,7 +13,7 @@
 #include "FileSystem.h"
 #include "InfoBlock.h"
 #include "LogPrinter.h"
-#include "SafeFiles.h"
+#include "FileSystem.h"
 #include "SourceEncoding.h"
 #include "ToolMain.h"
 
