@@ -133,7 +133,6 @@ TextDocumentModel::TextDocumentModel(QTextDocument* document, int zoom, std::str
   }
   substituteReaderFonts();
   cursor_ = QTextCursor(document_);
-  caretFormat_ = cursor_.charFormat();
   painter_ = std::make_unique<BookObjectPainter>(*this);
   // The layout is made on first need (drawing, measuring); a document that
   // is only loaded and saved never pays for one. The objects' handler joins
@@ -147,6 +146,53 @@ TextDocumentModel::~TextDocumentModel() {
   if (!ownDocument_ && givenDocument_ != nullptr)
     givenDocument_->documentLayout()->unregisterHandler(textprop::objectType, painter_.get());
 }
+
+void TextDocumentModel::setCaretHost(CaretHost* host) {
+  if (host_ != nullptr && !holdingCursor()) cursor_ = host_->caretCursor();
+  host_ = host;
+  if (host_ != nullptr) host_->setCaretCursor(cursor_);
+}
+
+QTextCursor TextDocumentModel::cursor() const {
+  return host_ != nullptr && !holdingCursor() ? host_->caretCursor() : cursor_;
+}
+
+void TextDocumentModel::storeCursor(const QTextCursor& cursor) {
+  cursor_ = cursor;
+  if (host_ != nullptr && !holdingCursor()) host_->setCaretCursor(cursor);
+}
+
+QTextCharFormat TextDocumentModel::insertionFormat(const QTextCursor& cursor) const {
+  // What is typed over a selection takes the style of the character before
+  // it, as in any editor; an object's own properties never pass on to text.
+  QTextCharFormat format;
+  if (cursor.hasSelection() && selectionFormat_.anchor == cursor.anchor() &&
+      selectionFormat_.position == cursor.position()) {
+    format = selectionFormat_.format;
+  } else if (cursor.hasSelection()) {
+    const int start = cursor.selectionStart();
+    format = start > 0 ? formatAt(start - 1) : formatAt(0);
+  } else {
+    format = cursor.charFormat();
+  }
+  if (isObjectFormat(format)) {
+    QTextCharFormat plain;
+    writeStyleToFormat(styleOfFormat(format), plain);
+    if (format.hasProperty(QTextFormat::FontWeight)) plain.setFontWeight(format.fontWeight());
+    return plain;
+  }
+  return format;
+}
+
+void TextDocumentModel::beginEditGroup(bool joinPrevious) {
+  QTextCursor c = cursor();
+  if (joinPrevious)
+    c.joinPreviousEditBlock();
+  else
+    c.beginEditBlock();
+}
+
+void TextDocumentModel::endEditGroup() { cursor().endEditBlock(); }
 
 void TextDocumentModel::setZoom(int zoom) { zoom_ = zoom < 1 ? 1 : zoom > 4 ? 4 : zoom; }
 
@@ -201,7 +247,12 @@ std::u32string TextDocumentModel::textOf(int start, int end) const {
 
 void TextDocumentModel::insertText(const QString& text) {
   if (text.isEmpty()) return;
-  cursor_.insertText(text, caretFormat_);
+  QTextCursor c = cursor();
+  const QTextCharFormat format = insertionFormat(c);
+  c.insertText(text, format);
+  // The caret keeps the format, so that what is typed next continues it.
+  c.setCharFormat(format);
+  storeCursor(c);
 }
 
 void TextDocumentModel::removeText(int start, int end) {
@@ -214,27 +265,40 @@ void TextDocumentModel::removeText(int start, int end) {
   range.removeSelectedText();
 }
 
-int TextDocumentModel::selectionStart() const { return cursor_.selectionStart(); }
-int TextDocumentModel::selectionEnd() const { return cursor_.selectionEnd(); }
+int TextDocumentModel::selectionStart() const { return cursor().selectionStart(); }
+int TextDocumentModel::selectionEnd() const { return cursor().selectionEnd(); }
 
 void TextDocumentModel::setSelection(int start, int end) {
   const int last = length();
   start = std::clamp(start, 0, last);
   end = std::clamp(end, 0, last);
-  cursor_.setPosition(start);
-  cursor_.setPosition(end, QTextCursor::KeepAnchor);
-  // What is typed next takes the style of the character before, as in any
-  // editor; an object's own properties never pass on to text.
-  QTextCharFormat format = start > 0 ? formatAt(start - 1) : formatAt(0);
-  if (isObjectFormat(format)) {
-    QTextCharFormat plain;
-    writeStyleToFormat(styleOfFormat(format), plain);
-    format = plain;
+  QTextCursor c = cursor();
+  c.setPosition(start);
+  c.setPosition(end, QTextCursor::KeepAnchor);
+  if (start == end) {
+    // What is typed next takes the style of the character before, as in any
+    // editor.
+    QTextCursor before = c;
+    before.setPosition(start > 0 ? start - 1 : 0);
+    before.setPosition(start > 0 ? start : std::min(1, length()), QTextCursor::KeepAnchor);
+    c.setCharFormat(insertionFormat(before));
   }
-  caretFormat_ = format;
+  storeCursor(c);
 }
 
-void TextDocumentModel::applyStyleAtCaret(const CharStyle& style) { writeStyleToFormat(style, caretFormat_); }
+void TextDocumentModel::applyStyleAtCaret(const CharStyle& style) {
+  QTextCursor c = cursor();
+  QTextCharFormat format = insertionFormat(c);
+  writeStyleToFormat(style, format);
+  if (c.hasSelection()) {
+    // A cursor with a selection would apply the format to the selected
+    // text; the style is only for what replaces the selection.
+    selectionFormat_ = {c.anchor(), c.position(), format};
+    return;
+  }
+  c.setCharFormat(format);
+  storeCursor(c);
+}
 
 template <typename Change>
 void TextDocumentModel::changeFormats(int start, int end, Change change) {
@@ -273,7 +337,7 @@ void TextDocumentModel::applyStyle(int start, int end, const CharStyle& style) {
 
 CharStyle TextDocumentModel::styleAt(int position) const { return styleOfFormat(formatAt(position)); }
 
-CharStyle TextDocumentModel::caretStyle() const { return styleOfFormat(caretFormat_); }
+CharStyle TextDocumentModel::caretStyle() const { return styleOfFormat(insertionFormat(cursor())); }
 
 template <typename Change>
 void TextDocumentModel::changeParagraphs(int start, int end, Change change) {
@@ -375,9 +439,13 @@ ParagraphFormat TextDocumentModel::paragraphFormatAt(int position) const {
 }
 
 void TextDocumentModel::insertObject(const BookObjectData& data) {
-  QTextCharFormat format = caretFormat_;
+  QTextCursor c = cursor();
+  const QTextCharFormat textFormat = insertionFormat(c);
+  QTextCharFormat format = textFormat;
   writeObjectToFormat(data, format);
-  cursor_.insertText(QString(QChar::ObjectReplacementCharacter), format);
+  c.insertText(QString(QChar::ObjectReplacementCharacter), format);
+  c.setCharFormat(textFormat);
+  storeCursor(c);
 }
 
 bool TextDocumentModel::objectAt(int position, BookObjectData& data) const {
@@ -475,7 +543,9 @@ bool TextDocumentModel::setUndoEnabled(bool enabled) {
 
 bool TextDocumentModel::setNotificationsEnabled(bool enabled) {
   const bool was = notificationsEnabled_;
+  if (host_ != nullptr && was && !enabled) cursor_ = host_->caretCursor();
   notificationsEnabled_ = enabled;
+  if (host_ != nullptr && !was && enabled) host_->setCaretCursor(cursor_);
   return was;
 }
 
@@ -486,7 +556,7 @@ bool TextDocumentModel::setRedrawEnabled(bool enabled) {
 }
 
 int TextDocumentModel::caretX() {
-  const int position = cursor_.position();
+  const int position = cursor().position();
   const QTextBlock block = document_->findBlock(position);
   if (!block.isValid()) return 0;
   // Lays the text out as far as this paragraph.
