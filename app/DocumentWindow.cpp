@@ -40,6 +40,8 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, const F
   addToolBar(Qt::TopToolBarArea, toolBar_);
   setContextMenuPolicy(Qt::NoContextMenu);
 
+  // Nine menus have to fit the handheld-wide window.
+  menuBar()->setStyleSheet(QStringLiteral("QMenuBar { font-size: 9pt; } QMenuBar::item { padding: 2px 3px; }"));
   menus_ = new CommandMenus(menuTable(), *menuBar(), shortcuts_, *this);
   const QByteArray about = QStringLiteral("&About %1...").arg(QString::fromLatin1(kProductName)).toLatin1();
   menus_->appendMenu(kHelpMenuLabel, cmd::kHelpMenu, about.constData(), cmd::kAbout);

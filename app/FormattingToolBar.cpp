@@ -97,6 +97,8 @@ FormattingToolBar::FormattingToolBar(CommandRouter& router, QWidget* parent)
   setMovable(false);
   setFloatable(false);
   setIconSize(QSize(16, 16));
+  // Fifteen buttons have to fit the handheld-wide window.
+  setStyleSheet(QStringLiteral("QToolBar { spacing: 0px; padding: 0px; } QToolButton { padding: 1px; }"));
   setContextMenuPolicy(Qt::PreventContextMenu);
   for (const Button& button : kButtons) {
     if (button.command == 0) {

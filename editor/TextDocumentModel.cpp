@@ -1,6 +1,8 @@
 #include "TextDocumentModel.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -14,9 +16,18 @@ namespace scrivora {
 
 namespace {
 
-// A length of the model (handheld pixels times the zoom factor) on screen.
-constexpr double kPointsPerLength = 1.125;
-constexpr double kPixelsPerLength = 1.5;
+// A length of the model (handheld pixels times the zoom factor) is one pixel
+// on screen: characters as wide as on the handheld (the reader's faces have
+// its widths at a size of one length per pixel), indents and objects to
+// scale, so lines break where the handheld breaks them. Font sizes are
+// points, so they go through the screen's resolution.
+constexpr double kPixelsPerLength = 1.0;
+
+double pointsPerLength() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpi = screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+  return kPixelsPerLength * 72.0 / (dpi > 0 ? dpi : 96.0);
+}
 
 QColor toQColor(const Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
 Rgb fromQColor(const QColor& c) { return Rgb{uint16_t(c.red()), uint16_t(c.green()), uint16_t(c.blue())}; }
@@ -59,7 +70,7 @@ void writeStyleToFormat(const CharStyle& style, QTextCharFormat& format) {
     format.setFontFamilies(QStringList{QString::fromStdString(style.face)});
   format.setProperty(textprop::styleSize, int(style.size));
   if (style.size > 0)
-    format.setFontPointSize(style.size * kPointsPerLength);
+    format.setFontPointSize(style.size * pointsPerLength());
   else
     format.clearProperty(QTextFormat::FontPointSize);
   format.setProperty(textprop::styleOffset, int(style.offset));

@@ -4,10 +4,10 @@
 Each face has the reader's face name and, for every Windows-1252 character,
 the advance width of the handheld's width table, so that the editor breaks
 lines where the handheld will. The editor draws a font of L lengths at
-1.5 * L pixels per zoom step, so a face for L has 300 * L units per em and
-every width w becomes 200 * w units: exactly w pixels at zoom 1. The glyphs
-are DejaVu's, drawn at two thirds of the em (the handheld's own letter size)
-and narrowed or widened to their advance. The line height is the handheld's.
+L pixels per zoom step, so a face for L has 64 * L units per em and every
+width w becomes 64 * w units: exactly w * Z pixels at zoom Z, with no
+rounding in the rasteriser's fixed-point scale. The glyphs are DejaVu's,
+narrowed or widened to their advance. The line height is the handheld's.
 
 usage: make_reader_fonts.py WIDTHS REGULAR.ttf BOLD.ttf OUTDIR
 """
@@ -29,8 +29,8 @@ FACES = [
     ("TolmText9B", "standard-bold", True, 9, 11),
     ("TolmText12B", "large-bold", True, 11, 15),
 ]
-UNITS_PER_PIXEL = 200
-GLYPH_SCALE = 2.0 / 3.0
+UNITS_PER_PIXEL = 64
+GLYPH_SCALE = 1.0
 UNDEFINED_BYTES = {0x7F, 0x81, 0x8D, 0x8F, 0x90, 0x9D}
 
 
@@ -48,7 +48,7 @@ def read_tables(path):
 
 
 def make_face(face, widths, source, size, line_height, out_path):
-    upem = 300 * size // 2  # 1.5 pixels per length
+    upem = UNITS_PER_PIXEL * size
     src_glyphs = source.getGlyphSet()
     src_cmap = source.getBestCmap()
     scale = GLYPH_SCALE * upem / source["head"].unitsPerEm
