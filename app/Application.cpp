@@ -72,6 +72,8 @@ int Application::run() {
   running_ = true;
   const int code = QApplication::exec();
   running_ = false;
+  // The windows that closed last are deleted before the application goes.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   return code;
 }
 

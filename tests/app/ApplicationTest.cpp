@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QSettings>
 #include <QTimer>
 
@@ -101,6 +102,25 @@ TEST(ApplicationTest, ClosingTheLastDocumentWindowEndsTheMainLoop) {
   EXPECT_FALSE(timedOut);
   EXPECT_TRUE(f.app->documents().empty());
   EXPECT_NE(f.app->buildLog().view(), nullptr);
+}
+
+TEST(ApplicationTest, AboutBoxClosesWithEscape) {
+  AppFixture f;
+  QString title;
+  bool closedByKey = false;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* box = qobject_cast<QDialog*>(widget);
+      if (box == nullptr || !box->isVisible()) continue;
+      title = box->windowTitle();
+      QTest::keyClick(box->focusWidget() != nullptr ? box->focusWidget() : box, Qt::Key_Escape);
+      closedByKey = !box->isVisible();
+      box->reject();  // never leave the test waiting
+    }
+  });
+  EXPECT_TRUE(f.app->perform(cmd::kAbout, nullptr, 0));
+  EXPECT_EQ(title, "About Scrivora...");
+  EXPECT_TRUE(closedByKey);
 }
 
 TEST(ApplicationTest, FindOptionsAreTheOnlyStoredValueAfterARun) {

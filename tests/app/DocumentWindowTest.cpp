@@ -182,6 +182,24 @@ TEST(DocumentWindowTest, ChecksFollowTheSelectionInMenusAndToolbar) {
   EXPECT_FALSE(window.toolBar().actionFor(cmd::kAlignLeft)->isChecked());
 }
 
+TEST(DocumentWindowTest, ToolbarButtonsSendTheirCommandsLikeTheMenu) {
+  AppFixture f;
+  DocumentWindow& window = *f.app->newDocument();
+  loadInto(window, "some words");
+  QStringList tips;
+  for (QAction* action : window.toolBar().actions())
+    if (!action->isSeparator()) tips << action->toolTip();
+  EXPECT_EQ(tips, (QStringList{"Normal Font", "Small Font", "Bold Font", "Large Font", "Italic", "Underline",
+                               "Overstrike", "Align Left", "Center", "Align Right", "No Indent", "Block Indent",
+                               "Body Indent", "First Line Indent"}));
+  window.document().text().setSelection(0, 4);
+  window.toolBar().actionFor(cmd::kUnderline)->trigger();
+  EXPECT_TRUE(window.document().text().styleAt(1).underline);
+  EXPECT_TRUE(window.toolBar().actionFor(cmd::kUnderline)->isChecked());
+  window.menus().actionFor(cmd::kUnderline)->trigger();
+  EXPECT_FALSE(window.document().text().styleAt(1).underline);
+}
+
 TEST(DocumentWindowTest, ModelAndWidgetShareOneCursor) {
   AppFixture f;
   DocumentWindow& window = *f.app->newDocument();
