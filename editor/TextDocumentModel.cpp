@@ -150,12 +150,18 @@ TextDocumentModel::TextDocumentModel(QTextDocument* document, int zoom, std::str
   // every layout the document gets.
   QObject::connect(document_, &QTextDocument::documentLayoutChanged, painter_.get(),
                    [this] { document_->documentLayout()->registerHandler(textprop::objectType, painter_.get()); });
-  if (ownDocument_ == nullptr) document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
+  // A document given with a layout already has it; asking for one here would
+  // make one, and a layout lays out every later change at once, so a book
+  // loaded before it is shown would be laid out twice.
+  if (auto* layout = document_->findChild<QAbstractTextDocumentLayout*>(QString(), Qt::FindDirectChildrenOnly))
+    layout->registerHandler(textprop::objectType, painter_.get());
 }
 
 TextDocumentModel::~TextDocumentModel() {
-  if (!ownDocument_ && givenDocument_ != nullptr)
-    givenDocument_->documentLayout()->unregisterHandler(textprop::objectType, painter_.get());
+  if (!ownDocument_ && givenDocument_ != nullptr) {
+    if (auto* layout = givenDocument_->findChild<QAbstractTextDocumentLayout*>(QString(), Qt::FindDirectChildrenOnly))
+      layout->unregisterHandler(textprop::objectType, painter_.get());
+  }
 }
 
 void TextDocumentModel::setCaretHost(CaretHost* host) {
