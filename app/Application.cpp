@@ -87,7 +87,7 @@ DocumentWindow* Application::show(std::unique_ptr<EditorDocument> document) {
   return window;
 }
 
-DocumentWindow* Application::newDocument() { return show(std::make_unique<EditorDocument>()); }
+DocumentWindow* Application::newDocument() { return show(EditorDocument::untitled()); }
 
 DocumentWindow* Application::openDocument(const std::string& path) {
   const QString fullPath = QFileInfo(QString::fromStdString(path)).absoluteFilePath();

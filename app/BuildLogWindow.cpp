@@ -29,6 +29,9 @@ BuildLogView::BuildLogView() : text_(new QTextEdit(this)) {
   setAttribute(Qt::WA_DeleteOnClose);
   // The log is read beside the documents; it never keeps the program running.
   setAttribute(Qt::WA_QuitOnClose, false);
+  // It appears beside the document the author is working in, without
+  // taking the keyboard from it.
+  setAttribute(Qt::WA_ShowWithoutActivating);
   setFixedSize(kWidth, kHeight);
   setAutoFillBackground(true);
   QPalette background = palette();

@@ -9,7 +9,7 @@ namespace scrivora::cmd {
 // Application.
 constexpr Command kAbout = 10000;
 constexpr Command kNew = 10001;
-constexpr Command kOpen = 10002;
+constexpr Command kOpen = 10002;  // argument: the path, a const std::string*, or none
 constexpr Command kQuit = 5001;
 constexpr Command kCloseAll = 20000;
 constexpr Command kSaveAll = 20001;

@@ -16,8 +16,13 @@ QString untitledName(uint32_t number) {
   return number == 1 ? QStringLiteral("Untitled.tml") : QStringLiteral("Untitled%1.tml").arg(number);
 }
 
-EditorDocument::EditorDocument()
-    : model_(std::make_unique<TextDocumentModel>(&document_, 2)), untitledNumber_(++untitledCounter) {
+std::unique_ptr<EditorDocument> EditorDocument::untitled() {
+  auto document = std::make_unique<EditorDocument>();
+  document->untitledNumber_ = ++untitledCounter;
+  return document;
+}
+
+EditorDocument::EditorDocument() : model_(std::make_unique<TextDocumentModel>(&document_, 2)) {
   QObject::connect(&document_, &QTextDocument::undoAvailable, &document_, [this](bool available) {
     if (available) modified_ = true;
   });

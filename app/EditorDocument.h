@@ -20,8 +20,10 @@ enum class LoadStatus { Loaded = 0, ReadFailed = 1, NotWritable = 2 };
 
 class EditorDocument {
  public:
-  // An untitled document, numbered from the process-wide counter.
+  // An empty document, to be loaded from a file.
   EditorDocument();
+  // An untitled document, numbered from the process-wide counter.
+  static std::unique_ptr<EditorDocument> untitled();
   ~EditorDocument();
   EditorDocument(const EditorDocument&) = delete;
   EditorDocument& operator=(const EditorDocument&) = delete;

@@ -59,6 +59,8 @@ TEST(ApplicationTest, UntitledNamesCountOnAfterClosing) {
   DocumentWindow* a = f.app->newDocument();
   const uint32_t first = a->document().untitledNumber();
   a->requestClose();
+  // Opening a file takes no number.
+  ASSERT_NE(f.app->openDocument(f.writeFile("named.tml", "Text.")), nullptr);
   f.app->newDocument()->requestClose();
   DocumentWindow* third = f.app->newDocument();
   EXPECT_EQ(third->windowTitle(), untitledName(first + 2));
