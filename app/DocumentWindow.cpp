@@ -40,11 +40,12 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, const F
   addToolBar(Qt::TopToolBarArea, toolBar_);
   setContextMenuPolicy(Qt::NoContextMenu);
 
-  // Nine menus have to fit the handheld-wide window.
-  menuBar()->setStyleSheet(QStringLiteral("QMenuBar { font-size: 9pt; } QMenuBar::item { padding: 2px 3px; }"));
   menus_ = new CommandMenus(menuTable(), *menuBar(), shortcuts_, *this);
   const QByteArray about = QStringLiteral("&About %1...").arg(QString::fromLatin1(kProductName)).toLatin1();
   menus_->appendMenu(kHelpMenuLabel, cmd::kHelpMenu, about.constData(), cmd::kAbout);
+  // Nine menus have to fit the handheld-wide window as far as they can; the
+  // bar's own button shows the rest at the narrowest zooms.
+  menuBar()->setStyleSheet(QStringLiteral("QMenuBar { font-size: 8pt; } QMenuBar::item { padding: 2px 2px; }"));
   ShortcutRouter::instance().registerWindow(this, &shortcuts_);
 
   TextDocumentModel& text = document_->text();
