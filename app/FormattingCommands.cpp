@@ -49,14 +49,28 @@ FormattingCommands::FormattingCommands(TextDocumentModel& text)
                     cmd::kFirstLineIndent}),
       text_(text) {}
 
+const CharacterMarks& FormattingCommands::marks() const {
+  const int start = text_.selectionStart(), end = text_.selectionEnd();
+  // The caret's own format can change without a change of the text.
+  if (start == end || !cache_.valid || cache_.changes != text_.changeCount() || cache_.start != start ||
+      cache_.end != end) {
+    cache_.marks = characterMarks(text_);
+    cache_.valid = true;
+    cache_.changes = text_.changeCount();
+    cache_.start = start;
+    cache_.end = end;
+  }
+  return cache_.marks;
+}
+
 int FormattingCommands::checkState(Command command) const {
   Marked marked = Marked::No;
   if (command >= cmd::kFontNormal && command <= cmd::kFontLarge)
-    marked = fontMarked(text_, fontOf(command));
+    marked = marks().font[int(fontOf(command))];
   else if (command == cmd::kPlain)
-    marked = plainMarked(text_);
+    marked = marks().plain;
   else if (command >= cmd::kItalic && command <= cmd::kSubscript)
-    marked = effectMarked(text_, effectOf(command));
+    marked = marks().effect[int(effectOf(command))];
   else if (command >= cmd::kAlignLeft && command <= cmd::kAlignRight)
     marked = alignmentMarked(text_, alignmentOf(command));
   else if (command >= cmd::kNoIndent && command <= cmd::kFirstLineIndent)

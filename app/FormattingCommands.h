@@ -3,6 +3,7 @@
 // a document's text: their check marks follow the selection.
 
 #include "CommandGroup.h"
+#include "FormatCommands.h"
 
 namespace scrivora {
 
@@ -16,7 +17,17 @@ class FormattingCommands : public CommandGroup {
   bool perform(Command command, const void* argument, uintptr_t extra) override;
 
  private:
+  // The character checks of the selection, worked out once for all the
+  // buttons and items that ask while neither text nor selection changes.
+  const CharacterMarks& marks() const;
+
   TextDocumentModel& text_;
+  mutable struct {
+    bool valid = false;
+    uint64_t changes = 0;
+    int start = 0, end = 0;
+    CharacterMarks marks;
+  } cache_;
 };
 
 }  // namespace scrivora

@@ -1,27 +1,13 @@
 #include "FormatCommands.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include "TextDocumentModel.h"
 
 namespace scrivora {
 
 namespace {
-
-// Folds a property over the selection's runs (or the caret's style) into a
-// check state, stopping as soon as the selection is known to be mixed.
-template <typename Has>
-Marked markedOverStyles(const TextDocumentModel& text, Has has) {
-  const int start = text.selectionStart(), end = text.selectionEnd();
-  if (start == end) return has(text.caretStyle()) ? Marked::Yes : Marked::No;
-  bool some = false, all = true;
-  text.visitStyles(start, end, [&](int, int, const CharStyle& style) {
-    if (has(style))
-      some = true;
-    else
-      all = false;
-    return !(some && !all);
-  });
-  return all ? Marked::Yes : some ? Marked::Partly : Marked::No;
-}
 
 template <typename Has>
 Marked markedOverParagraphs(const TextDocumentModel& text, Has has) {
@@ -85,18 +71,50 @@ void setFontOf(CharStyle& style, FontKind font, const TextDocumentModel& text) {
 
 }  // namespace
 
-Marked fontMarked(const TextDocumentModel& text, FontKind font) {
-  return markedOverStyles(text, [font](const CharStyle& style) { return fontOfFace(style.face) == font; });
+CharacterMarks characterMarks(const TextDocumentModel& text) {
+  // Counts of runs with and without each property; a property is marked
+  // when no run lacks it, partly when some have it.
+  constexpr int kChecks = 11;  // five fonts, five effects, plain
+  auto checksOf = [](const CharStyle& style, bool(&has)[kChecks]) {
+    const FontKind font = fontOfFace(style.face);
+    for (int f = 0; f < 5; ++f) has[f] = font == FontKind(f);
+    for (int e = 0; e < 5; ++e) has[5 + e] = hasEffect(style, CharEffect(e));
+    has[10] = !style.italic && !style.overstrike && !hasEffect(style, CharEffect::Underline);
+  };
+  bool some[kChecks] = {}, all[kChecks];
+  std::fill(std::begin(all), std::end(all), true);
+  auto add = [&](const CharStyle& style) {
+    bool has[kChecks];
+    checksOf(style, has);
+    bool undecided = false;
+    for (int i = 0; i < kChecks; ++i) {
+      if (has[i])
+        some[i] = true;
+      else
+        all[i] = false;
+      undecided = undecided || !(some[i] && !all[i]);
+    }
+    return undecided;  // stop once every check is mixed
+  };
+  const int start = text.selectionStart(), end = text.selectionEnd();
+  if (start == end)
+    add(text.caretStyle());
+  else
+    text.visitStyles(start, end, [&](int, int, const CharStyle& style) { return add(style); });
+  auto marked = [&](int i) { return all[i] ? Marked::Yes : some[i] ? Marked::Partly : Marked::No; };
+  CharacterMarks marks;
+  for (int f = 0; f < 5; ++f) marks.font[f] = marked(f);
+  for (int e = 0; e < 5; ++e) marks.effect[e] = marked(5 + e);
+  marks.plain = marked(10);
+  return marks;
 }
 
-Marked plainMarked(const TextDocumentModel& text) {
-  return markedOverStyles(text, [](const CharStyle& style) {
-    return !style.italic && !style.overstrike && !hasEffect(style, CharEffect::Underline);
-  });
-}
+Marked fontMarked(const TextDocumentModel& text, FontKind font) { return characterMarks(text).font[int(font)]; }
+
+Marked plainMarked(const TextDocumentModel& text) { return characterMarks(text).plain; }
 
 Marked effectMarked(const TextDocumentModel& text, CharEffect effect) {
-  return markedOverStyles(text, [effect](const CharStyle& style) { return hasEffect(style, effect); });
+  return characterMarks(text).effect[int(effect)];
 }
 
 Marked alignmentMarked(const TextDocumentModel& text, FourCC alignment) {

@@ -24,6 +24,15 @@ Marked effectMarked(const TextDocumentModel& text, CharEffect effect);
 Marked alignmentMarked(const TextDocumentModel& text, FourCC alignment);
 Marked indentMarked(const TextDocumentModel& text, IndentMode mode);
 
+// Every character check of the selection at once, found in one pass over
+// it: what a toolbar or a menu asks for all its buttons together.
+struct CharacterMarks {
+  Marked font[5] = {};    // by FontKind
+  Marked effect[5] = {};  // by CharEffect
+  Marked plain = Marked::No;
+};
+CharacterMarks characterMarks(const TextDocumentModel& text);
+
 // Face and size of the font for the document's normal face and zoom.
 void setFont(TextDocumentModel& text, FontKind font);
 void makePlain(TextDocumentModel& text);

@@ -148,6 +148,7 @@ TextDocumentModel::TextDocumentModel(QTextDocument* document, int zoom, std::str
   // The layout is made on first need (drawing, measuring); a document that
   // is only loaded and saved never pays for one. The objects' handler joins
   // every layout the document gets.
+  QObject::connect(document_, &QTextDocument::contentsChange, painter_.get(), [this] { ++changeCount_; });
   QObject::connect(document_, &QTextDocument::documentLayoutChanged, painter_.get(),
                    [this] { document_->documentLayout()->registerHandler(textprop::objectType, painter_.get()); });
   // A document given with a layout already has it; asking for one here would

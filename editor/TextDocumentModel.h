@@ -73,6 +73,9 @@ class TextDocumentModel : public RichTextView {
   void setZoom(int zoom);
   void setNormalFace(const std::string& face) { normalFace_ = face; }
   bool notificationsEnabled() const { return notificationsEnabled_; }
+  // Counts every change of text or format, so that what was worked out from
+  // the text can tell whether it still holds.
+  uint64_t changeCount() const { return changeCount_; }
   bool redrawEnabled() const { return redrawEnabled_; }
 
   int length() const override;
@@ -157,6 +160,7 @@ class TextDocumentModel : public RichTextView {
   int zoom_;
   std::string normalFace_;
   bool notificationsEnabled_ = true;
+  uint64_t changeCount_ = 0;
   bool redrawEnabled_ = true;
   std::map<std::string, QImage> pictures_;
 };

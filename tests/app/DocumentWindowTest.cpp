@@ -193,6 +193,8 @@ TEST(DocumentWindowTest, ToolbarButtonsSendTheirCommandsLikeTheMenu) {
                                "Overstrike", "Align Left", "Center", "Align Right", "No Indent", "Block Indent",
                                "Body Indent", "First Line Indent"}));
   window.document().text().setSelection(0, 4);
+  window.toolBar().refresh();
+  EXPECT_FALSE(window.toolBar().actionFor(cmd::kUnderline)->isChecked());
   window.toolBar().actionFor(cmd::kUnderline)->trigger();
   EXPECT_TRUE(window.document().text().styleAt(1).underline);
   EXPECT_TRUE(window.toolBar().actionFor(cmd::kUnderline)->isChecked());
