@@ -1,6 +1,8 @@
 #include "TextDocumentModel.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTextBlock>
 #include <QTextLayout>
 
@@ -14,9 +16,18 @@ namespace scrivora {
 
 namespace {
 
-// A length of the model (handheld pixels times the zoom factor) on screen.
-constexpr double kPointsPerLength = 1.125;
-constexpr double kPixelsPerLength = 1.5;
+// A length of the model (handheld pixels times the zoom factor) is one pixel
+// on screen: characters as wide as on the handheld (the reader's faces have
+// its widths at a size of one length per pixel), indents and objects to
+// scale, so lines break where the handheld breaks them. Font sizes are
+// points, so they go through the screen's resolution.
+constexpr double kPixelsPerLength = 1.0;
+
+double pointsPerLength() {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const double dpi = screen != nullptr ? screen->logicalDotsPerInchY() : 96.0;
+  return kPixelsPerLength * 72.0 / (dpi > 0 ? dpi : 96.0);
+}
 
 QColor toQColor(const Rgb& c) { return QColor(c.red & 0xFF, c.green & 0xFF, c.blue & 0xFF); }
 Rgb fromQColor(const QColor& c) { return Rgb{uint16_t(c.red()), uint16_t(c.green()), uint16_t(c.blue())}; }
@@ -59,7 +70,7 @@ void writeStyleToFormat(const CharStyle& style, QTextCharFormat& format) {
     format.setFontFamilies(QStringList{QString::fromStdString(style.face)});
   format.setProperty(textprop::styleSize, int(style.size));
   if (style.size > 0)
-    format.setFontPointSize(style.size * kPointsPerLength);
+    format.setFontPointSize(style.size * pointsPerLength());
   else
     format.clearProperty(QTextFormat::FontPointSize);
   format.setProperty(textprop::styleOffset, int(style.offset));
@@ -133,20 +144,73 @@ TextDocumentModel::TextDocumentModel(QTextDocument* document, int zoom, std::str
   }
   substituteReaderFonts();
   cursor_ = QTextCursor(document_);
-  caretFormat_ = cursor_.charFormat();
   painter_ = std::make_unique<BookObjectPainter>(*this);
   // The layout is made on first need (drawing, measuring); a document that
   // is only loaded and saved never pays for one. The objects' handler joins
   // every layout the document gets.
+  QObject::connect(document_, &QTextDocument::contentsChange, painter_.get(), [this] { ++changeCount_; });
   QObject::connect(document_, &QTextDocument::documentLayoutChanged, painter_.get(),
                    [this] { document_->documentLayout()->registerHandler(textprop::objectType, painter_.get()); });
-  if (ownDocument_ == nullptr) document_->documentLayout()->registerHandler(textprop::objectType, painter_.get());
+  // A document given with a layout already has it; asking for one here would
+  // make one, and a layout lays out every later change at once, so a book
+  // loaded before it is shown would be laid out twice.
+  if (auto* layout = document_->findChild<QAbstractTextDocumentLayout*>(QString(), Qt::FindDirectChildrenOnly))
+    layout->registerHandler(textprop::objectType, painter_.get());
 }
 
 TextDocumentModel::~TextDocumentModel() {
-  if (!ownDocument_ && givenDocument_ != nullptr)
-    givenDocument_->documentLayout()->unregisterHandler(textprop::objectType, painter_.get());
+  if (!ownDocument_ && givenDocument_ != nullptr) {
+    if (auto* layout = givenDocument_->findChild<QAbstractTextDocumentLayout*>(QString(), Qt::FindDirectChildrenOnly))
+      layout->unregisterHandler(textprop::objectType, painter_.get());
+  }
 }
+
+void TextDocumentModel::setCaretHost(CaretHost* host) {
+  if (host_ != nullptr && !holdingCursor()) cursor_ = host_->caretCursor();
+  host_ = host;
+  if (host_ != nullptr) host_->setCaretCursor(cursor_);
+}
+
+QTextCursor TextDocumentModel::cursor() const {
+  return host_ != nullptr && !holdingCursor() ? host_->caretCursor() : cursor_;
+}
+
+void TextDocumentModel::storeCursor(const QTextCursor& cursor) {
+  cursor_ = cursor;
+  if (host_ != nullptr && !holdingCursor()) host_->setCaretCursor(cursor);
+}
+
+QTextCharFormat TextDocumentModel::insertionFormat(const QTextCursor& cursor) const {
+  // What is typed over a selection takes the style of the character before
+  // it, as in any editor; an object's own properties never pass on to text.
+  QTextCharFormat format;
+  if (cursor.hasSelection() && selectionFormat_.anchor == cursor.anchor() &&
+      selectionFormat_.position == cursor.position()) {
+    format = selectionFormat_.format;
+  } else if (cursor.hasSelection()) {
+    const int start = cursor.selectionStart();
+    format = start > 0 ? formatAt(start - 1) : formatAt(0);
+  } else {
+    format = cursor.charFormat();
+  }
+  if (isObjectFormat(format)) {
+    QTextCharFormat plain;
+    writeStyleToFormat(styleOfFormat(format), plain);
+    if (format.hasProperty(QTextFormat::FontWeight)) plain.setFontWeight(format.fontWeight());
+    return plain;
+  }
+  return format;
+}
+
+void TextDocumentModel::beginEditGroup(bool joinPrevious) {
+  QTextCursor c = cursor();
+  if (joinPrevious)
+    c.joinPreviousEditBlock();
+  else
+    c.beginEditBlock();
+}
+
+void TextDocumentModel::endEditGroup() { cursor().endEditBlock(); }
 
 void TextDocumentModel::setZoom(int zoom) { zoom_ = zoom < 1 ? 1 : zoom > 4 ? 4 : zoom; }
 
@@ -201,7 +265,12 @@ std::u32string TextDocumentModel::textOf(int start, int end) const {
 
 void TextDocumentModel::insertText(const QString& text) {
   if (text.isEmpty()) return;
-  cursor_.insertText(text, caretFormat_);
+  QTextCursor c = cursor();
+  const QTextCharFormat format = insertionFormat(c);
+  c.insertText(text, format);
+  // The caret keeps the format, so that what is typed next continues it.
+  c.setCharFormat(format);
+  storeCursor(c);
 }
 
 void TextDocumentModel::removeText(int start, int end) {
@@ -214,27 +283,40 @@ void TextDocumentModel::removeText(int start, int end) {
   range.removeSelectedText();
 }
 
-int TextDocumentModel::selectionStart() const { return cursor_.selectionStart(); }
-int TextDocumentModel::selectionEnd() const { return cursor_.selectionEnd(); }
+int TextDocumentModel::selectionStart() const { return cursor().selectionStart(); }
+int TextDocumentModel::selectionEnd() const { return cursor().selectionEnd(); }
 
 void TextDocumentModel::setSelection(int start, int end) {
   const int last = length();
   start = std::clamp(start, 0, last);
   end = std::clamp(end, 0, last);
-  cursor_.setPosition(start);
-  cursor_.setPosition(end, QTextCursor::KeepAnchor);
-  // What is typed next takes the style of the character before, as in any
-  // editor; an object's own properties never pass on to text.
-  QTextCharFormat format = start > 0 ? formatAt(start - 1) : formatAt(0);
-  if (isObjectFormat(format)) {
-    QTextCharFormat plain;
-    writeStyleToFormat(styleOfFormat(format), plain);
-    format = plain;
+  QTextCursor c = cursor();
+  c.setPosition(start);
+  c.setPosition(end, QTextCursor::KeepAnchor);
+  if (start == end) {
+    // What is typed next takes the style of the character before, as in any
+    // editor.
+    QTextCursor before = c;
+    before.setPosition(start > 0 ? start - 1 : 0);
+    before.setPosition(start > 0 ? start : std::min(1, length()), QTextCursor::KeepAnchor);
+    c.setCharFormat(insertionFormat(before));
   }
-  caretFormat_ = format;
+  storeCursor(c);
 }
 
-void TextDocumentModel::applyStyleAtCaret(const CharStyle& style) { writeStyleToFormat(style, caretFormat_); }
+void TextDocumentModel::applyStyleAtCaret(const CharStyle& style) {
+  QTextCursor c = cursor();
+  QTextCharFormat format = insertionFormat(c);
+  writeStyleToFormat(style, format);
+  if (c.hasSelection()) {
+    // A cursor with a selection would apply the format to the selected
+    // text; the style is only for what replaces the selection.
+    selectionFormat_ = {c.anchor(), c.position(), format};
+    return;
+  }
+  c.setCharFormat(format);
+  storeCursor(c);
+}
 
 template <typename Change>
 void TextDocumentModel::changeFormats(int start, int end, Change change) {
@@ -273,7 +355,7 @@ void TextDocumentModel::applyStyle(int start, int end, const CharStyle& style) {
 
 CharStyle TextDocumentModel::styleAt(int position) const { return styleOfFormat(formatAt(position)); }
 
-CharStyle TextDocumentModel::caretStyle() const { return styleOfFormat(caretFormat_); }
+CharStyle TextDocumentModel::caretStyle() const { return styleOfFormat(insertionFormat(cursor())); }
 
 template <typename Change>
 void TextDocumentModel::changeParagraphs(int start, int end, Change change) {
@@ -375,9 +457,13 @@ ParagraphFormat TextDocumentModel::paragraphFormatAt(int position) const {
 }
 
 void TextDocumentModel::insertObject(const BookObjectData& data) {
-  QTextCharFormat format = caretFormat_;
+  QTextCursor c = cursor();
+  const QTextCharFormat textFormat = insertionFormat(c);
+  QTextCharFormat format = textFormat;
   writeObjectToFormat(data, format);
-  cursor_.insertText(QString(QChar::ObjectReplacementCharacter), format);
+  c.insertText(QString(QChar::ObjectReplacementCharacter), format);
+  c.setCharFormat(textFormat);
+  storeCursor(c);
 }
 
 bool TextDocumentModel::objectAt(int position, BookObjectData& data) const {
@@ -475,7 +561,9 @@ bool TextDocumentModel::setUndoEnabled(bool enabled) {
 
 bool TextDocumentModel::setNotificationsEnabled(bool enabled) {
   const bool was = notificationsEnabled_;
+  if (host_ != nullptr && was && !enabled) cursor_ = host_->caretCursor();
   notificationsEnabled_ = enabled;
+  if (host_ != nullptr && !was && enabled) host_->setCaretCursor(cursor_);
   return was;
 }
 
@@ -486,7 +574,7 @@ bool TextDocumentModel::setRedrawEnabled(bool enabled) {
 }
 
 int TextDocumentModel::caretX() {
-  const int position = cursor_.position();
+  const int position = cursor().position();
   const QTextBlock block = document_->findBlock(position);
   if (!block.isValid()) return 0;
   // Lays the text out as far as this paragraph.

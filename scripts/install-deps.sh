@@ -7,6 +7,7 @@ packages=(
   build-essential cmake pkg-config
   zlib1g-dev libpng-dev libgtest-dev
   qt6-base-dev
+  python3-fonttools fonts-dejavu-core
   libosp-dev opensp sgml-data
   xvfb xauth
 )

@@ -1,0 +1,198 @@
+#include "Application.h"
+
+#include <QApplication>
+#include <QFileInfo>
+
+#include "AboutDialog.h"
+#include "AlertBox.h"
+#include "CommandChain.h"
+#include "Commands.h"
+#include "DocumentWindow.h"
+#include "Product.h"
+
+namespace scrivora {
+
+namespace {
+
+Application* theApplication = nullptr;
+
+// Bound to the application's lifetime: the wait cursor while a file loads.
+class WaitCursor {
+ public:
+  WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+}  // namespace
+
+Application::Application(std::unique_ptr<SettingsStore> settings)
+    : settings_(settings ? std::move(settings) : std::make_unique<SettingsStore>(QString::fromLatin1(kProductName))),
+      logSink_(buildLog_) {
+  if (theApplication == nullptr) theApplication = this;
+  find_.load(*settings_);
+  CommandChain::instance().joinAtTail(this);
+  // Every message of a build or a load reaches the build log window: from
+  // reports under this thread's sink object and through the function slots.
+  installedSink_ = std::make_unique<ScopedLogSink>(logSink_);
+  routeLogSlotsTo(&buildLog_);
+}
+
+Application::~Application() {
+  running_ = false;
+  find_.save(*settings_);
+  // Windows still open (tests, or a session ended from outside) go without
+  // asking.
+  while (!documents_.empty()) {
+    DocumentWindow* window = documents_.front();
+    documents_.pop_front();
+    delete window;
+  }
+  buildLog_.destroy();
+  routeLogSlotsTo(nullptr);
+  installedSink_.reset();
+  CommandChain::instance().leave(this);
+  if (theApplication == this) theApplication = nullptr;
+}
+
+Application* Application::instance() { return theApplication; }
+
+void Application::start(const QStringList& files) {
+  bool opened = false;
+  for (const QString& file : files) {
+    // A word that names no existing file is skipped without a word.
+    if (!QFileInfo::exists(file)) continue;
+    const std::string path = file.toStdString();
+    if (perform(cmd::kOpen, &path, 0)) opened = true;
+  }
+  if (!opened) perform(cmd::kNew, nullptr, 0);
+}
+
+int Application::run() {
+  if (documents_.empty()) return 0;
+  running_ = true;
+  const int code = QApplication::exec();
+  running_ = false;
+  // The windows that closed last are deleted before the application goes.
+  QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  return code;
+}
+
+DocumentWindow* Application::show(std::unique_ptr<EditorDocument> document) {
+  auto* window = new DocumentWindow(std::move(document), find_, *settings_,
+                                    [this](DocumentWindow* closing) { documentClosing(closing); });
+  documents_.push_front(window);
+  window->show();
+  window->raise();
+  window->activateWindow();
+  return window;
+}
+
+DocumentWindow* Application::newDocument() { return show(EditorDocument::untitled()); }
+
+DocumentWindow* Application::openDocument(const std::string& path) {
+  const QString fullPath = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+  for (DocumentWindow* window : documents_) {
+    if (window->document().hasFile() &&
+        QFileInfo(QString::fromStdString(window->document().path())).absoluteFilePath() == fullPath) {
+      window->raise();
+      window->activateWindow();
+      return window;
+    }
+  }
+  auto document = std::make_unique<EditorDocument>();
+  LoadStatus status;
+  {
+    WaitCursor wait;
+    // The log shows this file's messages only.
+    buildLog_.clear();
+    status = document->load(fullPath.toStdString());
+  }
+  if (status == LoadStatus::ReadFailed) {
+    showAlert({AlertKind::Error, QStringLiteral("An error occurred while reading the file from disk."), QString(),
+               AlertButtons::Ok});
+    return nullptr;
+  }
+  DocumentWindow* window = show(std::move(document));
+  if (status == LoadStatus::NotWritable)
+    showAlert({AlertKind::Note, QStringLiteral("The file is not writable."),
+               QStringLiteral("Changes will have to be saved to a different file."), AlertButtons::Ok},
+              window);
+  return window;
+}
+
+void Application::documentClosing(DocumentWindow* window) {
+  documents_.remove(window);
+  // The build log window does not keep the program alive.
+  if (documents_.empty()) endMainLoop();
+}
+
+void Application::endMainLoop() {
+  if (!running_) return;
+  running_ = false;
+  QApplication::exit(0);
+}
+
+bool Application::closeAll(int mode) {
+  // The newest first, stopping at the first that refuses.
+  while (!documents_.empty()) {
+    DocumentWindow* window = documents_.front();
+    if (!window->perform(cmd::kClose, nullptr, uintptr_t(mode))) return false;
+  }
+  return true;
+}
+
+bool Application::handles(Command command) const {
+  switch (command) {
+    case cmd::kNew:
+    case cmd::kOpen:
+    case cmd::kAbout:
+    case cmd::kQuit:
+    case cmd::kCloseAll:
+    case cmd::kSaveAll:
+    case cmd::kEnsureDocument:
+    case cmd::kFileMenu:
+    case cmd::kEditMenu:
+    case cmd::kHelpMenu: return true;
+    default: return false;
+  }
+}
+
+bool Application::enabled(Command command) const {
+  if (command == cmd::kCloseAll) return !documents_.empty();
+  if (command == cmd::kSaveAll) {
+    for (DocumentWindow* window : documents_)
+      if (window->enabled(cmd::kSave)) return true;
+    return false;
+  }
+  return handles(command);
+}
+
+bool Application::perform(Command command, const void* argument, uintptr_t extra) {
+  switch (command) {
+    case cmd::kNew: newDocument(); return true;
+    case cmd::kOpen:
+      // Choosing a file in a dialog belongs to the document-file commands.
+      if (argument == nullptr) return false;
+      return openDocument(*static_cast<const std::string*>(argument)) != nullptr;
+    case cmd::kAbout: {
+      AboutDialog about(QApplication::activeWindow());
+      about.exec();
+      return true;
+    }
+    case cmd::kQuit:
+      if (!closeAll(int(extra))) return false;
+      endMainLoop();
+      return true;
+    case cmd::kCloseAll: return closeAll(int(extra));
+    case cmd::kSaveAll:
+      for (DocumentWindow* window : std::list<DocumentWindow*>(documents_))
+        if (window->enabled(cmd::kSave)) window->perform(cmd::kSave, nullptr, 0);
+      return true;
+    case cmd::kEnsureDocument:
+      if (documents_.empty()) newDocument();
+      return true;
+    default: return false;
+  }
+}
+
+}  // namespace scrivora

@@ -1,0 +1,72 @@
+#pragma once
+// The one application object: the open documents (newest first), the find
+// settings, the settings store and the build log window. It answers the
+// commands that need no document (New, Open, About, Quit) and ends the main
+// loop when the last document window has gone.
+
+#include <QStringList>
+
+#include <list>
+#include <memory>
+#include <string>
+
+#include "BuildLogWindow.h"
+#include "CommandTarget.h"
+#include "FindSettings.h"
+#include "SettingsStore.h"
+
+namespace scrivora {
+
+class DocumentWindow;
+
+class Application : public CommandTarget {
+ public:
+  // The store may be given (tests); otherwise the user's own is used.
+  explicit Application(std::unique_ptr<SettingsStore> settings = nullptr);
+  ~Application() override;
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The application of this process, or null.
+  static Application* instance();
+
+  // Opens each argument that names an existing file; when none was opened,
+  // one untitled document, so the user always starts with a window.
+  void start(const QStringList& files);
+  // Runs the main loop until the last document window has closed or Quit
+  // has closed them all; the exit code.
+  int run();
+  bool running() const { return running_; }
+
+  // Newest first.
+  const std::list<DocumentWindow*>& documents() const { return documents_; }
+  DocumentWindow* newDocument();
+  // Opens a file in a new window, or brings the window that has it to the
+  // front. Null when the file could not be read (the user was told).
+  DocumentWindow* openDocument(const std::string& path);
+
+  FindSettings& findSettings() { return find_; }
+  SettingsStore& settings() { return *settings_; }
+  BuildLogWindow& buildLog() { return buildLog_; }
+
+  bool handles(Command command) const override;
+  bool enabled(Command command) const override;
+  int checkState(Command) const override { return kUnchecked; }
+  bool perform(Command command, const void* argument, uintptr_t extra) override;
+
+ private:
+  DocumentWindow* show(std::unique_ptr<class EditorDocument> document);
+  void documentClosing(DocumentWindow* window);
+  bool closeAll(int mode);
+  void endMainLoop();
+
+  std::unique_ptr<SettingsStore> settings_;
+  FindSettings find_;
+  BuildLogWindow buildLog_;
+  BuildLogWindowSink logSink_;
+  std::unique_ptr<ScopedLogSink> installedSink_;
+  std::list<DocumentWindow*> documents_;
+  bool running_ = false;
+};
+
+}  // namespace scrivora

@@ -1,0 +1,202 @@
+#include "DocumentWindow.h"
+
+#include <QCloseEvent>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QTimer>
+
+#include "BookCommands.h"
+#include "CommandChain.h"
+#include "Commands.h"
+#include "DocumentTextView.h"
+#include "EditCommands.h"
+#include "FileCommands.h"
+#include "FormattingCommands.h"
+#include "FormattingToolBar.h"
+#include "MenuTable.h"
+#include "Product.h"
+#include "SearchCommands.h"
+#include "SettingsStore.h"
+#include "ShortcutRouter.h"
+#include "ViewCommands.h"
+
+namespace scrivora {
+
+ZoomGeometry ZoomGeometry::at(int zoom) {
+  const int width = zoom == 1 ? 349 : 158 * zoom + 33;
+  return {width, 148 * zoom + 4, 296 * zoom + 4, 32767};
+}
+
+DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, const FindSettings& find,
+                               SettingsStore& settings, std::function<void(DocumentWindow*)> closing)
+    : document_(std::move(document)),
+      view_(new DocumentTextView(document_->text(), this)),
+      toolBar_(new FormattingToolBar(*this, this)),
+      settings_(settings),
+      closing_(std::move(closing)) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setWindowTitle(document_->name());
+  setCentralWidget(view_);
+  addToolBar(Qt::TopToolBarArea, toolBar_);
+  setContextMenuPolicy(Qt::NoContextMenu);
+
+  menus_ = new CommandMenus(menuTable(), *menuBar(), shortcuts_, *this);
+  const QByteArray about = QStringLiteral("&About %1...").arg(QString::fromLatin1(kProductName)).toLatin1();
+  menus_->appendMenu(kHelpMenuLabel, cmd::kHelpMenu, about.constData(), cmd::kAbout);
+  // Nine menus have to fit the handheld-wide window as far as they can; the
+  // bar's own button shows the rest at the narrowest zooms.
+  menuBar()->setStyleSheet(QStringLiteral("QMenuBar { font-size: 8pt; } QMenuBar::item { padding: 2px 2px; }"));
+  ShortcutRouter::instance().registerWindow(this, &shortcuts_);
+
+  TextDocumentModel& text = document_->text();
+  groups_.push_back(std::make_unique<EditCommands>(*view_));
+  groups_.push_back(std::make_unique<FormattingCommands>(text));
+  groups_.push_back(std::make_unique<ViewCommands>(*document_, [this](int zoom) { applyZoomGeometry(zoom); }));
+  groups_.push_back(std::make_unique<BookCommands>(text));
+  groups_.push_back(std::make_unique<SearchCommands>(find, text));
+  groups_.push_back(std::make_unique<FileCommands>(*document_));
+
+  connect(view_, &QTextEdit::cursorPositionChanged, this, &DocumentWindow::scheduleToolBarRefresh);
+  connect(view_, &QTextEdit::selectionChanged, this, &DocumentWindow::scheduleToolBarRefresh);
+  connect(view_->document(), &QTextDocument::contentsChanged, this, &DocumentWindow::scheduleToolBarRefresh);
+
+  restorePlacement(settings);
+  toolBar_->refresh();
+  view_->setFocus();
+}
+
+DocumentWindow::~DocumentWindow() {
+  ShortcutRouter::instance().unregisterWindow(this);
+  CommandChain::instance().leave(this);
+  // The view goes before the document it shows.
+  delete view_;
+}
+
+void DocumentWindow::applyZoomGeometry(int zoom) {
+  const ZoomGeometry geometry = ZoomGeometry::at(zoom);
+  setMinimumSize(geometry.width, geometry.minimumHeight);
+  setMaximumSize(geometry.width, geometry.maximumHeight);
+  resize(geometry.width, std::max(height(), geometry.minimumHeight));
+  view_->setZoom(zoom);
+}
+
+void DocumentWindow::restorePlacement(SettingsStore& settings) {
+  // A document's own values are read in this order; the first missing one
+  // leaves the window at its defaults.
+  const SettingsScope scope = document_.get();
+  int32_t x = 0, y = 0, width = 0, height = 0, start = 0, end = 0, zoom = 2, firstChar = 0;
+  const bool restored =
+      settings.readInteger(scope, "Editor.WindowPos.x", x) && settings.readInteger(scope, "Editor.WindowPos.y", y) &&
+      settings.readInteger(scope, "Editor.WindowPos.width", width) &&
+      settings.readInteger(scope, "Editor.WindowPos.height", height) &&
+      settings.readInteger(scope, "Editor.Selection.start", start) &&
+      settings.readInteger(scope, "Editor.Selection.end", end) && settings.readInteger(scope, "Editor.zoom", zoom) &&
+      settings.readInteger(scope, "Editor.firstChar", firstChar);
+  if (!restored) zoom = 2;
+  zoom = std::clamp(int(zoom & 0xFFFF), 1, 4);
+  const ZoomGeometry geometry = ZoomGeometry::at(zoom);
+  if (zoom != document_->text().zoom()) perform(cmd::kZoom1 + Command(zoom - 1), nullptr, 0);
+  applyZoomGeometry(zoom);
+  resize(geometry.width, geometry.defaultHeight);
+  if (!restored) return;
+  move(x, y);
+  resize(geometry.width, std::max(height, geometry.minimumHeight));
+  document_->text().setSelection(start, end);
+  QTextCursor first(view_->document());
+  first.setPosition(std::clamp(int(firstChar), 0, document_->text().length()));
+  view_->verticalScrollBar()->setValue(int(view_->cursorRect(first).top()) + view_->verticalScrollBar()->value());
+}
+
+void DocumentWindow::savePlacement() {
+  const SettingsScope scope = document_.get();
+  const TextDocumentModel& text = document_->text();
+  settings_.writeInteger(scope, "Editor.WindowPos.width", width());
+  settings_.writeInteger(scope, "Editor.WindowPos.height", height());
+  settings_.writeInteger(scope, "Editor.WindowPos.x", x());
+  settings_.writeInteger(scope, "Editor.WindowPos.y", y());
+  settings_.writeInteger(scope, "Editor.zoom", text.zoom());
+  settings_.writeInteger(scope, "Editor.Selection.start", text.selectionStart());
+  settings_.writeInteger(scope, "Editor.Selection.end", text.selectionEnd());
+  settings_.writeInteger(scope, "Editor.firstChar", view_->cursorForPosition(QPoint(0, 0)).position());
+}
+
+CommandTarget* DocumentWindow::groupFor(Command command) const {
+  for (const auto& group : groups_)
+    if (group->handles(command)) return group.get();
+  return nullptr;
+}
+
+bool DocumentWindow::handles(Command command) const { return command == cmd::kClose || groupFor(command) != nullptr; }
+
+bool DocumentWindow::enabled(Command command) const {
+  if (command == cmd::kClose) return true;
+  CommandTarget* group = groupFor(command);
+  return group != nullptr && group->enabled(command);
+}
+
+int DocumentWindow::checkState(Command command) const {
+  CommandTarget* group = groupFor(command);
+  return group != nullptr ? group->checkState(command) : kUnchecked;
+}
+
+bool DocumentWindow::perform(Command command, const void* argument, uintptr_t extra) {
+  if (command == cmd::kClose) return requestClose(int(extra));
+  CommandTarget* group = groupFor(command);
+  if (group == nullptr) return false;
+  const bool done = group->perform(command, argument, extra);
+  scheduleToolBarRefresh();
+  return done;
+}
+
+bool DocumentWindow::commandEnabled(Command command) const {
+  return CommandChain::instance().enabled(command, const_cast<DocumentWindow*>(this));
+}
+
+int DocumentWindow::commandCheckState(Command command) const {
+  return CommandChain::instance().checkState(command, const_cast<DocumentWindow*>(this));
+}
+
+void DocumentWindow::dispatchCommand(Command command) { CommandChain::instance().dispatch(command, nullptr, 0, this); }
+
+bool DocumentWindow::requestClose(int mode) {
+  if (closeQuery_ && !closeQuery_(mode)) return false;
+  savePlacement();
+  closeAgreed_ = true;
+  if (closing_) closing_(this);
+  hide();
+  close();
+  return true;
+}
+
+bool DocumentWindow::event(QEvent* event) {
+  if (event->type() == CommandEvent::eventType()) {
+    dispatchCommand(static_cast<CommandEvent*>(event)->command());
+    return true;
+  }
+  if (event->type() == QEvent::WindowActivate) CommandChain::instance().join(this);
+  if (event->type() == QEvent::WindowDeactivate) CommandChain::instance().leave(this);
+  return QMainWindow::event(event);
+}
+
+void DocumentWindow::closeEvent(QCloseEvent* event) {
+  if (closeAgreed_) {
+    event->accept();
+    return;
+  }
+  // The close box asks as Close with mode 0; the command closes the window
+  // itself when the query agrees.
+  event->ignore();
+  CommandChain::instance().dispatch(cmd::kClose, nullptr, 0, this);
+}
+
+void DocumentWindow::scheduleToolBarRefresh() {
+  // Coalesced: typing fires several signals per key.
+  if (toolBarRefreshPending_) return;
+  toolBarRefreshPending_ = true;
+  QTimer::singleShot(0, this, [this] {
+    toolBarRefreshPending_ = false;
+    toolBar_->refresh();
+  });
+}
+
+}  // namespace scrivora
