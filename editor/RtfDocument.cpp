@@ -1,0 +1,94 @@
+#include "RtfDocument.h"
+
+#include "BuildLog.h"
+#include "QXException.h"
+
+namespace scrivora {
+
+namespace {
+
+// Line feeds are dropped and line breaks end the paragraph: the editor has
+// no line break inside a paragraph.
+QString editorTextOf(const std::string& utf8) {
+  QString text = QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
+  text.remove(QChar('\n'));
+  text.replace(QChar(0x0B), QChar('\r'));
+  return text;
+}
+
+class SuspendedUndo {
+ public:
+  explicit SuspendedUndo(RichTextView& view)
+      : view_(view), undo_(view.setUndoEnabled(false)), notifications_(view.setNotificationsEnabled(false)) {}
+  ~SuspendedUndo() {
+    view_.setNotificationsEnabled(notifications_);
+    view_.setUndoEnabled(undo_);
+  }
+  SuspendedUndo(const SuspendedUndo&) = delete;
+  SuspendedUndo& operator=(const SuspendedUndo&) = delete;
+
+ private:
+  RichTextView& view_;
+  bool undo_, notifications_;
+};
+
+}  // namespace
+
+CharStyle editorStyleOf(const RtfCharFormat& format, const std::string& normalFace, int zoom) {
+  FontKind font = fontOfFace(format.face);
+  // Bold is no effect of the editor but a font of its own.
+  if (font == FontKind::Normal && format.bold) font = FontKind::Bold;
+  if (format.script != RtfScript::Normal) font = FontKind::Script;
+  CharStyle style;
+  faceAndSizeOf(font, normalFace, zoom, style.face, style.size);
+  if (format.script == RtfScript::Raised) style.offset = int16_t(3 * zoom);
+  if (format.script == RtfScript::Lowered) style.offset = int16_t(-zoom);
+  style.italic = format.italic;
+  style.underline = format.underline;
+  style.overstrike = format.strike;
+  return style;
+}
+
+void insertRtfContent(const RtfContent& content, RichTextView& view) {
+  SuspendedUndo suspended(view);
+  const std::string normalFace = view.normalFace();
+  const int zoom = view.zoom();
+  const int start = view.caret();
+  view.beginEditGroup();
+  for (const RtfParagraph& paragraph : content.paragraphs) {
+    for (const RtfRun& run : paragraph.runs) {
+      const QString text = editorTextOf(run.text);
+      if (text.isEmpty()) continue;
+      view.applyStyleAtCaret(editorStyleOf(run.format, normalFace, zoom));
+      view.insertText(text);
+    }
+    if (paragraph.ended) view.insertText(QStringLiteral("\r"));
+  }
+  const int end = view.caret();
+  view.setAttribute(attr::alignment, start, end, AttributeValue{std::string(), int32_t(kAlignLeft), Rgb()});
+  view.setAttribute(attr::noIndent, start, end, AttributeValue());
+  view.endEditGroup();
+}
+
+bool loadRtf(const std::string& path, RichTextView* view, std::string* error) {
+  auto fail = [&](const std::string& message) {
+    if (error != nullptr) *error = message;
+    return false;
+  };
+  if (view == nullptr) return fail("There is no view to load the file into.");
+  RtfReadResult read;
+  try {
+    read = readRtfFile(path);
+  } catch (const QXFileException&) {
+    return fail("The file \"" + path + "\" could not be read.");
+  } catch (const QXException& e) {
+    return fail(e.message());
+  }
+  if (!read.isRtf || (read.content.empty() && !read.problem.empty())) return fail(read.problem);
+  reportStatus("Opening file \"%s\"", path.c_str());
+  insertRtfContent(read.content, *view);
+  if (!read.problem.empty()) reportWarning("%s", read.problem.c_str());
+  return true;
+}
+
+}  // namespace scrivora
