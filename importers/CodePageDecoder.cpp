@@ -20,11 +20,35 @@ constexpr size_t kLongestSequence = 4;
 // below 0x80 are taken as ASCII without asking the table.
 const char* iconvNameOf(int codePage, char (&buffer)[24]) {
   switch (codePage) {
-    case 437: case 737: case 775: case 850: case 852: case 855: case 857: case 860: case 861: case 862: case 863:
-    case 864: case 865: case 866: case 869: case 874: case 932: case 936: case 949: case 950: case 1250:
-    case 1251: case 1253: case 1254: case 1255: case 1256: case 1257: case 1258: case 1361:
-      std::snprintf(buffer, sizeof buffer, "CP%d", codePage);
-      return buffer;
+    case 437:
+    case 737:
+    case 775:
+    case 850:
+    case 852:
+    case 855:
+    case 857:
+    case 860:
+    case 861:
+    case 862:
+    case 863:
+    case 864:
+    case 865:
+    case 866:
+    case 869:
+    case 874:
+    case 932:
+    case 936:
+    case 949:
+    case 950:
+    case 1250:
+    case 1251:
+    case 1253:
+    case 1254:
+    case 1255:
+    case 1256:
+    case 1257:
+    case 1258:
+    case 1361: std::snprintf(buffer, sizeof buffer, "CP%d", codePage); return buffer;
     case 10000: return "MACINTOSH";
     case 10007: return "MAC-CYRILLIC";
     case 10029: return "MAC-CENTRALEUROPE";
@@ -44,24 +68,24 @@ const char* iconvNameOf(int codePage, char (&buffer)[24]) {
 
 int codePageOfCharset(int charset) {
   switch (charset) {
-    case 77: return 10000;   // Mac Roman
-    case 128: return 932;    // Shift-JIS
-    case 129: return 949;    // Hangul
-    case 130: return 1361;   // Johab
-    case 134: return 936;    // GB2312
-    case 136: return 950;    // Big5
-    case 161: return 1253;   // Greek
-    case 162: return 1254;   // Turkish
-    case 163: return 1258;   // Vietnamese
-    case 177: return 1255;   // Hebrew
-    case 178: return 1256;   // Arabic
-    case 186: return 1257;   // Baltic
-    case 204: return 1251;   // Cyrillic
-    case 222: return 874;    // Thai
-    case 238: return 1250;   // Central European
-    case 254: return 437;    // PC 437
-    case 255: return 850;    // OEM
-    default: return 0;       // ANSI, default, symbol and the rest: the document's page
+    case 77: return 10000;  // Mac Roman
+    case 128: return 932;   // Shift-JIS
+    case 129: return 949;   // Hangul
+    case 130: return 1361;  // Johab
+    case 134: return 936;   // GB2312
+    case 136: return 950;   // Big5
+    case 161: return 1253;  // Greek
+    case 162: return 1254;  // Turkish
+    case 163: return 1258;  // Vietnamese
+    case 177: return 1255;  // Hebrew
+    case 178: return 1256;  // Arabic
+    case 186: return 1257;  // Baltic
+    case 204: return 1251;  // Cyrillic
+    case 222: return 874;   // Thai
+    case 238: return 1250;  // Central European
+    case 254: return 437;   // PC 437
+    case 255: return 850;   // OEM
+    default: return 0;      // ANSI, default, symbol and the rest: the document's page
   }
 }
 

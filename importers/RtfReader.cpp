@@ -13,7 +13,8 @@
 namespace scrivora {
 
 const char* const kRtfNotRtf = "The file is not an RTF file.";
-const char* const kRtfUnclosedGroups = "The RTF file ends before all its groups are closed; it may have been cut short.";
+const char* const kRtfUnclosedGroups =
+    "The RTF file ends before all its groups are closed; it may have been cut short.";
 const char* const kRtfExtraClosingBrace =
     "The RTF file's braces do not balance: text follows the brace that closes the document and was not read.";
 const char* const kRtfNestedTooDeeply = "The RTF file nests its groups too deeply to be read further.";
@@ -51,17 +52,53 @@ struct FontEntry {
 enum class Word {
   Unknown,
   // Destinations.
-  FontTable, SkippedDestination, FieldResult, UnicodeAlternatives, UnicodeText,
+  FontTable,
+  SkippedDestination,
+  FieldResult,
+  UnicodeAlternatives,
+  UnicodeText,
   // Document.
-  Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont,
+  Ansi,
+  Mac,
+  Pc,
+  Pca,
+  AnsiCodePage,
+  DefaultFont,
   // Font table.
-  Font, FontCharset, FontCodePage,
+  Font,
+  FontCharset,
+  FontCodePage,
   // Character formatting.
-  Plain, Bold, Italic, Underline, UnderlineNone, Strike, Super, Sub, NoSuperSub, Up, Down, Hidden,
+  Plain,
+  Bold,
+  Italic,
+  Underline,
+  UnderlineNone,
+  Strike,
+  Super,
+  Sub,
+  NoSuperSub,
+  Up,
+  Down,
+  Hidden,
   // Paragraph formatting.
-  Pard, AlignLeft, AlignCentre, AlignRight, AlignJustify,
+  Pard,
+  AlignLeft,
+  AlignCentre,
+  AlignRight,
+  AlignJustify,
   // Characters and breaks.
-  Par, Line, Tab, Page, Cell, Row, Unicode, UnicodeSkip, Binary, Special, Dropped,
+  Par,
+  Line,
+  Tab,
+  Page,
+  Cell,
+  Row,
+  Unicode,
+  UnicodeSkip,
+  Binary,
+  Special,
+  Dropped,
 };
 
 struct WordInfo {
@@ -75,17 +112,45 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     auto add = [&](std::string_view name, Word word, char32_t character = 0) { t[name] = WordInfo{word, character}; };
     // Destinations whose text is not part of the document. Writers put most
     // of them behind \*; these are also written without it.
-    for (std::string_view name :
-         {"colortbl",  "stylesheet", "info",      "pict",      "object",    "header",    "headerl",   "headerr",
-          "headerf",   "footer",     "footerl",   "footerr",   "footerf",   "footnote",  "annotation", "atnid",
-          "atnauthor", "atndate",    "atnicn",    "atnref",    "atntime",   "atrfstart", "atrfend",   "fldinst",
-          "xe",        "tc",         "txe",       "rxe",       "bkmkstart", "bkmkend",   "listtable", "listoverridetable",
-          "revtbl",    "rsidtbl",    "generator", "filetbl",   "template",  "docvar",    "pgdsctbl",  "nonshppict",
-          "shp",       "shpinst",    "shppict",   "shprslt",   "do",        "ftnsep",    "ftnsepc",   "ftncn",
-          "aftnsep",   "aftnsepc",   "aftncn",    "pn",        "comment",   "title",     "subject",   "author",
-          "operator",  "keywords",   "doccomm",   "company",   "manager",   "category",  "themedata", "colorschememapping",
-          "latentstyles", "datastore", "xmlnstbl", "userprops", "private",  "datafield", "formfield", "mmathPr",
-          "protusertbl", "wgrffmtfilter", "listpicture", "background", "passwordhash"})
+    for (std::string_view name : {"colortbl",     "stylesheet",
+                                  "info",         "pict",
+                                  "object",       "header",
+                                  "headerl",      "headerr",
+                                  "headerf",      "footer",
+                                  "footerl",      "footerr",
+                                  "footerf",      "footnote",
+                                  "annotation",   "atnid",
+                                  "atnauthor",    "atndate",
+                                  "atnicn",       "atnref",
+                                  "atntime",      "atrfstart",
+                                  "atrfend",      "fldinst",
+                                  "xe",           "tc",
+                                  "txe",          "rxe",
+                                  "bkmkstart",    "bkmkend",
+                                  "listtable",    "listoverridetable",
+                                  "revtbl",       "rsidtbl",
+                                  "generator",    "filetbl",
+                                  "template",     "docvar",
+                                  "pgdsctbl",     "nonshppict",
+                                  "shp",          "shpinst",
+                                  "shppict",      "shprslt",
+                                  "do",           "ftnsep",
+                                  "ftnsepc",      "ftncn",
+                                  "aftnsep",      "aftnsepc",
+                                  "aftncn",       "pn",
+                                  "comment",      "title",
+                                  "subject",      "author",
+                                  "operator",     "keywords",
+                                  "doccomm",      "company",
+                                  "manager",      "category",
+                                  "themedata",    "colorschememapping",
+                                  "latentstyles", "datastore",
+                                  "xmlnstbl",     "userprops",
+                                  "private",      "datafield",
+                                  "formfield",    "mmathPr",
+                                  "protusertbl",  "wgrffmtfilter",
+                                  "listpicture",  "background",
+                                  "passwordhash"})
       add(name, Word::SkippedDestination);
     add("fonttbl", Word::FontTable);
     add("fldrslt", Word::FieldResult);
@@ -103,9 +168,9 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     add("plain", Word::Plain);
     add("b", Word::Bold);
     add("i", Word::Italic);
-    for (std::string_view name : {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth",
-                                  "ulthd", "ulthdash", "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw",
-                                  "ulwave"})
+    for (std::string_view name :
+         {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd", "ulthdash",
+          "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"})
       add(name, Word::Underline);
     add("ulnone", Word::UnderlineNone);
     add("strike", Word::Strike);
@@ -269,7 +334,8 @@ class RtfParser {
   void controlSymbol(char symbol) {
     if (symbol == '\'') {
       int value = 0, digits = 0;
-      for (; digits < 2 && at_ < in_.size() && hexValue(in_[at_]) >= 0; ++digits) value = value * 16 + hexValue(in_[at_++]);
+      for (; digits < 2 && at_ < in_.size() && hexValue(in_[at_]) >= 0; ++digits)
+        value = value * 16 + hexValue(in_[at_++]);
       if (digits == 0) return;
       return textByte(uint8_t(value));
     }
@@ -280,11 +346,14 @@ class RtfParser {
       return;
     }
     switch (symbol) {
-      case '\\': case '{': case '}': return textCharacter(char32_t(symbol));
+      case '\\':
+      case '{':
+      case '}': return textCharacter(char32_t(symbol));
       case '~': return textCharacter(0x00A0);  // no-break space
       case '-': return textCharacter(0x00AD);  // optional hyphen
       case '_': return textCharacter(0x2011);  // non-breaking hyphen
-      case '\r': case '\n': return endParagraph();
+      case '\r':
+      case '\n': return endParagraph();
       case '\t': return textCharacter('\t');
       default: return;  // index subentries (\:), formulas (\|) and unknown symbols
     }
@@ -309,7 +378,9 @@ class RtfParser {
     if (state_.destination == Destination::FontTable) return fontTableWord(info.word, parameter);
     const bool on = !hasParameter || parameter != 0;
     switch (info.word) {
-      case Word::Unknown: case Word::Dropped: case Word::Binary: return;
+      case Word::Unknown:
+      case Word::Dropped:
+      case Word::Binary: return;
       case Word::FontTable: state_.destination = Destination::FontTable; return;
       case Word::SkippedDestination: state_.destination = Destination::Skip; return;
       case Word::FieldResult: return;  // a field's result is ordinary text
@@ -319,10 +390,16 @@ class RtfParser {
       case Word::Mac: return setDocumentCodePage(10000);
       case Word::Pc: return setDocumentCodePage(437);
       case Word::Pca: return setDocumentCodePage(850);
-      case Word::AnsiCodePage: if (parameter > 0) setDocumentCodePage(parameter); return;
-      case Word::DefaultFont: defaultFont_ = parameter; decoderFont_ = kNoFont; return;
+      case Word::AnsiCodePage:
+        if (parameter > 0) setDocumentCodePage(parameter);
+        return;
+      case Word::DefaultFont:
+        defaultFont_ = parameter;
+        decoderFont_ = kNoFont;
+        return;
       case Word::Font: state_.font = parameter; return;
-      case Word::FontCharset: case Word::FontCodePage: return;
+      case Word::FontCharset:
+      case Word::FontCodePage: return;
       case Word::Plain: return plain();
       case Word::Bold: state_.bold = on; return;
       case Word::Italic: state_.italic = on; return;
@@ -335,14 +412,15 @@ class RtfParser {
       case Word::Up: state_.script = on ? RtfScript::Raised : RtfScript::Normal; return;
       case Word::Down: state_.script = on ? RtfScript::Lowered : RtfScript::Normal; return;
       case Word::Hidden: state_.hidden = on; return;
-      case Word::Pard: state_.alignment = RtfAlignment::Left; return;
-      case Word::AlignLeft: state_.alignment = RtfAlignment::Left; return;
-      case Word::AlignCentre: state_.alignment = RtfAlignment::Centre; return;
-      case Word::AlignRight: state_.alignment = RtfAlignment::Right; return;
-      case Word::AlignJustify: state_.alignment = RtfAlignment::Justify; return;
+      case Word::Pard:
+      case Word::AlignLeft: return setAlignment(RtfAlignment::Left);
+      case Word::AlignCentre: return setAlignment(RtfAlignment::Centre);
+      case Word::AlignRight: return setAlignment(RtfAlignment::Right);
+      case Word::AlignJustify: return setAlignment(RtfAlignment::Justify);
       case Word::Par: return endParagraph();
       case Word::Line: return textCharacter(0x0B);
-      case Word::Tab: case Word::Cell: return textCharacter('\t');
+      case Word::Tab:
+      case Word::Cell: return textCharacter('\t');
       case Word::Page: return textCharacter('\f');
       case Word::Row: return endRow();
       case Word::Special: return textCharacter(info.character);
@@ -392,6 +470,13 @@ class RtfParser {
     state_.font = -1;
     state_.bold = state_.italic = state_.underline = state_.strike = state_.hidden = false;
     state_.script = RtfScript::Normal;
+  }
+
+  // A paragraph is formatted as its mark is: a change before the mark
+  // applies to the text already read.
+  void setAlignment(RtfAlignment alignment) {
+    state_.alignment = alignment;
+    if (paragraphOpen_ && writing()) content_.paragraphs.back().alignment = alignment;
   }
 
   void setDocumentCodePage(int codePage) {
@@ -496,14 +581,18 @@ class RtfParser {
     bool bold = false, italic = false, underline = false, strike = false;
     RtfScript script = RtfScript::Normal;
     bool operator==(const FormatKey& o) const {
-      return font == o.font && bold == o.bold && italic == o.italic && underline == o.underline &&
-             strike == o.strike && script == o.script;
+      return font == o.font && bold == o.bold && italic == o.italic && underline == o.underline && strike == o.strike &&
+             script == o.script;
     }
   };
 
   FormatKey currentKey() const {
-    return FormatKey{state_.font < 0 ? defaultFont_ : state_.font, state_.bold, state_.italic, state_.underline,
-                     state_.strike, state_.script};
+    return FormatKey{state_.font < 0 ? defaultFont_ : state_.font,
+                     state_.bold,
+                     state_.italic,
+                     state_.underline,
+                     state_.strike,
+                     state_.script};
   }
 
   RtfParagraph& openParagraph() {

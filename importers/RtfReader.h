@@ -23,8 +23,8 @@ struct RtfCharFormat {
   RtfScript script = RtfScript::Normal;
 
   bool operator==(const RtfCharFormat& o) const {
-    return face == o.face && bold == o.bold && italic == o.italic && underline == o.underline &&
-           strike == o.strike && script == o.script;
+    return face == o.face && bold == o.bold && italic == o.italic && underline == o.underline && strike == o.strike &&
+           script == o.script;
   }
   bool operator!=(const RtfCharFormat& o) const { return !(*this == o); }
 };
@@ -62,11 +62,11 @@ struct RtfReadResult {
 };
 
 // Messages of the reader.
-extern const char* const kRtfNotRtf;               // not an RTF file at all
-extern const char* const kRtfUnclosedGroups;       // the file ends inside a group
-extern const char* const kRtfExtraClosingBrace;    // text after the outermost group
-extern const char* const kRtfNestedTooDeeply;      // more open groups than the reader keeps
-extern const char* const kRtfBinaryPastEnd;        // \bin data runs past the end
+extern const char* const kRtfNotRtf;             // not an RTF file at all
+extern const char* const kRtfUnclosedGroups;     // the file ends inside a group
+extern const char* const kRtfExtraClosingBrace;  // text after the outermost group
+extern const char* const kRtfNestedTooDeeply;    // more open groups than the reader keeps
+extern const char* const kRtfBinaryPastEnd;      // \bin data runs past the end
 
 // The deepest nesting of groups the reader follows (word processors stay far
 // below it).
