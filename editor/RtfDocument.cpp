@@ -1,5 +1,7 @@
 #include "RtfDocument.h"
 
+#include <vector>
+
 #include "BuildLog.h"
 #include "QXException.h"
 
@@ -14,6 +16,26 @@ QString editorTextOf(const std::string& utf8) {
   text.remove(QChar('\n'));
   text.replace(QChar(0x0B), QChar('\r'));
   return text;
+}
+
+// Whether a run leaves anything in the editor (line feeds do not).
+bool hasEditorText(const RtfRun& run) { return run.text.find_first_not_of('\n') != std::string::npos; }
+
+// For each paragraph, the format of the first text after it; plain where
+// none follows. Worked out from the end, so that long stretches of empty
+// paragraphs cost no more than the rest.
+std::vector<RtfCharFormat> formatsAfter(const std::vector<RtfParagraph>& paragraphs) {
+  std::vector<RtfCharFormat> after(paragraphs.size());
+  RtfCharFormat next;
+  for (size_t p = paragraphs.size(); p-- > 0;) {
+    after[p] = next;
+    for (const RtfRun& run : paragraphs[p].runs)
+      if (hasEditorText(run)) {
+        next = run.format;
+        break;
+      }
+  }
+  return after;
 }
 
 class SuspendedUndo {
@@ -55,14 +77,19 @@ void insertRtfContent(const RtfContent& content, RichTextView& view) {
   const int zoom = view.zoom();
   const int start = view.caret();
   view.beginEditGroup();
-  for (const RtfParagraph& paragraph : content.paragraphs) {
-    for (const RtfRun& run : paragraph.runs) {
-      const QString text = editorTextOf(run.text);
-      if (text.isEmpty()) continue;
+  const auto& paragraphs = content.paragraphs;
+  const std::vector<RtfCharFormat> after = formatsAfter(paragraphs);
+  for (size_t p = 0; p < paragraphs.size(); ++p) {
+    for (const RtfRun& run : paragraphs[p].runs) {
+      if (!hasEditorText(run)) continue;
       view.applyStyleAtCaret(editorStyleOf(run.format, normalFace, zoom));
-      view.insertText(text);
+      view.insertText(editorTextOf(run.text));
     }
-    if (paragraph.ended) view.insertText(QStringLiteral("\r"));
+    if (!paragraphs[p].ended) continue;
+    // The paragraph end goes with the text after it, so that a format which
+    // stops with the paragraph is closed before the line end when saved.
+    view.applyStyleAtCaret(editorStyleOf(after[p], normalFace, zoom));
+    view.insertText(QStringLiteral("\r"));
   }
   const int end = view.caret();
   view.setAttribute(attr::alignment, start, end, AttributeValue{std::string(), int32_t(kAlignLeft), Rgb()});
