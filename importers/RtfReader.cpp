@@ -1,5 +1,6 @@
 #include "RtfReader.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <map>
@@ -49,57 +50,39 @@ struct FontEntry {
   int codePage = 0;  // 0: the document's code page
 };
 
+// clang-format off
 enum class Word {
   Unknown,
   // Destinations.
-  FontTable,
-  SkippedDestination,
-  FieldResult,
-  UnicodeAlternatives,
-  UnicodeText,
+  FontTable, SkippedDestination, FieldResult, UnicodeAlternatives, UnicodeText,
   // Document.
-  Ansi,
-  Mac,
-  Pc,
-  Pca,
-  AnsiCodePage,
-  DefaultFont,
+  Ansi, Mac, Pc, Pca, AnsiCodePage, DefaultFont,
   // Font table.
-  Font,
-  FontCharset,
-  FontCodePage,
+  Font, FontCharset, FontCodePage,
   // Character formatting.
-  Plain,
-  Bold,
-  Italic,
-  Underline,
-  UnderlineNone,
-  Strike,
-  Super,
-  Sub,
-  NoSuperSub,
-  Up,
-  Down,
-  Hidden,
+  Plain, Bold, Italic, Underline, UnderlineNone, Strike, Super, Sub, NoSuperSub, Up, Down, Hidden,
   // Paragraph formatting.
-  Pard,
-  AlignLeft,
-  AlignCentre,
-  AlignRight,
-  AlignJustify,
+  Pard, AlignLeft, AlignCentre, AlignRight, AlignJustify,
   // Characters and breaks.
-  Par,
-  Line,
-  Tab,
-  Page,
-  Cell,
-  Row,
-  Unicode,
-  UnicodeSkip,
-  Binary,
-  Special,
-  Dropped,
+  Par, Line, Tab, Page, Cell, Row, Unicode, UnicodeSkip, Binary, Special, Dropped,
 };
+// clang-format on
+
+// Destinations whose text is not part of the document. Writers put most of
+// them behind \*; these are also written without it.
+constexpr std::string_view kSkippedDestinations =
+    "colortbl stylesheet info pict object header headerl headerr headerf footer footerl footerr footerf footnote "
+    "annotation atnid atnauthor atndate atnicn atnref atntime atrfstart atrfend fldinst xe tc txe rxe bkmkstart "
+    "bkmkend listtable listoverridetable revtbl rsidtbl generator filetbl template docvar pgdsctbl nonshppict shp "
+    "shpinst shppict shprslt do ftnsep ftnsepc ftncn aftnsep aftnsepc aftncn pn comment title subject author "
+    "operator keywords doccomm company manager category themedata colorschememapping latentstyles datastore "
+    "xmlnstbl userprops private datafield formfield mmathPr protusertbl wgrffmtfilter listpicture background "
+    "passwordhash";
+
+// Every kind of underline (dotted, double, wave, ...) is an underline here.
+constexpr std::string_view kUnderlineWords =
+    "ul uld uldash uldashd uldashdd uldb ulhwave ulldash ulth ulthd ulthdash ulthdashd ulthdashdd ulthldash "
+    "ululdbwave ulw ulwave";
 
 struct WordInfo {
   Word word;
@@ -110,48 +93,14 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
   static const std::unordered_map<std::string_view, WordInfo> table = [] {
     std::unordered_map<std::string_view, WordInfo> t;
     auto add = [&](std::string_view name, Word word, char32_t character = 0) { t[name] = WordInfo{word, character}; };
-    // Destinations whose text is not part of the document. Writers put most
-    // of them behind \*; these are also written without it.
-    for (std::string_view name : {"colortbl",     "stylesheet",
-                                  "info",         "pict",
-                                  "object",       "header",
-                                  "headerl",      "headerr",
-                                  "headerf",      "footer",
-                                  "footerl",      "footerr",
-                                  "footerf",      "footnote",
-                                  "annotation",   "atnid",
-                                  "atnauthor",    "atndate",
-                                  "atnicn",       "atnref",
-                                  "atntime",      "atrfstart",
-                                  "atrfend",      "fldinst",
-                                  "xe",           "tc",
-                                  "txe",          "rxe",
-                                  "bkmkstart",    "bkmkend",
-                                  "listtable",    "listoverridetable",
-                                  "revtbl",       "rsidtbl",
-                                  "generator",    "filetbl",
-                                  "template",     "docvar",
-                                  "pgdsctbl",     "nonshppict",
-                                  "shp",          "shpinst",
-                                  "shppict",      "shprslt",
-                                  "do",           "ftnsep",
-                                  "ftnsepc",      "ftncn",
-                                  "aftnsep",      "aftnsepc",
-                                  "aftncn",       "pn",
-                                  "comment",      "title",
-                                  "subject",      "author",
-                                  "operator",     "keywords",
-                                  "doccomm",      "company",
-                                  "manager",      "category",
-                                  "themedata",    "colorschememapping",
-                                  "latentstyles", "datastore",
-                                  "xmlnstbl",     "userprops",
-                                  "private",      "datafield",
-                                  "formfield",    "mmathPr",
-                                  "protusertbl",  "wgrffmtfilter",
-                                  "listpicture",  "background",
-                                  "passwordhash"})
-      add(name, Word::SkippedDestination);
+    auto addEach = [&](std::string_view names, Word word) {
+      for (size_t at = 0; at < names.size();) {
+        const size_t end = std::min(names.find(' ', at), names.size());
+        add(names.substr(at, end - at), word);
+        at = end + 1;
+      }
+    };
+    addEach(kSkippedDestinations, Word::SkippedDestination);
     add("fonttbl", Word::FontTable);
     add("fldrslt", Word::FieldResult);
     add("upr", Word::UnicodeAlternatives);
@@ -168,10 +117,7 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     add("plain", Word::Plain);
     add("b", Word::Bold);
     add("i", Word::Italic);
-    for (std::string_view name :
-         {"ul", "uld", "uldash", "uldashd", "uldashdd", "uldb", "ulhwave", "ulldash", "ulth", "ulthd", "ulthdash",
-          "ulthdashd", "ulthdashdd", "ulthldash", "ululdbwave", "ulw", "ulwave"})
-      add(name, Word::Underline);
+    addEach(kUnderlineWords, Word::Underline);
     add("ulnone", Word::UnderlineNone);
     add("strike", Word::Strike);
     add("striked", Word::Strike);
@@ -181,6 +127,7 @@ const std::unordered_map<std::string_view, WordInfo>& wordTable() {
     add("up", Word::Up);
     add("dn", Word::Down);
     add("v", Word::Hidden);
+    add("deleted", Word::Hidden);  // text deleted with changes tracked
     add("pard", Word::Pard);
     add("ql", Word::AlignLeft);
     add("qc", Word::AlignCentre);
