@@ -89,9 +89,20 @@ struct WordInfo {
   char32_t character;  // for Word::Special
 };
 
-const std::unordered_map<std::string_view, WordInfo>& wordTable() {
-  static const std::unordered_map<std::string_view, WordInfo> table = [] {
-    std::unordered_map<std::string_view, WordInfo> t;
+// Control words are short; a plain FNV-1a hash of them is cheaper than the
+// library's general one, and looking them up is much of the reading time.
+struct WordHash {
+  size_t operator()(std::string_view name) const {
+    uint32_t hash = 2166136261u;
+    for (char c : name) hash = (hash ^ uint8_t(c)) * 16777619u;
+    return hash;
+  }
+};
+using WordTable = std::unordered_map<std::string_view, WordInfo, WordHash>;
+
+const WordTable& wordTable() {
+  static const WordTable table = [] {
+    WordTable t;
     auto add = [&](std::string_view name, Word word, char32_t character = 0) { t[name] = WordInfo{word, character}; };
     auto addEach = [&](std::string_view names, Word word) {
       for (size_t at = 0; at < names.size();) {
@@ -568,7 +579,11 @@ class RtfParser {
       format.script = key.script;
       runKey_ = key;
     }
-    appendUtf8(c, paragraph.runs.back().text);
+    std::string& text = paragraph.runs.back().text;
+    if (c < 0x80)
+      text.push_back(char(c));
+    else
+      appendUtf8(c, text);
   }
 
   void finishCharacters() {
