@@ -1,5 +1,6 @@
 #include "RtfDocument.h"
 
+#include <new>
 #include <vector>
 
 #include "BuildLog.h"
@@ -110,6 +111,8 @@ bool loadRtf(const std::string& path, RichTextView* view, std::string* error) {
     return fail("The file \"" + path + "\" could not be read.");
   } catch (const QXException& e) {
     return fail(e.message());
+  } catch (const std::bad_alloc&) {
+    return fail(QXMemoryException().message());
   }
   if (!read.isRtf || (read.content.empty() && !read.problem.empty())) return fail(read.problem);
   reportStatus("Opening file \"%s\"", path.c_str());
