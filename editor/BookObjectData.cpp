@@ -4,6 +4,10 @@
 
 namespace scrivora {
 
+bool takesRoomOnLine(FourCC code) {
+  return code == kind::image || code == kind::rule || code == kind::tab || code == kind::bookPlate;
+}
+
 bool isBookObjectKind(FourCC code) {
   return code == kind::anchor || code == kind::link || code == kind::comment || code == kind::image ||
          code == kind::bookPlate || code == kind::rule || code == kind::tab || code == kind::chapter;

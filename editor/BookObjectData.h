@@ -23,6 +23,9 @@ constexpr FourCC chapter = fourCC("Chpt");
 }  // namespace kind
 
 bool isBookObjectKind(FourCC code);
+// Images, rules, tabs and book plates take room on a line of the book; the
+// other kinds mark a place or hold hidden text.
+bool takesRoomOnLine(FourCC kind);
 
 struct BookObjectData {
   static constexpr size_t kRecordSize = 4128;

@@ -6,6 +6,7 @@
 
 #include "BookInfo.h"
 #include "RichTextView.h"
+#include "SourceEncoding.h"
 
 namespace scrivora {
 
@@ -21,7 +22,11 @@ struct TmlLoadOptions {
 
 // Reads the whole file and inserts it at the view's caret. False, with the view
 // untouched, when the view is missing or the file cannot be read in full.
-bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view);
+// A file that starts with the UTF-8 byte-order mark (or any file, when asked
+// for UTF-8) is converted to Windows-1252 first, with a status line saying
+// so; one that only looks like UTF-8 is read as Windows-1252 with a warning.
+bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view,
+             InputEncoding encoding = InputEncoding::Detect);
 // The same for a text already in memory (importers, clipboard).
 bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options, BookInfo* bookInfo, RichTextView* view);
 

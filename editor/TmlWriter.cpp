@@ -1,6 +1,5 @@
 #include "TmlWriter.h"
 
-#include "InfoBlock.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,7 +11,9 @@
 
 #include "BookObject.h"
 #include "BuildLog.h"
+#include "InfoBlock.h"
 #include "TmlLoader.h"
+#include "TmlTags.h"
 
 namespace scrivora {
 
@@ -27,18 +28,6 @@ const char* fontTag(FontKind font) {
     case FontKind::Large: return "\\l";
     default: return "";
   }
-}
-
-// Ends a last paragraph that is not left-aligned with a line end, so that the
-// closing alignment tag can follow it. The selection is kept.
-void prepareForSaving(RichTextView& view) {
-  const int length = view.length();
-  if (length == 0 || view.characterAt(length - 1) == kParagraphEndChar) return;
-  if (view.paragraphFormatAt(length - 1).alignment == kAlignLeft) return;
-  const int start = view.selectionStart(), end = view.selectionEnd();
-  view.setCaret(length);
-  view.insertText(QStringLiteral("\r"));
-  view.setSelection(start, end);
 }
 
 // Copies an image into the document's image folder unless a file of that name
@@ -68,7 +57,19 @@ class TmlWriter {
     for (const StyleRun& run : runs_) silent_.push_back(writesNothing(run) ? 1 : 0);
   }
 
-  void writeBookInfo(const BookInfo& info) { out_ += writeInfoBlock(info); }
+  // The block the file was opened with is written back as it was while it
+  // still says the same; a changed block is written anew, keeping the lines
+  // the editor does not know.
+  void writeBookInfo(const BookInfo& info) {
+    const InfoBlock opened = readInfoBlock(info.sourceBlock);
+    if (opened.present && opened.info == info) {
+      out_ += info.sourceBlock;
+      return;
+    }
+    std::string block = writeInfoBlock(info);
+    if (opened.present) block.insert(block.size() - 2, opened.otherText);
+    out_ += block;
+  }
 
   void writeBody() {
     const bool notifications = view_.setNotificationsEnabled(false);
@@ -168,19 +169,8 @@ class TmlWriter {
     return true;
   }
 
-  // Where a held-back indent tag is written: behind the unknown tags that
-  // follow, and behind what writes nothing.
-  int heldBackTagPosition(int position) const {
-    while (position < to_) {
-      const StyleRun* run = runAt(position);
-      if (run == nullptr || !(isSilent(run) || run->style.colour == kUnknownTagColour)) break;
-      position = run->end;
-    }
-    return position;
-  }
-
   bool endsInsideParagraph(int pe) const {
-    const bool piece = to_ < view_.length() || !options_.prepareView;
+    const bool piece = to_ < view_.length() || options_.leaveLastParagraphOpen;
     return piece && pe == to_ && to_ > 0 && view_.characterAt(to_ - 1) != kParagraphEndChar;
   }
 
@@ -193,11 +183,13 @@ class TmlWriter {
     return false;
   }
 
+  static const char* alignmentTag(FourCC alignment) {
+    return alignment == kAlignCentre ? "\\c" : alignment == kAlignRight ? "\\r" : "";
+  }
+
   void writeParagraphRun(const ParagraphRun& paragraph) {
     const int ps = paragraph.start, pe = paragraph.end;
-    const FourCC opening = alignmentAt(ps);
-    if (opening != (ps == from_ ? kAlignLeft : alignmentAt(ps - 1)))
-      out_ += opening == kAlignCentre ? "\\c" : opening == kAlignRight ? "\\r" : "";
+    moveAlignmentTo(alignmentAt(ps));
     mode_ = indentModeOf(paragraph.format);
     lineMode_ = mode_;
     atParagraphStart_ = true;
@@ -210,21 +202,31 @@ class TmlWriter {
       // toggled on and off around nothing.
       const bool silent = isSilent(run);
       if (run->start >= ps && !silent) writeOpeningTags(*run);
-      writeText(std::max(run->start, ps), std::min(run->end, pe), run->style, silent);
+      writeText(std::max(run->start, ps), std::min(run->end, pe), run->style);
       if (run->end <= pe && !silent) writeClosingTags(*run);
       p = run->end;
     }
-    flushPendingIndent();
     if (inIndent_) {
       out_ += "\\t";
       inIndent_ = false;
     }
     // A copied piece that ends inside a paragraph leaves its alignment open,
     // so the paragraph it is pasted into takes it.
-    if (endsInsideParagraph(pe)) return;
-    const FourCC closing = alignmentAt(pe - 1);
-    if (closing != alignmentAt(pe)) out_ += closing == kAlignCentre ? "\\c" : closing == kAlignRight ? "\\r" : "";
+    if (pe == to_ && !endsInsideParagraph(pe)) moveAlignmentTo(kAlignLeft);
   }
+
+  // Alignment toggles: the writer follows the alignment the compiler will be
+  // in (its own tags and the ones kept as written) and writes the tags that
+  // bring it to the alignment wanted. A paragraph's closing tag stands before
+  // its line end, so the line ends in the alignment the book shows it in.
+  void moveAlignmentTo(FourCC wanted) {
+    if (wanted == kAlignJustify) wanted = kAlignLeft;
+    if (alignment_ == wanted) return;
+    if (alignment_ != kAlignLeft) out_ += alignmentTag(alignment_);
+    if (wanted != kAlignLeft) out_ += alignmentTag(wanted);
+    alignment_ = wanted;
+  }
+  void toggleAlignment(FourCC alignment) { alignment_ = alignment_ == alignment ? kAlignLeft : alignment; }
 
   // The style tags come before the link and heading tags: those insert their
   // object when they are read, and the object has to take the run's style.
@@ -276,16 +278,13 @@ class TmlWriter {
 
   void writeObject(int position) {
     BookObjectData data;
-    if (!view_.objectAt(position, data)) {
-      // A stray code 1 that is no object.
-      out_ += "\\a001";
-      return;
-    }
+    // A stray code 1 that is no object stands for nothing in the book.
+    if (!view_.objectAt(position, data)) return;
     char line[64];
     switch (data.kind) {
       case kind::bookPlate: out_ += "\\d"; break;
       case kind::anchor: out_ += "\\Q=\"" + data.text + "\""; break;
-      case kind::comment: out_ += "\\v" + data.text + "\\v"; break;
+      case kind::comment: writeComment(data.text); break;
       case kind::image: {
         const std::string name = BookObject{position, data}.imageFileName();
         if (!options_.imageFolder.empty()) copyImageIntoFolder(data.text, options_.imageFolder, name);
@@ -306,25 +305,47 @@ class TmlWriter {
     }
   }
 
-  void endLine(const char* ending) {
+  // A comment is written as the file spelled it, with CR LF line ends.
+  void writeComment(const std::string& text) {
+    out_ += "\\v";
+    for (char c : text) {
+      out_.push_back(c);
+      if (c == '\r') out_.push_back('\n');
+    }
+    out_ += "\\v";
+    trackKeptTags(text);
+  }
+
+  void endLine(const char* ending, int position) {
     atParagraphStart_ = ending[0] == '\r';
     if (atParagraphStart_) lineMode_ = mode_;
     if (inIndent_) out_ += "\\t";
     inIndent_ = false;
+    // A paragraph's alignment closes before its line end; the next paragraph
+    // opens its own. Inside a run of paragraphs of one alignment, what kept
+    // tags changed is set back.
+    if (ending[0] == '\r') {
+      const FourCC own = alignmentAt(position), next = alignmentAt(position + 1);
+      moveAlignmentTo(own == next ? next : kAlignLeft);
+    }
     out_ += ending;
     atLineStart_ = true;
   }
 
-  void appendCharacter(EditorChar c, bool red) {
+  void appendCharacter(EditorChar c) {
     char code[16];
     if (c == '\\') {
-      out_ += red ? "\\" : "\\\\";
-    } else if (c == '=' && !red && endsWithLinkTag()) {
+      out_ += "\\\\";
+    } else if (c == '=' && endsWithLinkTag()) {
       // `\q=` would open a link where one closes.
       out_ += "\\a061";
     } else if (isOutsideCodePage(c)) {
       std::snprintf(code, sizeof code, "\\U%04X", unsigned(unicodeOfOutside(c)));
       out_ += code;
+    } else if (c >= 128 && (inReference_ || (inIndexTerm_ && c == tml::kBulletCode))) {
+      // No tag may stand inside a reference's text, and a bullet code inside
+      // an index term would leave the bullet out of the term.
+      out_.push_back(char(c));
     } else if (c >= 128) {
       std::snprintf(code, sizeof code, "\\a%03d", int(c));
       out_ += code;
@@ -333,113 +354,106 @@ class TmlWriter {
     }
   }
 
-  // The first written character of a line carries the indent tags around it.
-  // A red backslash is never parted from the character after it (together
-  // they are the tag the editor did not understand), so a tag that belongs
-  // behind it waits for that character.
-  void writeFirstOfLine(EditorChar c, bool redBackslash, int position, int runEnd) {
+  // The first written thing of a line carries the indent tags around it.
+  template <typename WriteFirst>
+  void writeFirstOfLine(int after, WriteFirst writeFirst) {
     atLineStart_ = false;
-    const bool keepWithNext = redBackslash && c == '\\';
     // A first-line indent shows only when text follows the first character of
     // the paragraph; otherwise it reads back as a block indent, and the whole
     // paragraph is written so. Lines after a page break in the paragraph are
     // wrapped like its first line; their regions, read later, never override
     // the first one.
-    if (lineMode_ == IndentMode::FirstLine && atParagraphStart_ &&
-        !textFollowsOnLine(keepWithNext ? heldBackTagPosition(runEnd) : position + 1))
+    if (lineMode_ == IndentMode::FirstLine && atParagraphStart_ && !textFollowsOnLine(after))
       lineMode_ = IndentMode::Block;
-    const IndentMode mode = lineMode_;
-    switch (mode) {
+    switch (lineMode_) {
       case IndentMode::Block:
         out_ += "\\t";
-        appendCharacter(c, redBackslash);
+        writeFirst();
         inIndent_ = true;
         break;
       case IndentMode::Body:
-        appendCharacter(c, redBackslash);
+        writeFirst();
         inIndent_ = true;
-        if (keepWithNext)
-          pendingIndent_ = true;
-        else
-          out_ += "\\t";
+        out_ += "\\t";
         break;
       case IndentMode::FirstLine:
         out_ += "\\t";
-        appendCharacter(c, redBackslash);
-        if (keepWithNext)
-          pendingIndent_ = true;
-        else
-          out_ += "\\t";
+        writeFirst();
+        out_ += "\\t";
         break;
-      case IndentMode::None: appendCharacter(c, redBackslash); break;
+      case IndentMode::None: writeFirst(); break;
     }
-  }
-
-  // The character of an unknown tag, right behind its red backslash: written
-  // as the byte it is, since an escape would turn the pair into another tag.
-  void writeAfterRedBackslash(EditorChar c) {
-    afterRedBackslash_ = false;
-    if (c < 256 && c != '\\')
-      out_.push_back(char(c));
-    else
-      appendCharacter(c, false);
-  }
-
-  // A line end that is the second character of an unknown tag follows its
-  // backslash directly (a page break as its raw byte); the indent tag that
-  // closes the line comes after it.
-  void endLineAfterRedBackslash(EditorChar c) {
-    afterRedBackslash_ = false;
-    if (pendingIndent_) {
-      // The line held nothing but the tag: its indent opens and closes empty.
-      pendingIndent_ = false;
-      inIndent_ = false;
-    }
-    out_ += c == kPageBreakChar ? "\f" : "\r\n";
-    atParagraphStart_ = c == kParagraphEndChar;
-    if (atParagraphStart_) lineMode_ = mode_;
-    if (inIndent_) out_ += "\\t";
-    inIndent_ = false;
-    atLineStart_ = true;
   }
 
   bool endsWithLinkTag() const { return out_.size() >= 2 && out_.compare(out_.size() - 2, 2, "\\q") == 0; }
 
-  void flushPendingIndent() {
-    if (pendingIndent_) out_ += "\\t";
-    pendingIndent_ = false;
+  // Tag text kept as the file spelled it (red) is written byte for byte and
+  // never parted: at the start of a line it is the line's first thing.
+  void writeKept(int start, int end) {
+    std::string bytes;
+    char code[16];
+    for (EditorChar c : view_.textOf(start, end)) {
+      if (c == kParagraphEndChar) {
+        bytes += "\r\n";
+      } else if (c == kPageBreakChar) {
+        bytes += "\\a012";
+      } else if (isOutsideCodePage(c)) {
+        std::snprintf(code, sizeof code, "\\U%04X", unsigned(unicodeOfOutside(c)));
+        bytes += code;
+      } else if (c != kObjectChar) {
+        bytes.push_back(char(c));
+      }
+    }
+    if (atLineStart_)
+      writeFirstOfLine(end, [&] { out_ += bytes; });
+    else
+      out_ += bytes;
+    trackKeptTags(bytes);
   }
 
-  void writeText(int start, int end, const CharStyle& style, bool silent) {
-    const bool red = style.colour == kUnknownTagColour;
+  // Footnote and sidebar references and index terms open and close with
+  // tags the editor keeps as written; what stands between them is written
+  // so that it means the same there.
+  void trackKeptTags(const std::string& bytes) {
+    for (size_t i = 0; i + 1 < bytes.size(); ++i) {
+      if (bytes[i] != '\\') continue;
+      const char tag = bytes[i + 1];
+      const char next = i + 2 < bytes.size() ? bytes[i + 2] : '\0';
+      if ((tag == 'F' && next == 'n') || (tag == 'S' && next == 'd')) {
+        const bool opening = i + 3 < bytes.size() && bytes[i + 3] == '=';
+        if (opening != inReference_) inReference_ = opening;
+      } else if (tag == 'I') {
+        inIndexTerm_ = !inIndexTerm_;
+      } else if (tag == 'c') {
+        toggleAlignment(kAlignCentre);
+      } else if (tag == 'r') {
+        toggleAlignment(kAlignRight);
+      }
+      ++i;
+    }
+  }
+
+  void writeText(int start, int end, const CharStyle& style) {
+    if (style.colour == kUnknownTagColour) {
+      writeKept(start, end);
+      return;
+    }
     for (int block = start; block < end; block += kTextBlock) {
       const int blockEnd = std::min(block + kTextBlock, end);
       const std::u32string text = view_.textOf(block, blockEnd);
       for (size_t i = 0; i < text.size(); ++i) {
         const EditorChar c = text[i];
-        if (afterRedBackslash_ && (c == kParagraphEndChar || c == kPageBreakChar)) {
-          endLineAfterRedBackslash(c);
-          continue;
-        }
-        if (afterRedBackslash_ && c != kObjectChar) {
-          writeAfterRedBackslash(c);
-          continue;
-        }
-        afterRedBackslash_ = false;
-        // An indent tag held back behind an unknown tag follows the whole tag,
-        // and any unknown tags right behind it.
-        if (pendingIndent_ && !red && !silent) flushPendingIndent();
-        if (c == kObjectChar) {
-          writeObject(block + int(i));
+        const int position = block + int(i);
+        if (c == kObjectChar && atLineStart_ && takesRoomOnLine(bookObjectAt(view_, position).kind())) {
+          writeFirstOfLine(position + 1, [&] { writeObject(position); });
+        } else if (c == kObjectChar) {
+          writeObject(position);
         } else if (c == kParagraphEndChar) {
-          flushPendingIndent();
-          endLine("\r\n");
+          endLine("\r\n", position);
         } else if (c == kPageBreakChar) {
-          flushPendingIndent();
-          endLine("\\p");
+          endLine("\\p", position);
         } else if (atLineStart_) {
-          writeFirstOfLine(c, red, block + int(i), end);
-          afterRedBackslash_ = red && c == '\\';
+          writeFirstOfLine(position + 1, [&] { appendCharacter(c); });
         } else if (c >= 32 && c < 128 && c != '\\' && c != '=') {
           // A stretch of plain characters in one go.
           size_t j = i;
@@ -449,8 +463,7 @@ class TmlWriter {
           for (size_t k = i; k < j; ++k) out_[at + k - i] = char(text[k]);
           i = j - 1;
         } else {
-          appendCharacter(c, red);
-          afterRedBackslash_ = red && c == '\\';
+          appendCharacter(c);
         }
       }
     }
@@ -466,17 +479,16 @@ class TmlWriter {
   IndentMode mode_ = IndentMode::None;
   bool atLineStart_ = true;
   bool inIndent_ = false;
-  bool afterRedBackslash_ = false;
   IndentMode lineMode_ = IndentMode::None;  // how the current paragraph is written
   bool atParagraphStart_ = true;
-  bool pendingIndent_ = false;
+  FourCC alignment_ = kAlignLeft;  // where the compiler's alignment stands
+  bool inReference_ = false;
+  bool inIndexTerm_ = false;
 };
 
 }  // namespace
 
 std::string writeTml(RichTextView& view, const BookInfo* bookInfo, const TmlWriteOptions& options) {
-  const bool wholeText = options.start <= 0 && (options.end < 0 || options.end >= view.length());
-  if (wholeText && options.prepareView) prepareForSaving(view);
   TmlWriter writer(view, options);
   if (bookInfo != nullptr) writer.writeBookInfo(*bookInfo);
   writer.writeBody();
