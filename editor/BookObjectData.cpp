@@ -4,8 +4,9 @@
 
 namespace scrivora {
 
-bool takesRoomOnLine(FourCC code) {
-  return code == kind::image || code == kind::rule || code == kind::tab || code == kind::bookPlate;
+bool isLineContent(FourCC code) {
+  return code == kind::image || code == kind::rule || code == kind::tab || code == kind::bookPlate ||
+         code == kind::comment;
 }
 
 bool isBookObjectKind(FourCC code) {

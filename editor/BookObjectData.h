@@ -23,9 +23,10 @@ constexpr FourCC chapter = fourCC("Chpt");
 }  // namespace kind
 
 bool isBookObjectKind(FourCC code);
-// Images, rules, tabs and book plates take room on a line of the book; the
-// other kinds mark a place or hold hidden text.
-bool takesRoomOnLine(FourCC kind);
+// What the indent tags of a line go around: images, rules, tabs and book
+// plates take room on the line, and a comment may hold escapes that the book
+// measures even hidden. Anchors, links and chapter markers only mark a place.
+bool isLineContent(FourCC kind);
 
 struct BookObjectData {
   static constexpr size_t kRecordSize = 4128;

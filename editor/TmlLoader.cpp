@@ -257,6 +257,8 @@ class TmlLoader {
     }
     CharStyle style = currentStyle();
     style.colour = kUnknownTagColour;
+    // Inside a link it is underlined as the link text is, which tells the
+    // writer that the link goes on across it.
     flushText();
     view_.applyStyleAtCaret(style);
     view_.insertText(unicodeOf(bytes.data(), bytes.size()));
@@ -655,6 +657,7 @@ class TmlLoader {
     if (comment_.find_first_not_of(" \r\n") != std::string::npos) {
       flushText();
       insertComment(view_, comment_);
+      paragraphHasText_ = true;
     }
     comment_.clear();
   }
@@ -665,7 +668,7 @@ class TmlLoader {
   // that take room (images, rules, tabs, book plates).
   bool takesRoom(int position, EditorChar c) const {
     if (c != kObjectChar) return true;
-    return takesRoomOnLine(bookObjectAt(view_, position).kind());
+    return isLineContent(bookObjectAt(view_, position).kind());
   }
 
   void resolveIndentRegions() {

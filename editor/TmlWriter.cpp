@@ -128,15 +128,21 @@ class TmlWriter {
     where = to_;
     return kPlainColour;
   }
-  // Links are always underlined, so underline does not count on link text,
-  // nor on an unknown tag inside a link.
-  bool countsAsUnderlined(const StyleRun* run) const {
-    if (run == nullptr) return false;
+  // Text kept as written (red) inside a link is underlined as link text is;
+  // with link text on both sides it counts as link text, so the link goes on
+  // across it. (At the very end of a link it cannot be told from underlined
+  // text after the link, and the link ends before it.)
+  Rgb colourOf(const StyleRun* run) const {
     const CharStyle& style = run->style;
-    if (!style.underline || style.colour == kLinkColour) return false;
-    if (style.colour != kUnknownTagColour) return true;
-    int next = run->end;
-    return !(markerColourBefore(run->start - 1) == kLinkColour && markerColourFrom(run->end, next) == kLinkColour);
+    if (style.colour == kUnknownTagColour && style.underline && markerColourBefore(run->start - 1) == kLinkColour) {
+      int where = 0;
+      if (markerColourFrom(run->end, where) == kLinkColour && !linkObjectAt(where, nullptr)) return kLinkColour;
+    }
+    return style.colour;
+  }
+  // Links are always underlined, so underline does not count on link text.
+  bool countsAsUnderlined(const StyleRun* run) const {
+    return run != nullptr && run->style.underline && colourOf(run) != kLinkColour;
   }
   FourCC alignmentAt(int position) const {
     if (position < from_ || position >= to_) return kAlignLeft;
@@ -189,7 +195,7 @@ class TmlWriter {
 
   void writeParagraphRun(const ParagraphRun& paragraph) {
     const int ps = paragraph.start, pe = paragraph.end;
-    moveAlignmentTo(alignmentAt(ps));
+    wantedAlignment_ = alignmentAt(ps);
     mode_ = indentModeOf(paragraph.format);
     lineMode_ = mode_;
     atParagraphStart_ = true;
@@ -234,6 +240,7 @@ class TmlWriter {
     const int rs = run.start;
     const CharStyle& s = run.style;
     const CharStyle p = styleBefore(rs - 1);
+    const Rgb colour = colourOf(&run);
     if (s.italic && !p.italic) out_ += "\\i";
     if (s.overstrike && !p.overstrike) out_ += "\\o";
     if (s.offset >= 1 && p.offset <= 0) out_ += "\\Sp";
@@ -244,7 +251,7 @@ class TmlWriter {
     if (previous == nullptr || font != fontOfFace(previous->style.face)) out_ += fontTag(font);
     const Rgb before = markerColourBefore(rs - 1);
     std::string target;
-    if (s.colour == kLinkColour) {
+    if (colour == kLinkColour) {
       if (linkObjectAt(rs, &target))
         out_ += "\\q=\"" + target + "\"";
       else if (before != kLinkColour)
@@ -260,11 +267,12 @@ class TmlWriter {
     const int e = std::min(run.end, to_);
     const CharStyle& r = run.style;
     const CharStyle n = styleFrom(e);
+    const Rgb colour = colourOf(&run);
     int afterStart = e;
     const Rgb after = markerColourFrom(e, afterStart);
     const int level = headingLevelOfColour(r.colour);
     if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart))) out_ += "\\X" + std::to_string(level);
-    if (r.colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr))) out_ += "\\q";
+    if (colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr))) out_ += "\\q";
     // A font still open at the end of the text is closed as well, so that the
     // text ends with every toggle off.
     const FontKind font = fontOfFace(r.face);
@@ -327,6 +335,7 @@ class TmlWriter {
     if (ending[0] == '\r') {
       const FourCC own = alignmentAt(position), next = alignmentAt(position + 1);
       moveAlignmentTo(own == next ? next : kAlignLeft);
+      wantedAlignment_ = next;
     }
     out_ += ending;
     atLineStart_ = true;
@@ -358,6 +367,9 @@ class TmlWriter {
   template <typename WriteFirst>
   void writeFirstOfLine(int after, WriteFirst writeFirst) {
     atLineStart_ = false;
+    // The alignment opens where the paragraph's content begins: an empty
+    // paragraph gets none, as the loader gives it none.
+    moveAlignmentTo(wantedAlignment_);
     // A first-line indent shows only when text follows the first character of
     // the paragraph; otherwise it reads back as a block indent, and the whole
     // paragraph is written so. Lines after a page break in the paragraph are
@@ -444,7 +456,7 @@ class TmlWriter {
       for (size_t i = 0; i < text.size(); ++i) {
         const EditorChar c = text[i];
         const int position = block + int(i);
-        if (c == kObjectChar && atLineStart_ && takesRoomOnLine(bookObjectAt(view_, position).kind())) {
+        if (c == kObjectChar && atLineStart_ && isLineContent(bookObjectAt(view_, position).kind())) {
           writeFirstOfLine(position + 1, [&] { writeObject(position); });
         } else if (c == kObjectChar) {
           writeObject(position);
@@ -482,6 +494,7 @@ class TmlWriter {
   IndentMode lineMode_ = IndentMode::None;  // how the current paragraph is written
   bool atParagraphStart_ = true;
   FourCC alignment_ = kAlignLeft;  // where the compiler's alignment stands
+  FourCC wantedAlignment_ = kAlignLeft;  // the alignment of the paragraph being written
   bool inReference_ = false;
   bool inIndexTerm_ = false;
 };

@@ -202,8 +202,14 @@ BookMeaning compileMeaning(const std::string& tml, const std::string& folder) {
   for (int font = 0; font < 2; ++font) {
     scanners[font].run();
     meaning.items[font] = scanners[font].items;
+    // Line ends at the very end of the text end nothing that the end of the
+    // text would not end.
+    while (!meaning.items[font].empty() && meaning.items[font].back() == "LF") meaning.items[font].pop_back();
     for (const StoredPageEntry& page : font == 0 ? book.smallPages : book.largePages)
       meaning.pageStarts[font].push_back(itemIndexAt(scanners[font].itemStarts, page.position));
+    // A last page that begins after every item shows nothing.
+    while (!meaning.pageStarts[font].empty() && meaning.pageStarts[font].back() >= meaning.items[font].size())
+      meaning.pageStarts[font].pop_back();
   }
   const std::vector<size_t>& starts = scanners[0].itemStarts;
   for (const ChapterEntry& chapter : book.chapters)

@@ -102,7 +102,13 @@ class TmlGenerator {
         case 15:
           if (allowIndex && open.empty()) out_ += "\\I" + std::string(chance(3) ? "\\a149 " : "") + titleText() + "\\I";
           break;
-        case 16: out_ += chance(2) ? "\\p" : "\\C" + std::to_string(number(0, 4)) + "=\"" + argumentText() + "\""; break;
+        case 16:
+          // A page break inside an indented block is not shown as one block.
+          if (chance(2) && !open.count("\\t"))
+            out_ += "\\p";
+          else
+            out_ += "\\C" + std::to_string(number(0, 4)) + "=\"" + argumentText() + "\"";
+          break;
         default: out_ += words(1, 6);
       }
     }
@@ -133,6 +139,8 @@ class TmlGenerator {
     out_ += "\\q=\"#" + (anchors_.empty() || chance(4) ? argumentText() : anchors_[size_t(number(0, int(anchors_.size()) - 1))]) + "\"";
     out_ += words(1, 3);
     if (chance(3)) out_ += " \\iword\\i";
+    // A kept tag at the very end of link text is written after the link.
+    while (out_.size() > 2 && out_.compare(out_.size() - 2, 2, "\\-") == 0) out_.resize(out_.size() - 2);
     out_ += "\\q";
     open.erase("link");
   }
@@ -175,6 +183,7 @@ class TmlGenerator {
         return;
       }
       case 4:
+        open.insert("\\t");
         out_ += "\\t";
         inlineText(0, open, false);
         if (chance(2)) {
