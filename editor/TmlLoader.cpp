@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <list>
+#include <string_view>
 
 #include "BookObject.h"
 #include "BuildLog.h"
@@ -128,8 +129,8 @@ class TmlLoader {
       return;
     }
     for (size_t at = from; at < to;) {
-      const size_t special = text_.find_first_of("\f<", at);
-      const size_t end = special < to ? special : to;
+      const size_t special = std::string_view(text_).substr(at, to - at).find_first_of("\f<");
+      const size_t end = special == std::string_view::npos ? to : at + special;
       if (end > at) queueBodyText(at, end);
       if (end == to) break;
       if (text_[end] == '\f') {
@@ -152,6 +153,14 @@ class TmlLoader {
     }
   }
 
+  // The next line end at or after a position; positions only grow, so the
+  // search runs over the text once however long its lines are.
+  size_t nextLineEnd(size_t from) {
+    if (nextLineEnd_ == std::string::npos || nextLineEnd_ < from) nextLineEnd_ = text_.find('\r', from);
+    if (nextLineEnd_ == std::string::npos) nextLineEnd_ = text_.size();
+    return nextLineEnd_ < text_.size() ? nextLineEnd_ : std::string::npos;
+  }
+
   // The end of a `<footnote id="...">` or `<sidebar id="...">` marker that
   // starts at a position, or 0.
   size_t noteMarkerEnd(size_t at) const {
@@ -168,7 +177,7 @@ class TmlLoader {
   // a changed alignment waits for the next paragraph.
   void queueBodyText(size_t from, size_t to) {
     while (from < to) {
-      const size_t lineEnd = state_.alignment != lastAlignment_ ? text_.find('\r', from) : std::string::npos;
+      const size_t lineEnd = state_.alignment != lastAlignment_ ? nextLineEnd(from) : std::string::npos;
       const size_t end = lineEnd < to ? lineEnd + 1 : to;
       queueText(unicodeOf(text_.data() + from, end - from));
       if (end == lineEnd + 1) {
@@ -716,6 +725,7 @@ class TmlLoader {
   std::string comment_;
   bool paragraphHasText_ = false;
   bool inIndexTerm_ = false;
+  size_t nextLineEnd_ = std::string::npos;
   // The closing tag of an indent region kept as written.
   size_t keptIndentClose_ = std::string::npos;
 };

@@ -196,6 +196,7 @@ class TmlWriter {
   void writeParagraphRun(const ParagraphRun& paragraph) {
     const int ps = paragraph.start, pe = paragraph.end;
     wantedAlignment_ = alignmentAt(ps);
+    paragraphHasContent_ = false;
     mode_ = indentModeOf(paragraph.format);
     lineMode_ = mode_;
     atParagraphStart_ = true;
@@ -334,8 +335,10 @@ class TmlWriter {
     // tags changed is set back.
     if (ending[0] == '\r') {
       const FourCC own = alignmentAt(position), next = alignmentAt(position + 1);
-      moveAlignmentTo(own == next ? next : kAlignLeft);
+      // An empty paragraph opened no alignment of its own to close.
+      if (paragraphHasContent_) moveAlignmentTo(own == next ? next : kAlignLeft);
       wantedAlignment_ = next;
+      paragraphHasContent_ = false;
     }
     out_ += ending;
     atLineStart_ = true;
@@ -370,6 +373,7 @@ class TmlWriter {
     // The alignment opens where the paragraph's content begins: an empty
     // paragraph gets none, as the loader gives it none.
     moveAlignmentTo(wantedAlignment_);
+    paragraphHasContent_ = true;
     // A first-line indent shows only when text follows the first character of
     // the paragraph; otherwise it reads back as a block indent, and the whole
     // paragraph is written so. Lines after a page break in the paragraph are
@@ -495,6 +499,7 @@ class TmlWriter {
   bool atParagraphStart_ = true;
   FourCC alignment_ = kAlignLeft;  // where the compiler's alignment stands
   FourCC wantedAlignment_ = kAlignLeft;  // the alignment of the paragraph being written
+  bool paragraphHasContent_ = false;
   bool inReference_ = false;
   bool inIndexTerm_ = false;
 };
