@@ -153,14 +153,6 @@ class TmlLoader {
     }
   }
 
-  // The next line end at or after a position; positions only grow, so the
-  // search runs over the text once however long its lines are.
-  size_t nextLineEnd(size_t from) {
-    if (nextLineEnd_ == std::string::npos || nextLineEnd_ < from) nextLineEnd_ = text_.find('\r', from);
-    if (nextLineEnd_ == std::string::npos) nextLineEnd_ = text_.size();
-    return nextLineEnd_ < text_.size() ? nextLineEnd_ : std::string::npos;
-  }
-
   // The end of a `<footnote id="...">` or `<sidebar id="...">` marker that
   // starts at a position, or 0.
   size_t noteMarkerEnd(size_t at) const {
@@ -172,27 +164,55 @@ class TmlLoader {
     return 0;
   }
 
-  // A paragraph takes the alignment that is on where its text begins; a tag
-  // that closes the alignment before its line end does not take it back, so
-  // a changed alignment waits for the next paragraph.
+  // Text goes in paragraph by paragraph: a paragraph takes the alignment that
+  // is on where its content begins.
   void queueBodyText(size_t from, size_t to) {
+    const std::string_view body = std::string_view(text_).substr(0, to);
     while (from < to) {
-      const size_t lineEnd = state_.alignment != lastAlignment_ ? nextLineEnd(from) : std::string::npos;
-      const size_t end = lineEnd < to ? lineEnd + 1 : to;
-      queueText(unicodeOf(text_.data() + from, end - from));
-      if (end == lineEnd + 1) {
-        paragraphHasText_ = false;
-        applyAlignment();
-      } else {
-        for (size_t i = from; i < end; ++i) {
-          if (text_[i] == '\r')
-            paragraphHasText_ = false;
-          else if (text_[i] != '\f')
-            paragraphHasText_ = true;
-        }
+      const size_t lineEnd = body.find('\r', from);
+      const size_t end = lineEnd == std::string_view::npos ? to : lineEnd;
+      if (end > from) {
+        beforeContent();
+        queueText(unicodeOf(text_.data() + from, end - from));
       }
-      from = end;
+      if (lineEnd == std::string_view::npos) break;
+      queueText(QStringLiteral("\r"));
+      endParagraph();
+      from = lineEnd + 1;
     }
+  }
+
+  // Alignment tags met after a paragraph's content began wait here: when
+  // more content follows they stand in the middle of the line, which the
+  // paragraph cannot show, and are kept as written; when the line ends
+  // first they only closed the paragraph's alignment.
+  void beforeContent() {
+    if (!pendingAlignmentTags_.empty()) insertPendingAlignmentTags();
+    paragraphHasText_ = true;
+  }
+  // They go where they were met, in the style they were met in, so that a
+  // save writes them back in their place.
+  void insertPendingAlignmentTags() {
+    std::string tags;
+    tags.swap(pendingAlignmentTags_);
+    flushText();
+    const int end = view_.caret();
+    view_.setCaret(pendingAlignmentAt_);
+    view_.applyStyleAtCaret(pendingAlignmentStyle_);
+    view_.insertText(unicodeOf(tags.data(), tags.size()));
+    const int inserted = int(tags.size());
+    for (IndentRegion& region : state_.indentRegions) {
+      if (region.start >= pendingAlignmentAt_) region.start += inserted;
+      if (region.end >= pendingAlignmentAt_) region.end += inserted;
+    }
+    view_.setCaret(end + inserted);
+    forgetAppliedStyle();
+    applyCurrentStyle();
+  }
+  void endParagraph() {
+    pendingAlignmentTags_.clear();
+    paragraphHasText_ = false;
+    applyAlignment();
   }
 
   CharStyle currentStyle() const {
@@ -264,14 +284,20 @@ class TmlLoader {
       comment_ += bytes;
       return;
     }
+    beforeContent();
+    insertKept(bytes);
+  }
+  // Inside a link it is underlined as the link text is, which tells the
+  // writer that the link goes on across it.
+  CharStyle keptStyle() const {
     CharStyle style = currentStyle();
     style.colour = kUnknownTagColour;
-    // Inside a link it is underlined as the link text is, which tells the
-    // writer that the link goes on across it.
+    return style;
+  }
+  void insertKept(const std::string& bytes) {
     flushText();
-    view_.applyStyleAtCaret(style);
+    view_.applyStyleAtCaret(keptStyle());
     view_.insertText(unicodeOf(bytes.data(), bytes.size()));
-    paragraphHasText_ = true;
     forgetAppliedStyle();
     applyCurrentStyle();
   }
@@ -339,8 +365,8 @@ class TmlLoader {
         if (state_.inComment) {
           comment_ += "\\\\";
         } else {
+          beforeContent();
           queueText(QStringLiteral("\\"));
-          paragraphHasText_ = true;
         }
         return after;
       case 'a': return characterCode(slash);
@@ -348,9 +374,9 @@ class TmlLoader {
       case 'c': return alignmentTag(slash, kAlignCentre);
       case 'r': return alignmentTag(slash, kAlignRight);
       case 'd':
+        beforeContent();
         flushText();
         insertBookPlate(view_);
-        paragraphHasText_ = true;
         return after;
       case 'i': state_.italic = !state_.italic; return after;
       case 'o': state_.overstrike = !state_.overstrike; return after;
@@ -370,17 +396,17 @@ class TmlLoader {
       case 't': return indentTag(slash);
       case 'T':
         if (!quotedValue(slash, value, next)) return unknownTag(slash);
+        beforeContent();
         flushText();
         // Measured once the whole text is in and laid out.
         insertUnmeasuredTab(view_, percentOf(value));
-        paragraphHasText_ = true;
         ++tabsInserted_;
         return next;
       case 'w':
         if (!quotedValue(slash, value, next)) return unknownTag(slash);
+        beforeContent();
         flushText();
         insertRule(view_, percentOf(value));
-        paragraphHasText_ = true;
         return next;
       case 'v': state_.inComment = !state_.inComment; return after;
       case 'x': heading(0, true); return after;
@@ -437,8 +463,8 @@ class TmlLoader {
       keepAsWritten(written);
     } else {
       const char character = char(byte);
+      beforeContent();
       queueText(unicodeOf(&character, 1));
-      paragraphHasText_ = true;
     }
     return slash + 5;
   }
@@ -462,8 +488,8 @@ class TmlLoader {
     } else if (codePageFromUnicode(code) >= 0) {
       keepAsWritten(written);
     } else {
+      beforeContent();
       queueText(QString(QChar(code)));
-      paragraphHasText_ = true;
     }
     return slash + 6;
   }
@@ -488,16 +514,15 @@ class TmlLoader {
     std::string name;
     size_t next = slash + 2;
     if (!quotedValue(slash, name, next)) return unknownTag(slash);
+    if (!options_.imageValuesArePaths && options_.documentPath.empty()) return unknownTag(slash, next - slash);
+    beforeContent();
     if (options_.imageValuesArePaths) {
       flushText();
       insertImage(view_, name);
     } else {
-      // Without a file there is no image folder: the tag is kept as written.
-      if (options_.documentPath.empty()) return unknownTag(slash, next - slash);
       flushText();
       insertImage(view_, imageFolderOf(options_.documentPath) + "/" + name);
     }
-    paragraphHasText_ = true;
     return next;
   }
 
@@ -556,15 +581,15 @@ class TmlLoader {
   }
 
   // Tags that put nothing on the line: styles, fonts, alignment, indents,
-  // headings, anchors, links and page breaks.
+  // comments, headings, anchors, links and page breaks.
   bool putsNothingOnTheLine(size_t slash) const {
     const char tag = at(slash + 1);
     if (tag == 'S') return at(slash + 2) == 'p' || at(slash + 2) == 'b';
-    return std::strchr("criuoblsntpxXQq", tag) != nullptr && tag != '\0';
+    return std::strchr("criuoblsntpvxXQq", tag) != nullptr && tag != '\0';
   }
 
   // The characters and the things that take room on the line in
-  // [from, to), and whether a line end lies there.
+  // [from, to), and whether a line end or page break lies there.
   size_t lineItemsBetween(size_t from, size_t to, bool& lineEnd) const {
     size_t items = 0;
     lineEnd = false;
@@ -574,6 +599,7 @@ class TmlLoader {
         ++p;
       } else if (text_[p] == '\\' && p + 1 < text_.size()) {
         if (!putsNothingOnTheLine(p)) ++items;
+        if (text_[p + 1] == 'p') lineEnd = true;
         p += tagLength(p);
       } else {
         ++items;
@@ -584,10 +610,13 @@ class TmlLoader {
   }
 
   // Whether nothing but tags that put nothing on the line stands between a
-  // position and the next line end (or the end of the text).
-  bool onlyTagsBeforeLineEnd(size_t from) const {
+  // position and the next line end (or the end of the text). For indents a
+  // page break ends a line as well: the writer wraps each line of a
+  // paragraph in them.
+  bool onlyTagsBeforeLineEnd(size_t from, bool pageBreakEndsLine = false) const {
     for (size_t p = from; p < text_.size() && text_[p] != '\r';) {
       if (text_[p] != '\\' || !putsNothingOnTheLine(p)) return false;
+      if (pageBreakEndsLine && at(p + 1) == 'p') return true;
       p += tagLength(p);
     }
     return true;
@@ -614,13 +643,18 @@ class TmlLoader {
     return items;
   }
 
-  // Alignment belongs to whole paragraphs in the editor. A tag that stands
-  // in the middle of a line (text on both sides) cannot be shown so and is
-  // kept as written; the paragraph shows the alignment its text begins in.
+  // Alignment belongs to whole paragraphs in the editor: a paragraph shows the
+  // alignment its content begins in. A tag after that waits to see whether
+  // the line goes on (see beforeContent).
   size_t alignmentTag(size_t slash, FourCC alignment) {
-    const bool midLine = paragraphHasText_ && !onlyTagsBeforeLineEnd(slash + 2);
     state_.alignment = state_.alignment == alignment ? kAlignLeft : alignment;
-    if (midLine) keepAsWritten(text_.substr(slash, 2));
+    if (paragraphHasText_) {
+      if (pendingAlignmentTags_.empty()) {
+        pendingAlignmentAt_ = caretWithQueue();
+        pendingAlignmentStyle_ = keptStyle();
+      }
+      pendingAlignmentTags_.append(text_, slash, 2);
+    }
     return slash + 2;
   }
 
@@ -639,7 +673,7 @@ class TmlLoader {
       bool lineEndInside = false;
       const size_t before = lineItemsBeforeCaret();
       const size_t inside = lineItemsBetween(slash + 2, close, lineEndInside);
-      const bool endsWithLine = onlyTagsBeforeLineEnd(std::min(close + 2, text_.size()));
+      const bool endsWithLine = onlyTagsBeforeLineEnd(std::min(close + 2, text_.size()), true);
       const bool block = before == 0 && endsWithLine;
       const bool body = before == 1 && !lineEndInside && endsWithLine;
       const bool firstLine = before == 0 && inside == 1 && !lineEndInside;
@@ -664,9 +698,9 @@ class TmlLoader {
   void flushComment() {
     if (comment_.empty()) return;
     if (comment_.find_first_not_of(" \r\n") != std::string::npos) {
+      beforeContent();
       flushText();
       insertComment(view_, comment_);
-      paragraphHasText_ = true;
     }
     comment_.clear();
   }
@@ -725,7 +759,9 @@ class TmlLoader {
   std::string comment_;
   bool paragraphHasText_ = false;
   bool inIndexTerm_ = false;
-  size_t nextLineEnd_ = std::string::npos;
+  std::string pendingAlignmentTags_;
+  int pendingAlignmentAt_ = 0;
+  CharStyle pendingAlignmentStyle_;
   // The closing tag of an indent region kept as written.
   size_t keptIndentClose_ = std::string::npos;
 };

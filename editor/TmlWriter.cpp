@@ -372,7 +372,7 @@ class TmlWriter {
     atLineStart_ = false;
     // The alignment opens where the paragraph's content begins: an empty
     // paragraph gets none, as the loader gives it none.
-    moveAlignmentTo(wantedAlignment_);
+    if (!paragraphHasContent_) moveAlignmentTo(wantedAlignment_);
     paragraphHasContent_ = true;
     // A first-line indent shows only when text follows the first character of
     // the paragraph; otherwise it reads back as a block indent, and the whole
