@@ -433,6 +433,7 @@ class TmlLoader {
   // Tags that stay text of the comment they stand in.
   bool isKeptTag(size_t slash) const {
     switch (at(slash + 1)) {
+      case 't': return state_.inComment && (!state_.inIndent || slash == keptIndentClose_);
       case 'B':
       case 'C':
       case 'F':
@@ -447,13 +448,8 @@ class TmlLoader {
   // something else as the character itself is kept as written; so is a
   // bullet inside an index term, which the term leaves out.
   size_t characterCode(size_t slash) {
-    if (!isDigit(at(slash + 2)) || !isDigit(at(slash + 3)) || !isDigit(at(slash + 4))) {
-      if (state_.inComment) {
-        comment_ += "\\a";
-        return slash + 2;
-      }
-      return unknownTag(slash);
-    }
+    if (!isDigit(at(slash + 2)) || !isDigit(at(slash + 3)) || !isDigit(at(slash + 4)))
+      return malformedEscape(slash, tml::kDecimalEscapeLength);
     const std::string written = text_.substr(slash, 5);
     const int code = (at(slash + 2) - '0') * 100 + (at(slash + 3) - '0') * 10 + (at(slash + 4) - '0');
     const uint8_t byte = uint8_t(code % 256);
@@ -469,17 +465,22 @@ class TmlLoader {
     return slash + 5;
   }
 
+  // An escape with wrong digits is kept whole, as far as the compiler reads
+  // it, so that nothing is ever written between its letter and its digits;
+  // it stops before a backslash or a line end, which stay what they are.
+  size_t malformedEscape(size_t slash, size_t length) {
+    size_t end = slash + 2;
+    while (end < std::min(slash + length, text_.size()) && text_[end] != '\\' && text_[end] != '\r') ++end;
+    return unknownTag(slash, end - slash);
+  }
+
   // `\UXXXX` with upper-case hexadecimal digits is that Unicode character.
   // One that Windows-1252 has is kept as written: the book measures the
   // escape wider than the character.
   size_t unicodeCharacter(size_t slash) {
     for (size_t i = slash + 2; i < slash + 6; ++i) {
       if (isUpperHexDigit(at(i))) continue;
-      if (state_.inComment) {
-        comment_ += "\\U";
-        return slash + 2;
-      }
-      return unknownTag(slash);
+      return malformedEscape(slash, tml::kUnicodeEscapeLength);
     }
     const std::string written = text_.substr(slash, 6);
     const char16_t code = char16_t(std::stoi(text_.substr(slash + 2, 4), nullptr, 16));
@@ -589,7 +590,7 @@ class TmlLoader {
   }
 
   // The characters and the things that take room on the line in
-  // [from, to), and whether a line end or page break lies there.
+  // [from, to), and whether a line end lies there.
   size_t lineItemsBetween(size_t from, size_t to, bool& lineEnd) const {
     size_t items = 0;
     lineEnd = false;
@@ -599,7 +600,6 @@ class TmlLoader {
         ++p;
       } else if (text_[p] == '\\' && p + 1 < text_.size()) {
         if (!putsNothingOnTheLine(p)) ++items;
-        if (text_[p + 1] == 'p') lineEnd = true;
         p += tagLength(p);
       } else {
         ++items;
@@ -610,13 +610,10 @@ class TmlLoader {
   }
 
   // Whether nothing but tags that put nothing on the line stands between a
-  // position and the next line end (or the end of the text). For indents a
-  // page break ends a line as well: the writer wraps each line of a
-  // paragraph in them.
-  bool onlyTagsBeforeLineEnd(size_t from, bool pageBreakEndsLine = false) const {
+  // position and the next line end (or the end of the text).
+  bool onlyTagsBeforeLineEnd(size_t from) const {
     for (size_t p = from; p < text_.size() && text_[p] != '\r';) {
       if (text_[p] != '\\' || !putsNothingOnTheLine(p)) return false;
-      if (pageBreakEndsLine && at(p + 1) == 'p') return true;
       p += tagLength(p);
     }
     return true;
@@ -631,14 +628,20 @@ class TmlLoader {
   }
 
   // The characters and things that take room between the start of the
-  // caret's line and the caret, counted up to two.
+  // caret's line and the caret, counted up to two; a stretch of text kept as
+  // written counts once.
   size_t lineItemsBeforeCaret() {
     flushText();
     size_t items = 0;
     for (int p = view_.caret() - 1; p >= 0 && items < 2; --p) {
       const EditorChar c = view_.characterAt(p);
       if (isLineEnd(c)) break;
-      if (takesRoom(p, c)) ++items;
+      if (!takesRoom(p, c)) continue;
+      ++items;
+      // Text kept as written is written as one piece, the first thing of its
+      // line when it starts one.
+      if (view_.styleAt(p).colour != kUnknownTagColour) continue;
+      while (p > 0 && view_.styleAt(p - 1).colour == kUnknownTagColour && !isLineEnd(view_.characterAt(p - 1))) --p;
     }
     return items;
   }
@@ -668,12 +671,19 @@ class TmlLoader {
       keepAsWritten("\\t");
       return slash + 2;
     }
+    if (!state_.inIndent && state_.inComment) {
+      // An indent that opens in a comment stays in it, and its closing tag
+      // is kept as written too.
+      keptIndentClose_ = nextIndentTag(slash + 2);
+      keepAsWritten("\\t");
+      return slash + 2;
+    }
     if (!state_.inIndent) {
       const size_t close = nextIndentTag(slash + 2);
       bool lineEndInside = false;
       const size_t before = lineItemsBeforeCaret();
       const size_t inside = lineItemsBetween(slash + 2, close, lineEndInside);
-      const bool endsWithLine = onlyTagsBeforeLineEnd(std::min(close + 2, text_.size()), true);
+      const bool endsWithLine = onlyTagsBeforeLineEnd(std::min(close + 2, text_.size()));
       const bool block = before == 0 && endsWithLine;
       const bool body = before == 1 && !lineEndInside && endsWithLine;
       const bool firstLine = before == 0 && inside == 1 && !lineEndInside;
@@ -694,10 +704,11 @@ class TmlLoader {
 
   // The text of a comment gathers across the escapes and kept tags in it and
   // becomes one comment object where a tag the editor acts on, or the
-  // comment's end, interrupts it. Only spaces and line ends make no comment.
+  // comment's end, interrupts it. Even a comment of spaces and line ends is
+  // kept: the lines of the file stay as they were.
   void flushComment() {
     if (comment_.empty()) return;
-    if (comment_.find_first_not_of(" \r\n") != std::string::npos) {
+    {
       beforeContent();
       flushText();
       insertComment(view_, comment_);
@@ -705,11 +716,13 @@ class TmlLoader {
     comment_.clear();
   }
 
-  bool isLineEnd(EditorChar c) const { return c == kParagraphEndChar || c == kPageBreakChar; }
+  // Indents belong to paragraphs; a page break inside one does not end it.
+  bool isLineEnd(EditorChar c) const { return c == kParagraphEndChar; }
 
   // Characters of a line that the indent tags go around: text, and objects
   // that take room (images, rules, tabs, book plates).
   bool takesRoom(int position, EditorChar c) const {
+    if (c == kPageBreakChar) return false;
     if (c != kObjectChar) return true;
     return isLineContent(bookObjectAt(view_, position).kind());
   }

@@ -183,7 +183,7 @@ class TmlWriter {
   bool textFollowsOnLine(int from) const {
     for (int p = from; p < to_; ++p) {
       const EditorChar c = view_.characterAt(p);
-      if (c == kParagraphEndChar || c == kPageBreakChar) return false;
+      if (c == kParagraphEndChar) return false;
       if (c != kObjectChar) return true;
     }
     return false;
@@ -199,7 +199,6 @@ class TmlWriter {
     paragraphHasContent_ = false;
     mode_ = indentModeOf(paragraph.format);
     lineMode_ = mode_;
-    atParagraphStart_ = true;
     atLineStart_ = true;
     inIndent_ = false;
     for (int p = ps; p < pe;) {
@@ -219,7 +218,9 @@ class TmlWriter {
     }
     // A copied piece that ends inside a paragraph leaves its alignment open,
     // so the paragraph it is pasted into takes it.
-    if (pe == to_ && !endsInsideParagraph(pe)) moveAlignmentTo(kAlignLeft);
+    // An empty last paragraph leaves the alignment it has open, as a tag
+    // there would be read as its own alignment.
+    if (pe == to_ && !endsInsideParagraph(pe) && paragraphHasContent_) moveAlignmentTo(kAlignLeft);
   }
 
   // Alignment toggles: the writer follows the alignment the compiler will be
@@ -325,22 +326,19 @@ class TmlWriter {
     trackKeptTags(text);
   }
 
-  void endLine(const char* ending, int position) {
-    atParagraphStart_ = ending[0] == '\r';
-    if (atParagraphStart_) lineMode_ = mode_;
+  // The indent and the alignment of a paragraph close before its line end.
+  // Inside a run of paragraphs of one alignment, what kept tags changed is
+  // set back.
+  void endParagraph(int position) {
+    lineMode_ = mode_;
     if (inIndent_) out_ += "\\t";
     inIndent_ = false;
-    // A paragraph's alignment closes before its line end; the next paragraph
-    // opens its own. Inside a run of paragraphs of one alignment, what kept
-    // tags changed is set back.
-    if (ending[0] == '\r') {
-      const FourCC own = alignmentAt(position), next = alignmentAt(position + 1);
-      // An empty paragraph opened no alignment of its own to close.
-      if (paragraphHasContent_) moveAlignmentTo(own == next ? next : kAlignLeft);
-      wantedAlignment_ = next;
-      paragraphHasContent_ = false;
-    }
-    out_ += ending;
+    const FourCC own = alignmentAt(position), next = alignmentAt(position + 1);
+    // An empty paragraph opened no alignment of its own to close.
+    if (paragraphHasContent_) moveAlignmentTo(own == next ? next : kAlignLeft);
+    wantedAlignment_ = next;
+    paragraphHasContent_ = false;
+    out_ += "\r\n";
     atLineStart_ = true;
   }
 
@@ -376,10 +374,9 @@ class TmlWriter {
     paragraphHasContent_ = true;
     // A first-line indent shows only when text follows the first character of
     // the paragraph; otherwise it reads back as a block indent, and the whole
-    // paragraph is written so. Lines after a page break in the paragraph are
-    // wrapped like its first line; their regions, read later, never override
-    // the first one.
-    if (lineMode_ == IndentMode::FirstLine && atParagraphStart_ && !textFollowsOnLine(after))
+    // paragraph is written so. A page break inside a paragraph stays inside
+    // its indent, as the book keeps the indent across it.
+    if (lineMode_ == IndentMode::FirstLine && !textFollowsOnLine(after))
       lineMode_ = IndentMode::Block;
     switch (lineMode_) {
       case IndentMode::Block:
@@ -465,9 +462,9 @@ class TmlWriter {
         } else if (c == kObjectChar) {
           writeObject(position);
         } else if (c == kParagraphEndChar) {
-          endLine("\r\n", position);
+          endParagraph(position);
         } else if (c == kPageBreakChar) {
-          endLine("\\p", position);
+          out_ += "\\p";
         } else if (atLineStart_) {
           writeFirstOfLine(position + 1, [&] { appendCharacter(c); });
         } else if (c >= 32 && c < 128 && c != '\\' && c != '=') {
@@ -496,7 +493,6 @@ class TmlWriter {
   bool atLineStart_ = true;
   bool inIndent_ = false;
   IndentMode lineMode_ = IndentMode::None;  // how the current paragraph is written
-  bool atParagraphStart_ = true;
   FourCC alignment_ = kAlignLeft;  // where the compiler's alignment stands
   FourCC wantedAlignment_ = kAlignLeft;  // the alignment of the paragraph being written
   bool paragraphHasContent_ = false;
