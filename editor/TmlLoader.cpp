@@ -408,7 +408,17 @@ class TmlLoader {
         flushText();
         insertRule(view_, percentOf(value));
         return next;
-      case 'v': state_.inComment = !state_.inComment; return after;
+      case 'v':
+        // An empty comment still stands between what is around it: between
+        // two spaces it is a place where the line may break.
+        if (state_.inComment && commentOpenedAt_ + 2 == slash) {
+          beforeContent();
+          flushText();
+          insertComment(view_, std::string());
+        }
+        state_.inComment = !state_.inComment;
+        commentOpenedAt_ = slash;
+        return after;
       case 'x': heading(0, true); return after;
       case 'X': {
         const char digit = at(slash + 2);
@@ -773,6 +783,7 @@ class TmlLoader {
   bool paragraphHasText_ = false;
   bool inIndexTerm_ = false;
   std::string pendingAlignmentTags_;
+  size_t commentOpenedAt_ = std::string::npos;
   int pendingAlignmentAt_ = 0;
   CharStyle pendingAlignmentStyle_;
   // The closing tag of an indent region kept as written.

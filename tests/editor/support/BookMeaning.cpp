@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <tuple>
 
@@ -60,9 +61,10 @@ class ItemScanner {
     return close == std::string::npos ? text_.size() : close + 1;
   }
   bool argumentAt(size_t p) const { return at(p) == '=' && at(p + 1) == '"'; }
-  std::string argument(size_t p) const {
-    const size_t end = afterQuote(p + 2);
-    return text_.substr(p + 2, end - p - 2);
+  // The value of `="value"` at a position.
+  std::string argument(size_t equals) const {
+    const size_t end = afterQuote(equals + 2);
+    return text_.substr(equals + 2, end - equals - 3);
   }
 
   size_t step(size_t p) {
@@ -122,13 +124,17 @@ class ItemScanner {
         }
         return p + 3;
       case 'T':
+        // Indents beyond the line's end count as 100 percent.
+        if (!argumentAt(p + 2)) return p + 2;
+        item(p, "indent " + std::to_string(std::min(std::atoi(argument(p + 2).c_str()), 100)));
+        return afterQuote(p + 4);
       case 'w':
         if (!argumentAt(p + 2)) return p + 2;
-        item(p, std::string(1, tag) + argument(p));
+        item(p, "rule " + argument(p + 2));
         return afterQuote(p + 4);
       case 'm':
         if (!argumentAt(p + 2)) return p + 2;
-        item(p, "image " + argument(p));
+        item(p, "image " + argument(p + 2));
         return afterQuote(p + 4);
       case 'X': return p + 3;
       case 'b': font_ = font_ == 1 ? baseFont_ : 1; return p + 2;

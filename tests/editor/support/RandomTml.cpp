@@ -118,9 +118,16 @@ class TmlGenerator {
     if (open.count(tag)) return;
     open.insert(tag);
     out_ += tag;
-    inlineText(depth + 1, open, false);
+    spanText(depth, open);
     out_ += tag;
     open.erase(tag);
+  }
+  // A style switched on and off around nothing is not kept (between two
+  // spaces it would be a place to break the line), so spans hold text.
+  void spanText(int depth, std::set<std::string>& open) {
+    const size_t start = out_.size();
+    inlineText(depth + 1, open, false);
+    if (out_.size() == start) out_ += word();
   }
   // One font at a time: the fonts return to the base font, not to the one
   // around them. Script text takes no font of its own in the editor.
@@ -129,7 +136,7 @@ class TmlGenerator {
     open.insert("font");
     open.insert("\\Sp");
     out_ += tag;
-    inlineText(depth + 1, open, false);
+    spanText(depth, open);
     out_ += tag;
     open.erase("font");
     open.erase("\\Sp");
