@@ -433,6 +433,27 @@ TEST_F(TmlFileLoadTest, MissingFileFailsAndLeavesTheViewUntouched) {
   EXPECT_TRUE(LogCapture::statuses().empty());
 }
 
+TEST_F(TmlFileLoadTest, Utf8FilesAreRecognised) {
+  // With the byte-order mark the file is converted, without one it only
+  // draws a warning naming the line; asked for, either way is taken.
+  const std::string marked = write("marked.tml", "\xEF\xBB\xBF" "caf\xC3\xA9 \xE2\x98\xBA");
+  const std::string unmarked = write("plain.tml", "line\r\ncaf\xC3\xA9");
+  ASSERT_TRUE(loadTml(marked, nullptr, &view));
+  EXPECT_EQ(modelText(view), "caf\xE9 ?");
+  EXPECT_EQ(LogCapture::statuses().back(), "The file " + marked + " is UTF-8; converting it to Windows-1252.");
+  view.removeText(0, view.length());
+  ASSERT_TRUE(loadTml(unmarked, nullptr, &view));
+  EXPECT_EQ(modelText(view), "line\rcaf\xC3\xA9");
+  ASSERT_EQ(LogCapture::warnings().size(), 1u);
+  EXPECT_NE(LogCapture::warnings()[0].find("looks like UTF-8 (line 2)"), std::string::npos);
+  view.removeText(0, view.length());
+  ASSERT_TRUE(loadTml(unmarked, nullptr, &view, InputEncoding::Utf8));
+  EXPECT_EQ(modelText(view), "line\rcaf\xE9");
+  view.removeText(0, view.length());
+  ASSERT_TRUE(loadTml(marked, nullptr, &view, InputEncoding::Windows1252));
+  EXPECT_EQ(modelText(view).substr(0, 3), "\xEF\xBB\xBF");
+}
+
 TEST_F(TmlFileLoadTest, BytesAboveAsciiAreWindows1252) {
   const std::string path = write("cp.txt", "\x80\x81\xE9\x9F");
   ASSERT_TRUE(loadTml(path, nullptr, &view));
