@@ -610,6 +610,9 @@ class TmlLoader {
         ++p;
       } else if (text_[p] == '\\' && p + 1 < text_.size()) {
         if (!putsNothingOnTheLine(p)) ++items;
+        // What a comment holds is one object in the editor, however many
+        // characters it has: a comment is never the one first character.
+        if (text_[p + 1] == 'v') items += 2;
         p += tagLength(p);
       } else {
         ++items;
