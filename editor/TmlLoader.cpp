@@ -305,11 +305,9 @@ class TmlLoader {
   // Index terms are open between two kept `\I` tags: there a bullet code
   // means "left out of the term", which the bullet character does not.
   void trackKeptTags(const std::string& bytes) {
-    for (size_t i = 0; i + 1 < bytes.size(); ++i) {
-      if (bytes[i] != '\\') continue;
+    for (size_t i = bytes.find('\\'); i != std::string::npos && i + 1 < bytes.size();
+         i = bytes.find('\\', i + tmlTagLength(bytes, i)))
       if (bytes[i + 1] == 'I') inIndexTerm_ = !inIndexTerm_;
-      ++i;
-    }
   }
 
   // A tag the editor does not understand: kept whole, with its quoted
@@ -572,24 +570,7 @@ class TmlLoader {
     if (state_.headingLevel == level && state_.headingIsChapter == isChapter) state_.headingLevel = -1;
   }
 
-  // How many bytes the compiler takes for the tag at a position.
-  size_t tagLength(size_t slash) const {
-    const char tag = at(slash + 1);
-    switch (tag) {
-      case 'a': return 5;
-      case 'U': return 6;
-      case 'X': return 3;
-      case 'S':
-      case 'F': return tag == 'F' && at(slash + 2) != 'n' ? 2 : 3 + argumentLength(slash + 3);
-      case 'C': return 3 + argumentLength(slash + 3);
-      case 'q':
-      case 'Q':
-      case 'm':
-      case 'T':
-      case 'w': return 2 + argumentLength(slash + 2);
-      default: return 2;
-    }
-  }
+  size_t tagLength(size_t slash) const { return tmlTagLength(text_, slash); }
 
   // Tags that put nothing on the line: styles, fonts, alignment, indents,
   // comments, headings, anchors, links and page breaks.
@@ -813,6 +794,36 @@ class SuspendedView {
 };
 
 }  // namespace
+
+namespace {
+
+// The length of `="value"` at a position, or 0 when no closing quote follows.
+size_t quotedArgumentLength(std::string_view text, size_t at) {
+  if (at + 1 >= text.size() || text[at] != '=' || text[at + 1] != '"') return 0;
+  const size_t close = text.find('"', at + 2);
+  return close == std::string_view::npos ? 0 : close + 1 - at;
+}
+
+}  // namespace
+
+size_t tmlTagLength(std::string_view text, size_t slash) {
+  const char tag = slash + 1 < text.size() ? text[slash + 1] : '\0';
+  const char second = slash + 2 < text.size() ? text[slash + 2] : '\0';
+  switch (tag) {
+    case 'a': return tml::kDecimalEscapeLength;
+    case 'U': return tml::kUnicodeEscapeLength;
+    case 'X': return tml::kThreeLetterTagLength;
+    case 'S': return second == 'd' ? 3 + quotedArgumentLength(text, slash + 3) : 3;
+    case 'F': return second == 'n' ? 3 + quotedArgumentLength(text, slash + 3) : 2;
+    case 'C': return 3 + quotedArgumentLength(text, slash + 3);
+    case 'q':
+    case 'Q':
+    case 'm':
+    case 'T':
+    case 'w': return 2 + quotedArgumentLength(text, slash + 2);
+    default: return 2;
+  }
+}
 
 std::string imageFolderOf(const std::string& documentPath) {
   std::string base = documentPath;

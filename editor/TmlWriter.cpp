@@ -428,13 +428,12 @@ class TmlWriter {
   // tags the editor keeps as written; what stands between them is written
   // so that it means the same there.
   void trackKeptTags(const std::string& bytes) {
-    for (size_t i = 0; i + 1 < bytes.size(); ++i) {
-      if (bytes[i] != '\\') continue;
+    for (size_t i = bytes.find('\\'); i != std::string::npos && i + 1 < bytes.size();
+         i = bytes.find('\\', i + tmlTagLength(bytes, i))) {
       const char tag = bytes[i + 1];
       const char next = i + 2 < bytes.size() ? bytes[i + 2] : '\0';
       if ((tag == 'F' && next == 'n') || (tag == 'S' && next == 'd')) {
-        const bool opening = i + 3 < bytes.size() && bytes[i + 3] == '=';
-        if (opening != inReference_) inReference_ = opening;
+        inReference_ = i + 3 < bytes.size() && bytes[i + 3] == '=';
       } else if (tag == 'I') {
         inIndexTerm_ = !inIndexTerm_;
       } else if (tag == 'c') {
@@ -442,7 +441,6 @@ class TmlWriter {
       } else if (tag == 'r') {
         toggleAlignment(kAlignRight);
       }
-      ++i;
     }
   }
 
