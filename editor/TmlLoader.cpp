@@ -70,9 +70,7 @@ bool isDigit(char c) { return c >= '0' && c <= '9'; }
 // written back with the same meaning. A control code, or a space, hyphen or
 // underscore (where the raw character would be a place to break the line),
 // means something else when written as the character itself.
-bool codeIsOrdinaryCharacter(uint8_t code) {
-  return code >= 32 && code != ' ' && code != '-' && code != '_';
-}
+bool codeIsOrdinaryCharacter(uint8_t code) { return code >= 32 && code != ' ' && code != '-' && code != '_'; }
 
 class TmlLoader {
  public:
@@ -866,7 +864,8 @@ std::string windows1252TextOf(const std::string& path, const std::string& bytes,
     where.file = path;
     where.line = guess.firstMultiByteLine;
     where.column = guess.firstMultiByteColumn;
-    reportWarningAt(where, "The file looks like UTF-8 (line %d); TML files are Windows-1252. Open it as UTF-8 to convert it.",
+    reportWarningAt(where,
+                    "The file looks like UTF-8 (line %d); TML files are Windows-1252. Open it as UTF-8 to convert it.",
                     guess.firstMultiByteLine);
   }
   return bytes;

@@ -1,6 +1,5 @@
 #include "TmlWriter.h"
 
-
 #include <algorithm>
 #include <cstdio>
 
@@ -376,8 +375,7 @@ class TmlWriter {
     // the paragraph; otherwise it reads back as a block indent, and the whole
     // paragraph is written so. A page break inside a paragraph stays inside
     // its indent, as the book keeps the indent across it.
-    if (lineMode_ == IndentMode::FirstLine && !textFollowsOnLine(after))
-      lineMode_ = IndentMode::Block;
+    if (lineMode_ == IndentMode::FirstLine && !textFollowsOnLine(after)) lineMode_ = IndentMode::Block;
     switch (lineMode_) {
       case IndentMode::Block:
         out_ += "\\t";
@@ -491,8 +489,8 @@ class TmlWriter {
   bool atLineStart_ = true;
   bool inIndent_ = false;
   IndentMode lineMode_ = IndentMode::None;  // how the current paragraph is written
-  FourCC alignment_ = kAlignLeft;  // where the compiler's alignment stands
-  FourCC wantedAlignment_ = kAlignLeft;  // the alignment of the paragraph being written
+  FourCC alignment_ = kAlignLeft;           // where the compiler's alignment stands
+  FourCC wantedAlignment_ = kAlignLeft;     // the alignment of the paragraph being written
   bool paragraphHasContent_ = false;
   bool inReference_ = false;
   bool inIndexTerm_ = false;

@@ -67,7 +67,8 @@ class MeaningKeptTest : public ::testing::Test {
     BookInfo info;
     loadText(again, firstSave, &info, savedPath);
     const std::string secondSave = saveText(again, &info);
-    if (secondSave != firstSave) return "a second save differs from the first: " + firstDifference(firstSave, secondSave);
+    if (secondSave != firstSave)
+      return "a second save differs from the first: " + firstDifference(firstSave, secondSave);
     const std::string difference = differenceBetween(before, compileMeaning(firstSave, folder("saved")));
     return difference.empty() ? difference : difference + "\nsaved: " + firstSave.substr(0, 3000);
   }
@@ -107,7 +108,8 @@ TEST_F(MeaningKeptTest, RandomBooks) {
     const std::string change = changeBySaving(original);
     if (!change.empty()) {
       ++failures;
-      std::ofstream(::testing::TempDir() + "/unkept-" + std::to_string(failures) + ".tml", std::ios::binary) << original;
+      std::ofstream(::testing::TempDir() + "/unkept-" + std::to_string(failures) + ".tml", std::ios::binary)
+          << original;
       ADD_FAILURE() << "book " << i << ": " << change << "\noriginal: " << original;
     }
   }

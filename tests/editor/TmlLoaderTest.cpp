@@ -139,8 +139,7 @@ TEST_F(TmlLoaderTest, InformationBlockIsReadLineByLine) {
   EXPECT_EQ(load("\\v\r\nAUTHOR=\"The TITLE=\"\r\nSUBTITLE=\"S\"\r\nTITLE=\"Caf\\a233 \"Noir\"\"\r\nText", &info), "");
   EXPECT_EQ(info.title, "Caf\xE9 \"Noir\"");
   EXPECT_EQ(info.author, "The TITLE=");
-  EXPECT_EQ(info.sourceBlock,
-            "\\v\r\nAUTHOR=\"The TITLE=\"\r\nSUBTITLE=\"S\"\r\nTITLE=\"Caf\\a233 \"Noir\"\"\r\nText");
+  EXPECT_EQ(info.sourceBlock, "\\v\r\nAUTHOR=\"The TITLE=\"\r\nSUBTITLE=\"S\"\r\nTITLE=\"Caf\\a233 \"Noir\"\"\r\nText");
 }
 
 TEST_F(TmlLoaderTest, OnlyTheBlockThatOpensTheFileIsTheInformation) {
@@ -436,7 +435,9 @@ TEST_F(TmlFileLoadTest, MissingFileFailsAndLeavesTheViewUntouched) {
 TEST_F(TmlFileLoadTest, Utf8FilesAreRecognised) {
   // With the byte-order mark the file is converted, without one it only
   // draws a warning naming the line; asked for, either way is taken.
-  const std::string marked = write("marked.tml", "\xEF\xBB\xBF" "caf\xC3\xA9 \xE2\x98\xBA");
+  const std::string marked = write("marked.tml",
+                                   "\xEF\xBB\xBF"
+                                   "caf\xC3\xA9 \xE2\x98\xBA");
   const std::string unmarked = write("plain.tml", "line\r\ncaf\xC3\xA9");
   ASSERT_TRUE(loadTml(marked, nullptr, &view));
   EXPECT_EQ(modelText(view), "caf\xE9 ?");

@@ -59,14 +59,10 @@ TEST_F(TmlWriterTest, SavingLeavesTheViewAsItIs) {
 // character, alignment in the middle of a line.
 TEST_F(TmlWriterTest, FilesTheEditorWritesBackUnchanged) {
   const char* const files[] = {
-      "lens\\Fn=\"lens\"\x86\\Fn was made",
-      "a \\Sd=\"caf\xE9\"sign\xE9\\Sd b",
-      "\\I\\a149 bullet\\I \\I\x95 kept\\I",
-      "\\C0=\"Caf\xE9\"\\BBold\\B extra\\-ordinary\\Fx",
-      "no\\a045break \\a032 \\U00E9 \\a001",
-      "a \\cb\\c c\r\nd",
-      "x\\v\\a233\\\\ \\v\\vy\\v",
-      "Text\r\n\r\n<footnote id=\"caf\xE9\">\r\nBody\r\n</footnote>",
+      "lens\\Fn=\"lens\"\x86\\Fn was made",  "a \\Sd=\"caf\xE9\"sign\xE9\\Sd b",
+      "\\I\\a149 bullet\\I \\I\x95 kept\\I", "\\C0=\"Caf\xE9\"\\BBold\\B extra\\-ordinary\\Fx",
+      "no\\a045break \\a032 \\U00E9 \\a001", "a \\cb\\c c\r\nd",
+      "x\\v\\a233\\\\ \\v\\vy\\v",           "Text\r\n\r\n<footnote id=\"caf\xE9\">\r\nBody\r\n</footnote>",
   };
   for (const char* file : files) {
     view.removeText(0, view.length());

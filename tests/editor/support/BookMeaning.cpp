@@ -248,8 +248,8 @@ std::string firstDifference(const char* what, const std::vector<T>& a, const std
   for (size_t i = 0; i < common; ++i)
     if (a[i] != b[i]) return std::string(what) + " " + std::to_string(i) + ": " + show(a[i]) + " / " + show(b[i]);
   if (a.size() != b.size())
-    return std::string(what) + ": " + std::to_string(a.size()) + " / " + std::to_string(b.size()) + " (next: " +
-           (a.size() > common ? show(a[common]) : show(b[common])) + ")";
+    return std::string(what) + ": " + std::to_string(a.size()) + " / " + std::to_string(b.size()) +
+           " (next: " + (a.size() > common ? show(a[common]) : show(b[common])) + ")";
   return std::string();
 }
 

@@ -32,8 +32,9 @@ class TmlGenerator {
 
   // Letters for running text: ASCII, raw Windows-1252 bytes, their codes.
   std::string word() {
-    static const char* const letters[] = {"a", "b", "e", "k", "o", "s", "t", "W", "M", "\xE9", "\xFC",
-                                          "\x86", "\x97", "\x95", "\\a233", "\\a150", "\\a065", "i", "n", "r"};
+    static const char* const letters[] = {"a",      "b",      "e",      "k",    "o",    "s",    "t",
+                                          "W",      "M",      "\xE9",   "\xFC", "\x86", "\x97", "\x95",
+                                          "\\a233", "\\a150", "\\a065", "i",    "n",    "r"};
     std::string w;
     for (int i = number(1, 9); i > 0; --i) w += pick(letters);
     if (chance(12)) w += pick({"\\\\", "\\-", "-", "_", "\\U0141", "\\U263A", ".", ","});
@@ -143,7 +144,9 @@ class TmlGenerator {
   }
   void link(std::set<std::string>& open) {
     open.insert("link");
-    out_ += "\\q=\"#" + (anchors_.empty() || chance(4) ? argumentText() : anchors_[size_t(number(0, int(anchors_.size()) - 1))]) + "\"";
+    out_ += "\\q=\"#" +
+            (anchors_.empty() || chance(4) ? argumentText() : anchors_[size_t(number(0, int(anchors_.size()) - 1))]) +
+            "\"";
     out_ += words(1, 3);
     if (chance(3)) out_ += " \\iword\\i";
     // A kept tag at the very end of link text is written after the link.
@@ -168,9 +171,7 @@ class TmlGenerator {
   void paragraph() {
     std::set<std::string> open;
     switch (number(0, 9)) {
-      case 0:
-        out_ += "\\x" + titleText() + "\\x" + lineEnd();
-        return;
+      case 0: out_ += "\\x" + titleText() + "\\x" + lineEnd(); return;
       case 1: {
         const std::string level = std::to_string(number(0, 4));
         out_ += "\\X" + level + titleText() + "\\X" + level + lineEnd();
@@ -201,17 +202,17 @@ class TmlGenerator {
         return;
       case 5: out_ += "\\w=\"" + std::to_string(number(1, 100)) + "%\"" + lineEnd(); return;
       case 6: out_ += lineEnd(); return;
-      default:
-        inlineText(0, open, true);
-        out_ += lineEnd();
+      default: inlineText(0, open, true); out_ += lineEnd();
     }
   }
 
   void notes() {
     if (footnotes_.empty() && sidebars_.empty()) return;
     out_ += "\r\n\r\n";
-    for (const std::string& id : footnotes_) out_ += "<footnote id=\"" + id + "\">\r\n" + noteBody() + "\r\n</footnote>\r\n";
-    for (const std::string& id : sidebars_) out_ += "<sidebar id=\"" + id + "\">\r\n" + noteBody() + "\r\n</sidebar>\r\n";
+    for (const std::string& id : footnotes_)
+      out_ += "<footnote id=\"" + id + "\">\r\n" + noteBody() + "\r\n</footnote>\r\n";
+    for (const std::string& id : sidebars_)
+      out_ += "<sidebar id=\"" + id + "\">\r\n" + noteBody() + "\r\n</sidebar>\r\n";
   }
   std::string noteBody() {
     std::string body = words(1, 8);
