@@ -454,8 +454,7 @@ class TmlLoader {
   // something else as the character itself is kept as written; so is a
   // bullet inside an index term, which the term leaves out.
   size_t characterCode(size_t slash) {
-    if (!isDigit(at(slash + 2)) || !isDigit(at(slash + 3)) || !isDigit(at(slash + 4)))
-      return malformedEscape(slash, tml::kDecimalEscapeLength);
+    if (!isDigit(at(slash + 2)) || !isDigit(at(slash + 3)) || !isDigit(at(slash + 4))) return malformedEscape(slash);
     const std::string written = text_.substr(slash, 5);
     const int code = (at(slash + 2) - '0') * 100 + (at(slash + 3) - '0') * 10 + (at(slash + 4) - '0');
     const uint8_t byte = uint8_t(code % 256);
@@ -474,11 +473,7 @@ class TmlLoader {
   // An escape with wrong digits is kept whole, as far as the compiler reads
   // it, so that nothing is ever written between its letter and its digits;
   // it stops before a backslash or a line end, which stay what they are.
-  size_t malformedEscape(size_t slash, size_t length) {
-    size_t end = slash + 2;
-    while (end < std::min(slash + length, text_.size()) && text_[end] != '\\' && text_[end] != '\r') ++end;
-    return unknownTag(slash, end - slash);
-  }
+  size_t malformedEscape(size_t slash) { return unknownTag(slash, tagLength(slash)); }
 
   // `\UXXXX` with upper-case hexadecimal digits is that Unicode character.
   // One that Windows-1252 has is kept as written: the book measures the
@@ -486,7 +481,7 @@ class TmlLoader {
   size_t unicodeCharacter(size_t slash) {
     for (size_t i = slash + 2; i < slash + 6; ++i) {
       if (isUpperHexDigit(at(i))) continue;
-      return malformedEscape(slash, tml::kUnicodeEscapeLength);
+      return malformedEscape(slash);
     }
     const std::string written = text_.substr(slash, 6);
     const char16_t code = char16_t(std::stoi(text_.substr(slash + 2, 4), nullptr, 16));
@@ -808,8 +803,15 @@ size_t tmlTagLength(std::string_view text, size_t slash) {
   const char tag = slash + 1 < text.size() ? text[slash + 1] : '\0';
   const char second = slash + 2 < text.size() ? text[slash + 2] : '\0';
   switch (tag) {
-    case 'a': return tml::kDecimalEscapeLength;
-    case 'U': return tml::kUnicodeEscapeLength;
+    case 'a':
+    case 'U': {
+      // An escape ends before a backslash or line end, as the loader keeps
+      // one with wrong digits.
+      const size_t length = tag == 'a' ? tml::kDecimalEscapeLength : tml::kUnicodeEscapeLength;
+      size_t end = slash + 2;
+      while (end < std::min(slash + length, text.size()) && text[end] != '\\' && text[end] != '\r') ++end;
+      return end - slash;
+    }
     case 'X': return tml::kThreeLetterTagLength;
     case 'S': return second == 'd' ? 3 + quotedArgumentLength(text, slash + 3) : 3;
     case 'F': return second == 'n' ? 3 + quotedArgumentLength(text, slash + 3) : 2;

@@ -42,8 +42,9 @@ bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view,
 // The same for a text already in memory (importers, clipboard).
 bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options, BookInfo* bookInfo, RichTextView* view);
 
-// How many bytes the compiler takes for the tag whose backslash stands at a
-// position: quoted arguments included, escapes with their digits.
+// How many bytes make the tag whose backslash stands at a position, as the
+// editor keeps it: quoted arguments included, escapes with their digits (an
+// escape ends early at a backslash or line end).
 size_t tmlTagLength(std::string_view text, size_t slash);
 
 // The image folder of a document: its path without a final ".txt" or ".tml"

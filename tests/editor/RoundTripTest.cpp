@@ -107,9 +107,11 @@ TEST_F(RoundTripTest, HandWrittenBookWithEveryConstruct) {
 TEST_F(RoundTripTest, TextsThatOnceChangedOnEverySave) {
   // A kept escape at the end of an open comment; a link closed before an
   // equals sign; an indent that opens in a comment; empty paragraphs with
-  // an alignment; a malformed Unicode escape at the start of a line.
-  for (const char* text : {"\\v\\aA", "\\q=\"#a\"x\\q\\a061y", "\\U00e9\\v\\i\\tword\r\n\\X0\\x",
-                           "\\c\r\n\\r\r\nText\r\n\\r\\X1\\X1", "\\xa\\b\\s\\U00e9\\m=\"p.png\"\\rText "})
+  // an alignment; malformed escapes at the start of a line and before a
+  // tag; an alignment tag inside a kept tag's argument.
+  for (const char* text :
+       {"\\v\\aA", "\\q=\"#a\"x\\q\\a061y", "\\U00e9\\v\\i\\tword\r\n\\X0\\x", "\\c\r\n\\r\r\nText\r\n\\r\\X1\\X1",
+        "\\xa\\b\\s\\U00e9\\m=\"p.png\"\\rText ", "a \\U00E\\c\\d\r\nb", "a\\C0=\"x\\c\r\n\"y\r\nz"})
     expectFixpoint(text, text);
 }
 
