@@ -179,11 +179,14 @@ class TmlWriter {
     return piece && pe == to_ && to_ > 0 && view_.characterAt(to_ - 1) != kParagraphEndChar;
   }
 
+  // Whether anything the indent tags go around follows on the paragraph: a
+  // page break does not, nor an object that only marks a place.
   bool textFollowsOnLine(int from) const {
     for (int p = from; p < to_; ++p) {
       const EditorChar c = view_.characterAt(p);
       if (c == kParagraphEndChar) return false;
-      if (c != kObjectChar) return true;
+      if (c == kPageBreakChar) continue;
+      if (c != kObjectChar || isLineContent(bookObjectAt(view_, p).kind())) return true;
     }
     return false;
   }

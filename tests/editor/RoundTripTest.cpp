@@ -111,7 +111,7 @@ TEST_F(RoundTripTest, TextsThatOnceChangedOnEverySave) {
   // tag; an alignment tag inside a kept tag's argument.
   for (const char* text :
        {"\\v\\aA", "\\q=\"#a\"x\\q\\a061y", "\\U00e9\\v\\i\\tword\r\n\\X0\\x", "\\c\r\n\\r\r\nText\r\n\\r\\X1\\X1",
-        "\\xa\\b\\s\\U00e9\\m=\"p.png\"\\rText ", "a \\U00E\\c\\d\r\nb", "a\\C0=\"x\\c\r\n\"y\r\nz"})
+        "\\xa\\b\\s\\U00e9\\m=\"p.png\"\\rText ", "a \\U00E\\c\\d\r\nb", "a\\C0=\"x\\c\r\n\"y\r\nz", "\\tt\\x\r\nx\\x"})
     expectFixpoint(text, text);
 }
 
