@@ -336,12 +336,23 @@ class TmlWriter {
     if (inIndent_) out_ += "\\t";
     inIndent_ = false;
     const FourCC own = alignmentAt(position), next = alignmentAt(position + 1);
-    // An empty paragraph opened no alignment of its own to close.
-    if (paragraphHasContent_) moveAlignmentTo(own == next ? next : kAlignLeft);
+    // An empty paragraph opened no alignment of its own to close. After a
+    // space, hyphen or underscore the tag goes behind the line end instead:
+    // such a character right before a line end is where the line may break
+    // whatever its width, which a tag between the two would undo.
+    const bool closeAfter = endsWithBreakCharacter(position);
+    if (paragraphHasContent_ && !closeAfter) moveAlignmentTo(own == next ? next : kAlignLeft);
+    out_ += "\r\n";
+    if (paragraphHasContent_ && closeAfter) moveAlignmentTo(own == next ? next : kAlignLeft);
     wantedAlignment_ = next;
     paragraphHasContent_ = false;
-    out_ += "\r\n";
     atLineStart_ = true;
+  }
+
+  bool endsWithBreakCharacter(int lineEnd) const {
+    if (lineEnd <= from_) return false;
+    const EditorChar c = view_.characterAt(lineEnd - 1);
+    return (c == ' ' || c == '-' || c == '_') && view_.styleAt(lineEnd - 1).colour != kUnknownTagColour;
   }
 
   void appendCharacter(EditorChar c) {
