@@ -56,13 +56,19 @@ TEST_F(TmlWriterTest, SavingLeavesTheViewAsItIs) {
 // the book means the same: tags it keeps as written, the raw bytes of a
 // footnote reference (no tag may stand inside one) and of a block's id, a
 // bullet inside an index term, codes that would mean something else as the
-// character, alignment in the middle of a line.
+// character, alignment in the middle of a line, a line end right after a
+// place to break the line.
 TEST_F(TmlWriterTest, FilesTheEditorWritesBackUnchanged) {
   const char* const files[] = {
-      "lens\\Fn=\"lens\"\x86\\Fn was made",  "a \\Sd=\"caf\xE9\"sign\xE9\\Sd b",
-      "\\I\\a149 bullet\\I \\I\x95 kept\\I", "\\C0=\"Caf\xE9\"\\BBold\\B extra\\-ordinary\\Fx",
-      "no\\a045break \\a032 \\U00E9 \\a001", "a \\cb\\c c\r\nd",
-      "x\\v\\a233\\\\ \\v\\vy\\v",           "Text\r\n\r\n<footnote id=\"caf\xE9\">\r\nBody\r\n</footnote>",
+      "lens\\Fn=\"lens\"\x86\\Fn was made",
+      "a \\Sd=\"caf\xE9\"sign\xE9\\Sd b",
+      "\\I\\a149 bullet\\I \\I\x95 kept\\I",
+      "\\C0=\"Caf\xE9\"\\BBold\\B extra\\-ordinary\\Fx",
+      "no\\a045break \\a032 \\U00E9 \\a001",
+      "a \\cb\\c c\r\nd",
+      "\\cends in a break_\r\n\\cnext",
+      "x\\v\\a233\\\\ \\v\\vy\\v",
+      "Text\r\n\r\n<footnote id=\"caf\xE9\">\r\nBody\r\n</footnote>",
   };
   for (const char* file : files) {
     view.removeText(0, view.length());
