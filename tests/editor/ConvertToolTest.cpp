@@ -68,9 +68,7 @@ TEST_F(ConvertToolTest, ConvertsAndReportsOnStandardError) {
   EXPECT_TRUE(run.out.contains("Author: K.\n"));
   EXPECT_TRUE(run.err.contains("warning: Unrecognized tag: \\B"));
   EXPECT_TRUE(run.err.contains("Opening file"));
-  EXPECT_EQ(readFile(path("out.tml")),
-            "\\v\r\nTITLE=\"Tide\"\r\nAUTHOR=\"K.\"\r\nPUBLISHER=\"\"\r\nEISBN=\"\"\r\n"
-            "COPYRIGHT=\"\"\r\n\\v\\cHead\\B\r\n\\ctext \\a233");
+  EXPECT_EQ(readFile(path("out.tml")), "\\v\r\nTITLE=\"Tide\"\r\nAUTHOR=\"K.\"\r\n\\v\\cHead\\B\\c\r\ntext \\a233");
   // A saved file converts to itself.
   ASSERT_EQ(convert({path("out.tml"), path("again.tml")}).exitCode, 0);
   EXPECT_EQ(readFile(path("again.tml")), readFile(path("out.tml")));
