@@ -13,6 +13,12 @@ struct BookInfo {
   std::string eisbn;
   std::string copyright;
 
+  // The information block as the opened file spells it (CR LF line ends),
+  // lines the editor does not know included. A save writes it back as it is
+  // while the five fields still read the same from it, so what the author
+  // did not change keeps its spelling; it is not part of the comparison.
+  std::string sourceBlock = {};
+
   bool operator==(const BookInfo& other) const {
     return title == other.title && author == other.author && publisher == other.publisher && eisbn == other.eisbn &&
            copyright == other.copyright;

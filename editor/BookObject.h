@@ -40,6 +40,8 @@ BookObject nextBookObject(const RichTextView& view, int after);
 
 // Creation; each moves the caret to the position first unless it is kAtCaret.
 void insertAnchor(RichTextView& view, const std::string& name, int position = kAtCaret);
+// A comment holds TML as a file spells it (escapes and all), written back
+// between its two `\v` tags as it is.
 void insertComment(RichTextView& view, const std::string& text, int position = kAtCaret);
 void insertLink(RichTextView& view, const std::string& target);
 void makeLink(RichTextView& view, const std::string& target, int start = kAtCaret, int end = kAtCaret);

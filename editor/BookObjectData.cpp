@@ -4,6 +4,11 @@
 
 namespace scrivora {
 
+bool isLineContent(FourCC code) {
+  return code == kind::image || code == kind::rule || code == kind::tab || code == kind::bookPlate ||
+         code == kind::comment;
+}
+
 bool isBookObjectKind(FourCC code) {
   return code == kind::anchor || code == kind::link || code == kind::comment || code == kind::image ||
          code == kind::bookPlate || code == kind::rule || code == kind::tab || code == kind::chapter;

@@ -23,6 +23,10 @@ constexpr FourCC chapter = fourCC("Chpt");
 }  // namespace kind
 
 bool isBookObjectKind(FourCC code);
+// What the indent tags of a line go around: images, rules, tabs and book
+// plates take room on the line, and a comment may hold escapes that the book
+// measures even hidden. Anchors, links and chapter markers only mark a place.
+bool isLineContent(FourCC kind);
 
 struct BookObjectData {
   static constexpr size_t kRecordSize = 4128;

@@ -67,7 +67,7 @@ std::unique_ptr<QMimeData> mimeDataForRange(RichTextView& view, int start, int e
   options.start = start;
   options.end = end;
   options.fullImagePaths = true;
-  options.prepareView = false;
+  options.leaveLastParagraphOpen = true;
   const std::string tml = writeTml(view, nullptr, options);
   data->setData(kTmlFragmentMimeType, QByteArray(tml.data(), qsizetype(tml.size())));
   data->setData(kObjectRecordsMimeType, objectRecordsOf(view, start, end));

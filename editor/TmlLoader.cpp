@@ -1,11 +1,15 @@
 #include "TmlLoader.h"
 
 #include <cstdio>
+#include <cstring>
 #include <list>
+#include <string_view>
 
 #include "BookObject.h"
 #include "BuildLog.h"
 #include "FileSystem.h"
+#include "InfoBlock.h"
+#include "TmlTags.h"
 
 namespace scrivora {
 
@@ -32,8 +36,9 @@ struct LoadState {
   FourCC alignment = kAlignLeft;
 };
 
-// CR LF and lone LF become CR. A NUL byte is dropped: the text in memory ends
-// at the first NUL, which would lose everything behind it.
+// CR LF and lone LF become CR. The bytes 0x00 to 0x08 are dropped, as the
+// compiler drops them: they mean nothing in a book, and a code 1 would pass
+// for an object in the editor text.
 std::string normaliseLineEnds(const std::string& text) {
   std::string out;
   out.reserve(text.size());
@@ -44,7 +49,7 @@ std::string normaliseLineEnds(const std::string& text) {
       if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
     } else if (c == '\n') {
       out.push_back('\r');
-    } else if (c != '\0') {
+    } else if (static_cast<unsigned char>(c) > 0x08) {
       out.push_back(c);
     }
   }
@@ -59,6 +64,13 @@ QString unicodeOf(const char* bytes, size_t size) {
 }
 
 bool isUpperHexDigit(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Whether a character code stands for itself in the editor text and is
+// written back with the same meaning. A control code, or a space, hyphen or
+// underscore (where the raw character would be a place to break the line),
+// means something else when written as the character itself.
+bool codeIsOrdinaryCharacter(uint8_t code) { return code >= 32 && code != ' ' && code != '-' && code != '_'; }
 
 class TmlLoader {
  public:
@@ -71,7 +83,7 @@ class TmlLoader {
 
   void run(std::string text) {
     text_ = std::move(text);
-    size_t p = 0;
+    size_t p = takeInfoBlock();
     while (true) {
       const size_t slash = text_.find('\\', p);
       if (slash == std::string::npos) {
@@ -84,6 +96,7 @@ class TmlLoader {
       if (slash + 1 >= text_.size()) break;  // a lone backslash at the very end
       p = dispatch(slash);
     }
+    flushComment();
     flushText();
     resolveIndentRegions();
   }
@@ -91,12 +104,113 @@ class TmlLoader {
  private:
   char at(size_t i) const { return i < text_.size() ? text_[i] : '\0'; }
 
+  // The book's information is read from the block that opens the file, line
+  // by line, by the same reader every program uses. The block keeps its own
+  // spelling for the next save; the text goes on behind it.
+  size_t takeInfoBlock() {
+    if (bookInfo_ == nullptr) return 0;
+    bookInfo_->sourceBlock.clear();
+    const InfoBlock block = readInfoBlock(text_);
+    if (!block.present) return 0;
+    *bookInfo_ = block.info;
+    for (size_t i = 0; i < block.end; ++i) {
+      bookInfo_->sourceBlock.push_back(text_[i]);
+      if (text_[i] == '\r') bookInfo_->sourceBlock.push_back('\n');
+    }
+    return block.end;
+  }
+
   void insertBody(size_t from, size_t to) {
     if (from >= to) return;
-    if (state_.inComment)
-      handleComment(text_.substr(from, to - from));
-    else
-      queueText(unicodeOf(text_.data() + from, to - from));
+    if (state_.inComment) {
+      comment_.append(text_, from, to - from);
+      return;
+    }
+    for (size_t at = from; at < to;) {
+      const size_t special = std::string_view(text_).substr(at, to - at).find_first_of("\f<");
+      const size_t end = special == std::string_view::npos ? to : at + special;
+      if (end > at) queueBodyText(at, end);
+      if (end == to) break;
+      if (text_[end] == '\f') {
+        // A raw form feed is a character of the book, not a page break: it
+        // is kept as the code that means the same.
+        keepAsWritten("\\a012");
+        at = end + 1;
+        continue;
+      }
+      // The opening of a footnote or sidebar block names its id as the
+      // references do, byte for byte: it is kept as written.
+      const size_t markerEnd = noteMarkerEnd(end);
+      if (markerEnd == 0 || markerEnd > to) {
+        queueBodyText(end, end + 1);
+        at = end + 1;
+        continue;
+      }
+      keepAsWritten(text_.substr(end, markerEnd - end));
+      at = markerEnd;
+    }
+  }
+
+  // The end of a `<footnote id="...">` or `<sidebar id="...">` marker that
+  // starts at a position, or 0.
+  size_t noteMarkerEnd(size_t at) const {
+    for (const char* marker : {"<footnote id=\"", "<sidebar id=\""}) {
+      if (text_.compare(at, std::char_traits<char>::length(marker), marker) != 0) continue;
+      const size_t close = text_.find("\">", at);
+      return close == std::string::npos ? 0 : close + 2;
+    }
+    return 0;
+  }
+
+  // Text goes in paragraph by paragraph: a paragraph takes the alignment that
+  // is on where its content begins.
+  void queueBodyText(size_t from, size_t to) {
+    const std::string_view body = std::string_view(text_).substr(0, to);
+    while (from < to) {
+      const size_t lineEnd = body.find('\r', from);
+      const size_t end = lineEnd == std::string_view::npos ? to : lineEnd;
+      if (end > from) {
+        beforeContent();
+        queueText(unicodeOf(text_.data() + from, end - from));
+      }
+      if (lineEnd == std::string_view::npos) break;
+      queueText(QStringLiteral("\r"));
+      endParagraph();
+      from = lineEnd + 1;
+    }
+  }
+
+  // Alignment tags met after a paragraph's content began wait here: when
+  // more content follows they stand in the middle of the line, which the
+  // paragraph cannot show, and are kept as written; when the line ends
+  // first they only closed the paragraph's alignment.
+  void beforeContent() {
+    if (!pendingAlignmentTags_.empty()) insertPendingAlignmentTags();
+    paragraphHasText_ = true;
+  }
+  // They go where they were met, in the style they were met in, so that a
+  // save writes them back in their place.
+  void insertPendingAlignmentTags() {
+    std::string tags;
+    tags.swap(pendingAlignmentTags_);
+    flushText();
+    const int end = view_.caret();
+    view_.setCaret(pendingAlignmentAt_);
+    view_.applyStyleAtCaret(pendingAlignmentStyle_);
+    view_.insertText(unicodeOf(tags.data(), tags.size()));
+    const int inserted = int(tags.size());
+    for (IndentRegion& region : state_.indentRegions) {
+      if (region.start >= pendingAlignmentAt_) region.start += inserted;
+      if (region.end >= pendingAlignmentAt_) region.end += inserted;
+    }
+    view_.setCaret(end + inserted);
+    forgetAppliedStyle();
+    applyCurrentStyle();
+  }
+  void endParagraph() {
+    pendingAlignmentTags_.clear();
+    paragraphHasText_ = false;
+    applyAlignment();
   }
 
   CharStyle currentStyle() const {
@@ -146,7 +260,11 @@ class TmlLoader {
       appliedStyle_ = style;
       styleApplied_ = true;
     }
-    if (state_.alignment != lastAlignment_) {
+    applyAlignment();
+  }
+
+  void applyAlignment() {
+    if (state_.alignment != lastAlignment_ && !paragraphHasText_) {
       flushText();
       AttributeValue value;
       value.number = int32_t(state_.alignment);
@@ -155,23 +273,56 @@ class TmlLoader {
     }
   }
 
-  void insertInColour(const std::string& bytes, const Rgb& colour) {
+  // Tag text the editor keeps exactly as the file spells it: shown in red
+  // and written back byte for byte. Inside a comment it is part of the
+  // comment's text.
+  void keepAsWritten(const std::string& bytes) {
+    trackKeptTags(bytes);
+    if (state_.inComment) {
+      comment_ += bytes;
+      return;
+    }
+    beforeContent();
+    insertKept(bytes);
+  }
+  // Inside a link it is underlined as the link text is, which tells the
+  // writer that the link goes on across it.
+  CharStyle keptStyle() const {
     CharStyle style = currentStyle();
-    style.colour = colour;
+    style.colour = kUnknownTagColour;
+    return style;
+  }
+  void insertKept(const std::string& bytes) {
     flushText();
-    view_.applyStyleAtCaret(style);
+    view_.applyStyleAtCaret(keptStyle());
     view_.insertText(unicodeOf(bytes.data(), bytes.size()));
     forgetAppliedStyle();
     applyCurrentStyle();
   }
 
-  // The warning names the backslash and the character after it; a longer
-  // tag kept whole (`\Sd`, `\q=`) is still shown and saved whole.
+  // Index terms are open between two kept `\I` tags: there a bullet code
+  // means "left out of the term", which the bullet character does not.
+  void trackKeptTags(const std::string& bytes) {
+    for (size_t i = bytes.find('\\'); i != std::string::npos && i + 1 < bytes.size();
+         i = bytes.find('\\', i + tmlTagLength(bytes, i)))
+      if (bytes[i + 1] == 'I') inIndexTerm_ = !inIndexTerm_;
+  }
+
+  // A tag the editor does not understand: kept whole, with its quoted
+  // argument when it has one, and reported by its backslash and letter.
   size_t unknownTag(size_t slash, size_t length = 2) {
     const std::string tag = text_.substr(slash, length);
     reportWarning("Unrecognized tag: %s", tag.substr(0, 2).c_str());
-    insertInColour(tag, kUnknownTagColour);
+    keepAsWritten(tag);
     return slash + length;
+  }
+
+  // The length of `="value"` at a position, or 0 when no closing quote
+  // follows.
+  size_t argumentLength(size_t at) const {
+    if (this->at(at) != '=' || this->at(at + 1) != '"') return 0;
+    const size_t close = text_.find('"', at + 2);
+    return close == std::string::npos ? 0 : close + 1 - at;
   }
 
   // `="value"` right behind the tag letter; false when malformed or empty.
@@ -195,18 +346,31 @@ class TmlLoader {
 
   void toggleFont(Font font) { state_.font = state_.font == font ? Font::Normal : font; }
 
+  // Escapes stay in a comment as written: the compiler measures them even
+  // in invisible text, which the characters themselves are not.
+  bool keepsEscapeInComment(char tag) const { return state_.inComment && (tag == '\\' || tag == 'a' || tag == 'U'); }
+
   size_t dispatch(size_t slash) {
     const char tag = at(slash + 1);
     const size_t after = slash + 2;
+    if (!keepsEscapeInComment(tag) && !isKeptTag(slash)) flushComment();
     std::string value;
     size_t next = after;
     switch (tag) {
-      case '\\': queueText(QStringLiteral("\\")); return after;
+      case '\\':
+        if (state_.inComment) {
+          comment_ += "\\\\";
+        } else {
+          beforeContent();
+          queueText(QStringLiteral("\\"));
+        }
+        return after;
       case 'a': return characterCode(slash);
       case 'b': toggleFont(Font::Bold); return after;
-      case 'c': state_.alignment = state_.alignment == kAlignCentre ? kAlignLeft : kAlignCentre; return after;
-      case 'r': state_.alignment = state_.alignment == kAlignRight ? kAlignLeft : kAlignRight; return after;
+      case 'c': return alignmentTag(slash, kAlignCentre);
+      case 'r': return alignmentTag(slash, kAlignRight);
       case 'd':
+        beforeContent();
         flushText();
         insertBookPlate(view_);
         return after;
@@ -220,29 +384,36 @@ class TmlLoader {
       case 'm': return image(slash);
       case 'q': return link(slash);
       case 'Q':
-        if (!quotedValue(slash, value, next)) return after;
+        if (!quotedValue(slash, value, next)) return unknownTag(slash);
         flushText();
         insertAnchor(view_, value);
         return next;
       case 'S': return script(slash);
-      case 't': indentTag(); return after;
+      case 't': return indentTag(slash);
       case 'T':
-        if (!quotedValue(slash, value, next)) return after;
+        if (!quotedValue(slash, value, next)) return unknownTag(slash);
+        beforeContent();
         flushText();
         // Measured once the whole text is in and laid out.
         insertUnmeasuredTab(view_, percentOf(value));
         ++tabsInserted_;
         return next;
       case 'w':
-        if (!quotedValue(slash, value, next)) return after;
+        if (!quotedValue(slash, value, next)) return unknownTag(slash);
+        beforeContent();
         flushText();
         insertRule(view_, percentOf(value));
         return next;
       case 'v':
+        // An empty comment still stands between what is around it: between
+        // two spaces it is a place where the line may break.
+        if (state_.inComment && commentOpenedAt_ + 2 == slash) {
+          beforeContent();
+          flushText();
+          insertComment(view_, std::string());
+        }
         state_.inComment = !state_.inComment;
-        // Only the comment that opens the file is its information block.
-        infoBlockOpen_ = state_.inComment && !infoBlockSeen_ && text_.find_first_not_of(" \r", 0) == slash;
-        if (infoBlockOpen_) infoBlockSeen_ = true;
+        commentOpenedAt_ = slash;
         return after;
       case 'x': heading(0, true); return after;
       case 'X': {
@@ -255,29 +426,73 @@ class TmlLoader {
         return after;
       }
       case 'U': return unicodeCharacter(slash);
+      case 'F':
+        // A footnote reference keeps its id with it; no other tag may stand
+        // between it and its closing tag.
+        if (at(slash + 2) == 'n') return unknownTag(slash, 3 + argumentLength(slash + 3));
+        return unknownTag(slash);
+      case 'C': return unknownTag(slash, isDigit(at(slash + 2)) ? 3 + argumentLength(slash + 3) : 2);
       default: return unknownTag(slash);
     }
   }
 
-  // `\aDDD`: the byte is written over the third digit, so it is read as text
-  // (or, for a backslash, as the start of a tag) from there on.
-  size_t characterCode(size_t slash) {
-    if (slash + 4 >= text_.size()) return unknownTag(slash);
-    int code = 0;
-    for (size_t i = slash + 2; i <= slash + 4; ++i) code = code * 10 + (text_[i] - '0');
-    const uint8_t byte = uint8_t(((code % 256) + 256) % 256);
-    // A NUL would end the text in memory; the code is dropped instead.
-    if (byte == 0) return slash + 5;
-    text_[slash + 4] = char(byte);
-    return slash + 4;
+  // Tags that stay text of the comment they stand in.
+  bool isKeptTag(size_t slash) const {
+    switch (at(slash + 1)) {
+      case 't': return state_.inComment && (!state_.inIndent || slash == keptIndentClose_);
+      case 'B':
+      case 'C':
+      case 'F':
+      case 'I':
+      case '-': return true;
+      case 'S': return at(slash + 2) != 'p' && at(slash + 2) != 'b';
+      default: return false;
+    }
   }
 
+  // `\aDDD` is the character with that code. A code that would mean
+  // something else as the character itself is kept as written; so is a
+  // bullet inside an index term, which the term leaves out.
+  size_t characterCode(size_t slash) {
+    if (!isDigit(at(slash + 2)) || !isDigit(at(slash + 3)) || !isDigit(at(slash + 4))) return malformedEscape(slash);
+    const std::string written = text_.substr(slash, 5);
+    const int code = (at(slash + 2) - '0') * 100 + (at(slash + 3) - '0') * 10 + (at(slash + 4) - '0');
+    const uint8_t byte = uint8_t(code % 256);
+    if (state_.inComment) {
+      comment_ += written;
+    } else if (!codeIsOrdinaryCharacter(byte) || (inIndexTerm_ && byte == tml::kBulletCode)) {
+      keepAsWritten(written);
+    } else {
+      const char character = char(byte);
+      beforeContent();
+      queueText(unicodeOf(&character, 1));
+    }
+    return slash + 5;
+  }
+
+  // An escape with wrong digits is kept whole, as far as the compiler reads
+  // it, so that nothing is ever written between its letter and its digits;
+  // it stops before a backslash or a line end, which stay what they are.
+  size_t malformedEscape(size_t slash) { return unknownTag(slash, tagLength(slash)); }
+
   // `\UXXXX` with upper-case hexadecimal digits is that Unicode character.
+  // One that Windows-1252 has is kept as written: the book measures the
+  // escape wider than the character.
   size_t unicodeCharacter(size_t slash) {
-    for (size_t i = slash + 2; i < slash + 6; ++i)
-      if (!isUpperHexDigit(at(i))) return unknownTag(slash);
+    for (size_t i = slash + 2; i < slash + 6; ++i) {
+      if (isUpperHexDigit(at(i))) continue;
+      return malformedEscape(slash);
+    }
+    const std::string written = text_.substr(slash, 6);
     const char16_t code = char16_t(std::stoi(text_.substr(slash + 2, 4), nullptr, 16));
-    queueText(QString(QChar(code)));
+    if (state_.inComment) {
+      comment_ += written;
+    } else if (codePageFromUnicode(code) >= 0) {
+      keepAsWritten(written);
+    } else {
+      beforeContent();
+      queueText(QString(QChar(code)));
+    }
     return slash + 6;
   }
 
@@ -291,21 +506,23 @@ class TmlLoader {
       state_.subscript = !state_.subscript;
       return slash + 3;
     }
-    // A sidebar reference is kept whole: were its `d` read as text, a tag
-    // written between the two on saving would turn `\S` into another tag.
-    if (variant == 'd') return unknownTag(slash, 3);
-    return std::min(slash + 3, text_.size());
+    // A sidebar reference is kept whole with its id; any other variant is
+    // kept as written too, so the compiler still sees what the author wrote.
+    if (variant == 'd') return unknownTag(slash, 3 + argumentLength(slash + 3));
+    return unknownTag(slash, std::min(slash + 3, text_.size()) - slash);
   }
 
   size_t image(size_t slash) {
     std::string name;
     size_t next = slash + 2;
-    if (!quotedValue(slash, name, next)) return slash + 2;
-    flushText();
+    if (!quotedValue(slash, name, next)) return unknownTag(slash);
+    if (!options_.imageValuesArePaths && options_.documentPath.empty()) return unknownTag(slash, next - slash);
+    beforeContent();
     if (options_.imageValuesArePaths) {
+      flushText();
       insertImage(view_, name);
     } else {
-      if (options_.documentPath.empty()) return slash + 2;
+      flushText();
       insertImage(view_, imageFolderOf(options_.documentPath) + "/" + name);
     }
     return next;
@@ -321,19 +538,10 @@ class TmlLoader {
     // text, a tag written between the two on saving would turn `\q` into the
     // closing tag.
     if (state_.inLink) return unknownTag(slash, 3);
-    if (at(slash + 3) != '"') {
-      insertInColour(text_.substr(slash, 3), kUnknownTagColour);
-      return slash + 3;
-    }
+    if (at(slash + 3) != '"') return unknownTag(slash, 3);
     const size_t close = text_.find('"', slash + 4);
-    if (close == std::string::npos) {
-      insertInColour(text_.substr(slash, 4), kUnknownTagColour);
-      return slash + 4;
-    }
-    if (close == slash + 4) {
-      insertInColour(text_.substr(slash, 5), kUnknownTagColour);
-      return slash + 5;
-    }
+    if (close == std::string::npos) return unknownTag(slash, 4);
+    if (close == slash + 4) return unknownTag(slash, 5);
     state_.inLink = true;
     applyCurrentStyle();
     flushText();
@@ -355,46 +563,156 @@ class TmlLoader {
     if (state_.headingLevel == level && state_.headingIsChapter == isChapter) state_.headingLevel = -1;
   }
 
-  void indentTag() {
+  size_t tagLength(size_t slash) const { return tmlTagLength(text_, slash); }
+
+  // Tags that put nothing on the line: styles, fonts, alignment, indents,
+  // comments, headings, anchors, links and page breaks.
+  bool putsNothingOnTheLine(size_t slash) const {
+    const char tag = at(slash + 1);
+    if (tag == 'S') return at(slash + 2) == 'p' || at(slash + 2) == 'b';
+    return std::strchr("criuoblsntpvxXQq", tag) != nullptr && tag != '\0';
+  }
+
+  // The characters and the things that take room on the line in
+  // [from, to), and whether a line end lies there.
+  size_t lineItemsBetween(size_t from, size_t to, bool& lineEnd) const {
+    size_t items = 0;
+    lineEnd = false;
+    for (size_t p = from; p < to;) {
+      if (text_[p] == '\r') {
+        lineEnd = true;
+        ++p;
+      } else if (text_[p] == '\\' && p + 1 < text_.size()) {
+        if (!putsNothingOnTheLine(p)) ++items;
+        // What a comment holds is one object in the editor, however many
+        // characters it has: a comment is never the one first character.
+        if (text_[p + 1] == 'v') items += 2;
+        p += tagLength(p);
+      } else {
+        ++items;
+        ++p;
+      }
+    }
+    return items;
+  }
+
+  // Whether nothing but tags that put nothing on the line stands between a
+  // position and the next line end (or the end of the text).
+  bool onlyTagsBeforeLineEnd(size_t from) const {
+    for (size_t p = from; p < text_.size() && text_[p] != '\r';) {
+      if (text_[p] != '\\' || !putsNothingOnTheLine(p)) return false;
+      p += tagLength(p);
+    }
+    return true;
+  }
+
+  // The next `\t` tag at or after a position, or the end of the text.
+  size_t nextIndentTag(size_t from) const {
+    for (size_t p = text_.find('\\', from); p != std::string::npos && p + 1 < text_.size();
+         p = text_.find('\\', p + tagLength(p)))
+      if (text_[p + 1] == 't') return p;
+    return text_.size();
+  }
+
+  // The characters and things that take room between the start of the
+  // caret's line and the caret, counted up to two; a stretch of text kept as
+  // written counts once.
+  size_t lineItemsBeforeCaret() {
+    flushText();
+    size_t items = 0;
+    for (int p = view_.caret() - 1; p >= 0 && items < 2; --p) {
+      const EditorChar c = view_.characterAt(p);
+      if (isLineEnd(c)) break;
+      if (!takesRoom(p, c)) continue;
+      ++items;
+      // Text kept as written is written as one piece, the first thing of its
+      // line when it starts one.
+      if (view_.styleAt(p).colour != kUnknownTagColour) continue;
+      while (p > 0 && view_.styleAt(p - 1).colour == kUnknownTagColour && !isLineEnd(view_.characterAt(p - 1))) --p;
+    }
+    return items;
+  }
+
+  // Alignment belongs to whole paragraphs in the editor: a paragraph shows the
+  // alignment its content begins in. A tag after that waits to see whether
+  // the line goes on (see beforeContent).
+  size_t alignmentTag(size_t slash, FourCC alignment) {
+    state_.alignment = state_.alignment == alignment ? kAlignLeft : alignment;
+    if (paragraphHasText_) {
+      if (pendingAlignmentTags_.empty()) {
+        pendingAlignmentAt_ = caretWithQueue();
+        pendingAlignmentStyle_ = keptStyle();
+      }
+      pendingAlignmentTags_.append(text_, slash, 2);
+    }
+    return slash + 2;
+  }
+
+  // An indent region is shown as the paragraph's indent when it has one of
+  // the shapes the editor writes: whole lines (block), all but the first
+  // character (body) or the first character only (first line). Any other
+  // region keeps both its tags as written.
+  size_t indentTag(size_t slash) {
+    if (slash == keptIndentClose_) {
+      keptIndentClose_ = std::string::npos;
+      keepAsWritten("\\t");
+      return slash + 2;
+    }
+    if (!state_.inIndent && state_.inComment) {
+      // An indent that opens in a comment stays in it, and its closing tag
+      // is kept as written too.
+      keptIndentClose_ = nextIndentTag(slash + 2);
+      keepAsWritten("\\t");
+      return slash + 2;
+    }
+    if (!state_.inIndent) {
+      const size_t close = nextIndentTag(slash + 2);
+      bool lineEndInside = false;
+      const size_t before = lineItemsBeforeCaret();
+      const size_t inside = lineItemsBetween(slash + 2, close, lineEndInside);
+      const bool endsWithLine = onlyTagsBeforeLineEnd(std::min(close + 2, text_.size()));
+      const bool block = before == 0 && endsWithLine;
+      const bool body = before == 1 && !lineEndInside && endsWithLine;
+      const bool firstLine = before == 0 && inside == 1 && !lineEndInside;
+      if (!block && !body && !firstLine) {
+        keptIndentClose_ = close;
+        keepAsWritten("\\t");
+        return slash + 2;
+      }
+    }
     const int caret = caretWithQueue();
     if (!state_.inIndent)
       state_.indentRegions.push_front({caret, -1});
     else
       state_.indentRegions.front().end = caret;
     state_.inIndent = !state_.inIndent;
+    return slash + 2;
   }
 
-  // The book's information is read from the block at the head of the file
-  // only: taken from any comment, every load would move one more `KEY="..."`
-  // out of the author's own comments.
-  void handleComment(std::string stretch) {
-    if (bookInfo_ != nullptr && infoBlockOpen_) {
-      struct Key {
-        const char* name;
-        std::string* field;
-      };
-      std::string discarded;
-      const Key keys[] = {{"TITLE", &bookInfo_->title},         {"AUTHOR", &bookInfo_->author},
-                          {"PUBLISHER", &bookInfo_->publisher}, {"EISBN", &bookInfo_->eisbn},
-                          {"COPYRIGHT", &bookInfo_->copyright}, {"OUT", &discarded}};
-      for (const Key& key : keys) {
-        const size_t found = stretch.find(key.name);
-        if (found == std::string::npos) continue;
-        const size_t valueStart = found + std::char_traits<char>::length(key.name) + 2;
-        if (valueStart > stretch.size()) continue;
-        const size_t close = stretch.find('"', valueStart);
-        if (close == std::string::npos) continue;
-        *key.field = stretch.substr(valueStart, close - valueStart);
-        stretch.erase(found, close + 1 - found);
-      }
-    }
-    if (stretch.find_first_not_of(" \r\n") != std::string::npos) {
+  // The text of a comment gathers across the escapes and kept tags in it and
+  // becomes one comment object where a tag the editor acts on, or the
+  // comment's end, interrupts it. Even a comment of spaces and line ends is
+  // kept: the lines of the file stay as they were.
+  void flushComment() {
+    if (comment_.empty()) return;
+    {
+      beforeContent();
       flushText();
-      insertComment(view_, stretch);
+      insertComment(view_, comment_);
     }
+    comment_.clear();
   }
 
-  bool isLineEnd(EditorChar c) const { return c == kParagraphEndChar || c == kPageBreakChar; }
+  // Indents belong to paragraphs; a page break inside one does not end it.
+  bool isLineEnd(EditorChar c) const { return c == kParagraphEndChar; }
+
+  // Characters of a line that the indent tags go around: text, and objects
+  // that take room (images, rules, tabs, book plates).
+  bool takesRoom(int position, EditorChar c) const {
+    if (c == kPageBreakChar) return false;
+    if (c != kObjectChar) return true;
+    return isLineContent(bookObjectAt(view_, position).kind());
+  }
 
   void resolveIndentRegions() {
     const int length = view_.length();
@@ -407,7 +725,7 @@ class TmlLoader {
       for (int p = region.start - 1; p >= 0; --p) {
         const EditorChar c = view_.characterAt(p);
         if (isLineEnd(c)) break;
-        if (c != kObjectChar) {
+        if (takesRoom(p, c)) {
           startsInsideLine = true;
           break;
         }
@@ -418,7 +736,7 @@ class TmlLoader {
         for (int p = region.end; p < length; ++p) {
           const EditorChar c = view_.characterAt(p);
           if (isLineEnd(c)) break;
-          if (c != kObjectChar) {
+          if (takesRoom(p, c)) {
             mode = attr::firstLineIndent;
             break;
           }
@@ -438,8 +756,15 @@ class TmlLoader {
   int tabsInserted_ = 0;
   CharStyle appliedStyle_;
   bool styleApplied_ = false;
-  bool infoBlockOpen_ = false;
-  bool infoBlockSeen_ = false;
+  std::string comment_;
+  bool paragraphHasText_ = false;
+  bool inIndexTerm_ = false;
+  std::string pendingAlignmentTags_;
+  size_t commentOpenedAt_ = std::string::npos;
+  int pendingAlignmentAt_ = 0;
+  CharStyle pendingAlignmentStyle_;
+  // The closing tag of an indent region kept as written.
+  size_t keptIndentClose_ = std::string::npos;
 };
 
 // Restores undo recording and change notifications however the load ends.
@@ -462,6 +787,43 @@ class SuspendedView {
 };
 
 }  // namespace
+
+namespace {
+
+// The length of `="value"` at a position, or 0 when no closing quote follows.
+size_t quotedArgumentLength(std::string_view text, size_t at) {
+  if (at + 1 >= text.size() || text[at] != '=' || text[at + 1] != '"') return 0;
+  const size_t close = text.find('"', at + 2);
+  return close == std::string_view::npos ? 0 : close + 1 - at;
+}
+
+}  // namespace
+
+size_t tmlTagLength(std::string_view text, size_t slash) {
+  const char tag = slash + 1 < text.size() ? text[slash + 1] : '\0';
+  const char second = slash + 2 < text.size() ? text[slash + 2] : '\0';
+  switch (tag) {
+    case 'a':
+    case 'U': {
+      // An escape ends before a backslash or line end, as the loader keeps
+      // one with wrong digits.
+      const size_t length = tag == 'a' ? tml::kDecimalEscapeLength : tml::kUnicodeEscapeLength;
+      size_t end = slash + 2;
+      while (end < std::min(slash + length, text.size()) && text[end] != '\\' && text[end] != '\r') ++end;
+      return end - slash;
+    }
+    case 'X': return tml::kThreeLetterTagLength;
+    case 'S': return second == 'd' ? 3 + quotedArgumentLength(text, slash + 3) : 3;
+    case 'F': return second == 'n' ? 3 + quotedArgumentLength(text, slash + 3) : 2;
+    case 'C': return 3 + quotedArgumentLength(text, slash + 3);
+    case 'q':
+    case 'Q':
+    case 'm':
+    case 'T':
+    case 'w': return 2 + quotedArgumentLength(text, slash + 2);
+    default: return 2;
+  }
+}
 
 std::string imageFolderOf(const std::string& documentPath) {
   std::string base = documentPath;
@@ -488,12 +850,37 @@ bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options, B
   return true;
 }
 
-bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view) {
+namespace {
+
+// The file's bytes as Windows-1252 TML, converted from UTF-8 where the file
+// is UTF-8 (or is to be read so), with a word in the log either way.
+std::string windows1252TextOf(const std::string& path, const std::string& bytes, InputEncoding encoding) {
+  if (encoding == InputEncoding::Windows1252) return bytes;
+  const SourceEncodingGuess guess = guessSourceEncoding(bytes);
+  if (encoding == InputEncoding::Utf8 || guess.byteOrderMark) {
+    reportStatus("The file %s is UTF-8; converting it to Windows-1252.", path.c_str());
+    return utf8ToWindows1252Tml(bytes);
+  }
+  if (guess.looksLikeUtf8) {
+    SourcePosition where;
+    where.file = path;
+    where.line = guess.firstMultiByteLine;
+    where.column = guess.firstMultiByteColumn;
+    reportWarningAt(where,
+                    "The file looks like UTF-8 (line %d); TML files are Windows-1252. Open it as UTF-8 to convert it.",
+                    guess.firstMultiByteLine);
+  }
+  return bytes;
+}
+
+}  // namespace
+
+bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view, InputEncoding encoding) {
   if (view == nullptr || path.empty()) return false;
   std::vector<uint8_t> bytes;
   if (!readWholeFile(path, bytes)) return false;
-  const std::string text(bytes.begin(), bytes.end());
   reportStatus("Opening file \"%s\"", path.c_str());
+  const std::string text = windows1252TextOf(path, std::string(bytes.begin(), bytes.end()), encoding);
   TmlLoadOptions options;
   options.documentPath = path;
   return loadTmlFromMemory(text, options, bookInfo, view);

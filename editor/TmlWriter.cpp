@@ -1,7 +1,5 @@
 #include "TmlWriter.h"
 
-#include "InfoBlock.h"
-
 #include <algorithm>
 #include <cstdio>
 
@@ -12,7 +10,9 @@
 
 #include "BookObject.h"
 #include "BuildLog.h"
+#include "InfoBlock.h"
 #include "TmlLoader.h"
+#include "TmlTags.h"
 
 namespace scrivora {
 
@@ -27,18 +27,6 @@ const char* fontTag(FontKind font) {
     case FontKind::Large: return "\\l";
     default: return "";
   }
-}
-
-// Ends a last paragraph that is not left-aligned with a line end, so that the
-// closing alignment tag can follow it. The selection is kept.
-void prepareForSaving(RichTextView& view) {
-  const int length = view.length();
-  if (length == 0 || view.characterAt(length - 1) == kParagraphEndChar) return;
-  if (view.paragraphFormatAt(length - 1).alignment == kAlignLeft) return;
-  const int start = view.selectionStart(), end = view.selectionEnd();
-  view.setCaret(length);
-  view.insertText(QStringLiteral("\r"));
-  view.setSelection(start, end);
 }
 
 // Copies an image into the document's image folder unless a file of that name
@@ -68,7 +56,19 @@ class TmlWriter {
     for (const StyleRun& run : runs_) silent_.push_back(writesNothing(run) ? 1 : 0);
   }
 
-  void writeBookInfo(const BookInfo& info) { out_ += writeInfoBlock(info); }
+  // The block the file was opened with is written back as it was while it
+  // still says the same; a changed block is written anew, keeping the lines
+  // the editor does not know.
+  void writeBookInfo(const BookInfo& info) {
+    const InfoBlock opened = readInfoBlock(info.sourceBlock);
+    if (opened.present && opened.info == info) {
+      out_ += info.sourceBlock;
+      return;
+    }
+    std::string block = writeInfoBlock(info);
+    if (opened.present) block.insert(block.size() - 2, opened.otherText);
+    out_ += block;
+  }
 
   void writeBody() {
     const bool notifications = view_.setNotificationsEnabled(false);
@@ -127,15 +127,21 @@ class TmlWriter {
     where = to_;
     return kPlainColour;
   }
-  // Links are always underlined, so underline does not count on link text,
-  // nor on an unknown tag inside a link.
-  bool countsAsUnderlined(const StyleRun* run) const {
-    if (run == nullptr) return false;
+  // Text kept as written (red) inside a link is underlined as link text is;
+  // with link text on both sides it counts as link text, so the link goes on
+  // across it. (At the very end of a link it cannot be told from underlined
+  // text after the link, and the link ends before it.)
+  Rgb colourOf(const StyleRun* run) const {
     const CharStyle& style = run->style;
-    if (!style.underline || style.colour == kLinkColour) return false;
-    if (style.colour != kUnknownTagColour) return true;
-    int next = run->end;
-    return !(markerColourBefore(run->start - 1) == kLinkColour && markerColourFrom(run->end, next) == kLinkColour);
+    if (style.colour == kUnknownTagColour && style.underline && markerColourBefore(run->start - 1) == kLinkColour) {
+      int where = 0;
+      if (markerColourFrom(run->end, where) == kLinkColour && !linkObjectAt(where, nullptr)) return kLinkColour;
+    }
+    return style.colour;
+  }
+  // Links are always underlined, so underline does not count on link text.
+  bool countsAsUnderlined(const StyleRun* run) const {
+    return run != nullptr && run->style.underline && colourOf(run) != kLinkColour;
   }
   FourCC alignmentAt(int position) const {
     if (position < from_ || position >= to_) return kAlignLeft;
@@ -168,39 +174,33 @@ class TmlWriter {
     return true;
   }
 
-  // Where a held-back indent tag is written: behind the unknown tags that
-  // follow, and behind what writes nothing.
-  int heldBackTagPosition(int position) const {
-    while (position < to_) {
-      const StyleRun* run = runAt(position);
-      if (run == nullptr || !(isSilent(run) || run->style.colour == kUnknownTagColour)) break;
-      position = run->end;
-    }
-    return position;
-  }
-
   bool endsInsideParagraph(int pe) const {
-    const bool piece = to_ < view_.length() || !options_.prepareView;
+    const bool piece = to_ < view_.length() || options_.leaveLastParagraphOpen;
     return piece && pe == to_ && to_ > 0 && view_.characterAt(to_ - 1) != kParagraphEndChar;
   }
 
+  // Whether anything the indent tags go around follows on the paragraph: a
+  // page break does not, nor an object that only marks a place.
   bool textFollowsOnLine(int from) const {
     for (int p = from; p < to_; ++p) {
       const EditorChar c = view_.characterAt(p);
-      if (c == kParagraphEndChar || c == kPageBreakChar) return false;
-      if (c != kObjectChar) return true;
+      if (c == kParagraphEndChar) return false;
+      if (c == kPageBreakChar) continue;
+      if (c != kObjectChar || isLineContent(bookObjectAt(view_, p).kind())) return true;
     }
     return false;
   }
 
+  static const char* alignmentTag(FourCC alignment) {
+    return alignment == kAlignCentre ? "\\c" : alignment == kAlignRight ? "\\r" : "";
+  }
+
   void writeParagraphRun(const ParagraphRun& paragraph) {
     const int ps = paragraph.start, pe = paragraph.end;
-    const FourCC opening = alignmentAt(ps);
-    if (opening != (ps == from_ ? kAlignLeft : alignmentAt(ps - 1)))
-      out_ += opening == kAlignCentre ? "\\c" : opening == kAlignRight ? "\\r" : "";
+    wantedAlignment_ = alignmentAt(ps);
+    paragraphHasContent_ = false;
     mode_ = indentModeOf(paragraph.format);
     lineMode_ = mode_;
-    atParagraphStart_ = true;
     atLineStart_ = true;
     inIndent_ = false;
     for (int p = ps; p < pe;) {
@@ -210,21 +210,33 @@ class TmlWriter {
       // toggled on and off around nothing.
       const bool silent = isSilent(run);
       if (run->start >= ps && !silent) writeOpeningTags(*run);
-      writeText(std::max(run->start, ps), std::min(run->end, pe), run->style, silent);
+      writeText(std::max(run->start, ps), std::min(run->end, pe), run->style);
       if (run->end <= pe && !silent) writeClosingTags(*run);
       p = run->end;
     }
-    flushPendingIndent();
     if (inIndent_) {
       out_ += "\\t";
       inIndent_ = false;
     }
     // A copied piece that ends inside a paragraph leaves its alignment open,
     // so the paragraph it is pasted into takes it.
-    if (endsInsideParagraph(pe)) return;
-    const FourCC closing = alignmentAt(pe - 1);
-    if (closing != alignmentAt(pe)) out_ += closing == kAlignCentre ? "\\c" : closing == kAlignRight ? "\\r" : "";
+    // An empty last paragraph leaves the alignment it has open, as a tag
+    // there would be read as its own alignment.
+    if (pe == to_ && !endsInsideParagraph(pe) && paragraphHasContent_) moveAlignmentTo(kAlignLeft);
   }
+
+  // Alignment toggles: the writer follows the alignment the compiler will be
+  // in (its own tags and the ones kept as written) and writes the tags that
+  // bring it to the alignment wanted. A paragraph's closing tag stands before
+  // its line end, so the line ends in the alignment the book shows it in.
+  void moveAlignmentTo(FourCC wanted) {
+    if (wanted == kAlignJustify) wanted = kAlignLeft;
+    if (alignment_ == wanted) return;
+    if (alignment_ != kAlignLeft) out_ += alignmentTag(alignment_);
+    if (wanted != kAlignLeft) out_ += alignmentTag(wanted);
+    alignment_ = wanted;
+  }
+  void toggleAlignment(FourCC alignment) { alignment_ = alignment_ == alignment ? kAlignLeft : alignment; }
 
   // The style tags come before the link and heading tags: those insert their
   // object when they are read, and the object has to take the run's style.
@@ -232,6 +244,7 @@ class TmlWriter {
     const int rs = run.start;
     const CharStyle& s = run.style;
     const CharStyle p = styleBefore(rs - 1);
+    const Rgb colour = colourOf(&run);
     if (s.italic && !p.italic) out_ += "\\i";
     if (s.overstrike && !p.overstrike) out_ += "\\o";
     if (s.offset >= 1 && p.offset <= 0) out_ += "\\Sp";
@@ -242,7 +255,7 @@ class TmlWriter {
     if (previous == nullptr || font != fontOfFace(previous->style.face)) out_ += fontTag(font);
     const Rgb before = markerColourBefore(rs - 1);
     std::string target;
-    if (s.colour == kLinkColour) {
+    if (colour == kLinkColour) {
       if (linkObjectAt(rs, &target))
         out_ += "\\q=\"" + target + "\"";
       else if (before != kLinkColour)
@@ -258,11 +271,12 @@ class TmlWriter {
     const int e = std::min(run.end, to_);
     const CharStyle& r = run.style;
     const CharStyle n = styleFrom(e);
+    const Rgb colour = colourOf(&run);
     int afterStart = e;
     const Rgb after = markerColourFrom(e, afterStart);
     const int level = headingLevelOfColour(r.colour);
     if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart))) out_ += "\\X" + std::to_string(level);
-    if (r.colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr))) out_ += "\\q";
+    if (colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr))) out_ += "\\q";
     // A font still open at the end of the text is closed as well, so that the
     // text ends with every toggle off.
     const FontKind font = fontOfFace(r.face);
@@ -276,16 +290,13 @@ class TmlWriter {
 
   void writeObject(int position) {
     BookObjectData data;
-    if (!view_.objectAt(position, data)) {
-      // A stray code 1 that is no object.
-      out_ += "\\a001";
-      return;
-    }
+    // A stray code 1 that is no object stands for nothing in the book.
+    if (!view_.objectAt(position, data)) return;
     char line[64];
     switch (data.kind) {
       case kind::bookPlate: out_ += "\\d"; break;
       case kind::anchor: out_ += "\\Q=\"" + data.text + "\""; break;
-      case kind::comment: out_ += "\\v" + data.text + "\\v"; break;
+      case kind::comment: writeComment(data.text); break;
       case kind::image: {
         const std::string name = BookObject{position, data}.imageFileName();
         if (!options_.imageFolder.empty()) copyImageIntoFolder(data.text, options_.imageFolder, name);
@@ -306,25 +317,58 @@ class TmlWriter {
     }
   }
 
-  void endLine(const char* ending) {
-    atParagraphStart_ = ending[0] == '\r';
-    if (atParagraphStart_) lineMode_ = mode_;
+  // A comment is written as the file spelled it, with CR LF line ends.
+  void writeComment(const std::string& text) {
+    out_ += "\\v";
+    for (char c : text) {
+      out_.push_back(c);
+      if (c == '\r') out_.push_back('\n');
+    }
+    out_ += "\\v";
+    trackKeptTags(text);
+  }
+
+  // The indent and the alignment of a paragraph close before its line end.
+  // Inside a run of paragraphs of one alignment, what kept tags changed is
+  // set back.
+  void endParagraph(int position) {
+    lineMode_ = mode_;
     if (inIndent_) out_ += "\\t";
     inIndent_ = false;
-    out_ += ending;
+    const FourCC own = alignmentAt(position), next = alignmentAt(position + 1);
+    // An empty paragraph opened no alignment of its own to close. After a
+    // space, hyphen or underscore the tag goes behind the line end instead:
+    // such a character right before a line end is where the line may break
+    // whatever its width, which a tag between the two would undo.
+    const bool closeAfter = endsWithBreakCharacter(position);
+    if (paragraphHasContent_ && !closeAfter) moveAlignmentTo(own == next ? next : kAlignLeft);
+    out_ += "\r\n";
+    if (paragraphHasContent_ && closeAfter) moveAlignmentTo(own == next ? next : kAlignLeft);
+    wantedAlignment_ = next;
+    paragraphHasContent_ = false;
     atLineStart_ = true;
   }
 
-  void appendCharacter(EditorChar c, bool red) {
+  bool endsWithBreakCharacter(int lineEnd) const {
+    if (lineEnd <= from_) return false;
+    const EditorChar c = view_.characterAt(lineEnd - 1);
+    return (c == ' ' || c == '-' || c == '_') && view_.styleAt(lineEnd - 1).colour != kUnknownTagColour;
+  }
+
+  void appendCharacter(EditorChar c) {
     char code[16];
     if (c == '\\') {
-      out_ += red ? "\\" : "\\\\";
-    } else if (c == '=' && !red && endsWithLinkTag()) {
+      out_ += "\\\\";
+    } else if (c == '=' && endsWithLinkTag()) {
       // `\q=` would open a link where one closes.
       out_ += "\\a061";
     } else if (isOutsideCodePage(c)) {
       std::snprintf(code, sizeof code, "\\U%04X", unsigned(unicodeOfOutside(c)));
       out_ += code;
+    } else if (c >= 128 && (inReference_ || (inIndexTerm_ && c == tml::kBulletCode))) {
+      // No tag may stand inside a reference's text, and a bullet code inside
+      // an index term would leave the bullet out of the term.
+      out_.push_back(char(c));
     } else if (c >= 128) {
       std::snprintf(code, sizeof code, "\\a%03d", int(c));
       out_ += code;
@@ -333,113 +377,106 @@ class TmlWriter {
     }
   }
 
-  // The first written character of a line carries the indent tags around it.
-  // A red backslash is never parted from the character after it (together
-  // they are the tag the editor did not understand), so a tag that belongs
-  // behind it waits for that character.
-  void writeFirstOfLine(EditorChar c, bool redBackslash, int position, int runEnd) {
+  // The first written thing of a line carries the indent tags around it.
+  template <typename WriteFirst>
+  void writeFirstOfLine(int after, WriteFirst writeFirst) {
     atLineStart_ = false;
-    const bool keepWithNext = redBackslash && c == '\\';
+    // The alignment opens where the paragraph's content begins: an empty
+    // paragraph gets none, as the loader gives it none.
+    if (!paragraphHasContent_) moveAlignmentTo(wantedAlignment_);
+    paragraphHasContent_ = true;
     // A first-line indent shows only when text follows the first character of
     // the paragraph; otherwise it reads back as a block indent, and the whole
-    // paragraph is written so. Lines after a page break in the paragraph are
-    // wrapped like its first line; their regions, read later, never override
-    // the first one.
-    if (lineMode_ == IndentMode::FirstLine && atParagraphStart_ &&
-        !textFollowsOnLine(keepWithNext ? heldBackTagPosition(runEnd) : position + 1))
-      lineMode_ = IndentMode::Block;
-    const IndentMode mode = lineMode_;
-    switch (mode) {
+    // paragraph is written so. A page break inside a paragraph stays inside
+    // its indent, as the book keeps the indent across it.
+    if (lineMode_ == IndentMode::FirstLine && !textFollowsOnLine(after)) lineMode_ = IndentMode::Block;
+    switch (lineMode_) {
       case IndentMode::Block:
         out_ += "\\t";
-        appendCharacter(c, redBackslash);
+        writeFirst();
         inIndent_ = true;
         break;
       case IndentMode::Body:
-        appendCharacter(c, redBackslash);
+        writeFirst();
         inIndent_ = true;
-        if (keepWithNext)
-          pendingIndent_ = true;
-        else
-          out_ += "\\t";
+        out_ += "\\t";
         break;
       case IndentMode::FirstLine:
         out_ += "\\t";
-        appendCharacter(c, redBackslash);
-        if (keepWithNext)
-          pendingIndent_ = true;
-        else
-          out_ += "\\t";
+        writeFirst();
+        out_ += "\\t";
         break;
-      case IndentMode::None: appendCharacter(c, redBackslash); break;
+      case IndentMode::None: writeFirst(); break;
     }
-  }
-
-  // The character of an unknown tag, right behind its red backslash: written
-  // as the byte it is, since an escape would turn the pair into another tag.
-  void writeAfterRedBackslash(EditorChar c) {
-    afterRedBackslash_ = false;
-    if (c < 256 && c != '\\')
-      out_.push_back(char(c));
-    else
-      appendCharacter(c, false);
-  }
-
-  // A line end that is the second character of an unknown tag follows its
-  // backslash directly (a page break as its raw byte); the indent tag that
-  // closes the line comes after it.
-  void endLineAfterRedBackslash(EditorChar c) {
-    afterRedBackslash_ = false;
-    if (pendingIndent_) {
-      // The line held nothing but the tag: its indent opens and closes empty.
-      pendingIndent_ = false;
-      inIndent_ = false;
-    }
-    out_ += c == kPageBreakChar ? "\f" : "\r\n";
-    atParagraphStart_ = c == kParagraphEndChar;
-    if (atParagraphStart_) lineMode_ = mode_;
-    if (inIndent_) out_ += "\\t";
-    inIndent_ = false;
-    atLineStart_ = true;
   }
 
   bool endsWithLinkTag() const { return out_.size() >= 2 && out_.compare(out_.size() - 2, 2, "\\q") == 0; }
 
-  void flushPendingIndent() {
-    if (pendingIndent_) out_ += "\\t";
-    pendingIndent_ = false;
+  // Tag text kept as the file spelled it (red) is written byte for byte and
+  // never parted: at the start of a line it is the line's first thing.
+  void writeKept(int start, int end) {
+    std::string bytes;
+    char code[16];
+    for (EditorChar c : view_.textOf(start, end)) {
+      if (c == kParagraphEndChar) {
+        bytes += "\r\n";
+      } else if (c == kPageBreakChar) {
+        bytes += "\\a012";
+      } else if (isOutsideCodePage(c)) {
+        std::snprintf(code, sizeof code, "\\U%04X", unsigned(unicodeOfOutside(c)));
+        bytes += code;
+      } else if (c != kObjectChar) {
+        bytes.push_back(char(c));
+      }
+    }
+    if (atLineStart_)
+      writeFirstOfLine(end, [&] { out_ += bytes; });
+    else
+      out_ += bytes;
+    trackKeptTags(bytes);
   }
 
-  void writeText(int start, int end, const CharStyle& style, bool silent) {
-    const bool red = style.colour == kUnknownTagColour;
+  // Footnote and sidebar references and index terms open and close with
+  // tags the editor keeps as written; what stands between them is written
+  // so that it means the same there.
+  void trackKeptTags(const std::string& bytes) {
+    for (size_t i = bytes.find('\\'); i != std::string::npos && i + 1 < bytes.size();
+         i = bytes.find('\\', i + tmlTagLength(bytes, i))) {
+      const char tag = bytes[i + 1];
+      const char next = i + 2 < bytes.size() ? bytes[i + 2] : '\0';
+      if ((tag == 'F' && next == 'n') || (tag == 'S' && next == 'd')) {
+        inReference_ = i + 3 < bytes.size() && bytes[i + 3] == '=';
+      } else if (tag == 'I') {
+        inIndexTerm_ = !inIndexTerm_;
+      } else if (tag == 'c') {
+        toggleAlignment(kAlignCentre);
+      } else if (tag == 'r') {
+        toggleAlignment(kAlignRight);
+      }
+    }
+  }
+
+  void writeText(int start, int end, const CharStyle& style) {
+    if (style.colour == kUnknownTagColour) {
+      writeKept(start, end);
+      return;
+    }
     for (int block = start; block < end; block += kTextBlock) {
       const int blockEnd = std::min(block + kTextBlock, end);
       const std::u32string text = view_.textOf(block, blockEnd);
       for (size_t i = 0; i < text.size(); ++i) {
         const EditorChar c = text[i];
-        if (afterRedBackslash_ && (c == kParagraphEndChar || c == kPageBreakChar)) {
-          endLineAfterRedBackslash(c);
-          continue;
-        }
-        if (afterRedBackslash_ && c != kObjectChar) {
-          writeAfterRedBackslash(c);
-          continue;
-        }
-        afterRedBackslash_ = false;
-        // An indent tag held back behind an unknown tag follows the whole tag,
-        // and any unknown tags right behind it.
-        if (pendingIndent_ && !red && !silent) flushPendingIndent();
-        if (c == kObjectChar) {
-          writeObject(block + int(i));
+        const int position = block + int(i);
+        if (c == kObjectChar && atLineStart_ && isLineContent(bookObjectAt(view_, position).kind())) {
+          writeFirstOfLine(position + 1, [&] { writeObject(position); });
+        } else if (c == kObjectChar) {
+          writeObject(position);
         } else if (c == kParagraphEndChar) {
-          flushPendingIndent();
-          endLine("\r\n");
+          endParagraph(position);
         } else if (c == kPageBreakChar) {
-          flushPendingIndent();
-          endLine("\\p");
+          out_ += "\\p";
         } else if (atLineStart_) {
-          writeFirstOfLine(c, red, block + int(i), end);
-          afterRedBackslash_ = red && c == '\\';
+          writeFirstOfLine(position + 1, [&] { appendCharacter(c); });
         } else if (c >= 32 && c < 128 && c != '\\' && c != '=') {
           // A stretch of plain characters in one go.
           size_t j = i;
@@ -449,8 +486,7 @@ class TmlWriter {
           for (size_t k = i; k < j; ++k) out_[at + k - i] = char(text[k]);
           i = j - 1;
         } else {
-          appendCharacter(c, red);
-          afterRedBackslash_ = red && c == '\\';
+          appendCharacter(c);
         }
       }
     }
@@ -466,17 +502,17 @@ class TmlWriter {
   IndentMode mode_ = IndentMode::None;
   bool atLineStart_ = true;
   bool inIndent_ = false;
-  bool afterRedBackslash_ = false;
   IndentMode lineMode_ = IndentMode::None;  // how the current paragraph is written
-  bool atParagraphStart_ = true;
-  bool pendingIndent_ = false;
+  FourCC alignment_ = kAlignLeft;           // where the compiler's alignment stands
+  FourCC wantedAlignment_ = kAlignLeft;     // the alignment of the paragraph being written
+  bool paragraphHasContent_ = false;
+  bool inReference_ = false;
+  bool inIndexTerm_ = false;
 };
 
 }  // namespace
 
 std::string writeTml(RichTextView& view, const BookInfo* bookInfo, const TmlWriteOptions& options) {
-  const bool wholeText = options.start <= 0 && (options.end < 0 || options.end >= view.length());
-  if (wholeText && options.prepareView) prepareForSaving(view);
   TmlWriter writer(view, options);
   if (bookInfo != nullptr) writer.writeBookInfo(*bookInfo);
   writer.writeBody();

@@ -22,9 +22,9 @@ struct TmlWriteOptions {
   // the whole text is written as a self-contained fragment.
   int start = 0;
   int end = -1;
-  // Saving the whole view first ends a last paragraph that is not
-  // left-aligned; a copy leaves the view alone.
-  bool prepareView = true;
+  // A copied piece that ends inside a paragraph leaves its alignment open,
+  // so that the paragraph it is pasted into takes it.
+  bool leaveLastParagraphOpen = false;
 };
 
 // Writes the whole view into the file through a temporary that replaces the
@@ -32,9 +32,7 @@ struct TmlWriteOptions {
 // was. False on failure, with the reason in `error` when given.
 bool saveTml(RichTextView& view, const BookInfo* bookInfo, const std::string& path, std::string* error = nullptr);
 
-// The TML text of the view (or of a range of it). Saving the whole view first
-// ends a last paragraph that is not left-aligned, so its closing alignment tag
-// can follow a line end.
+// The TML text of the view (or of a range of it). The view is not changed.
 std::string writeTml(RichTextView& view, const BookInfo* bookInfo, const TmlWriteOptions& options = TmlWriteOptions());
 
 }  // namespace scrivora

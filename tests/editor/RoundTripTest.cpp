@@ -1,14 +1,12 @@
 // Saving and loading are inverse once a text has been through the editor:
 // save(load(save(load(x)))) equals save(load(x)) byte for byte, and loading a
-// saved text gives the same text, styles, paragraph formats and objects.
+// saved text gives the same text, styles, paragraph formats and objects, for
+// any text, well formed or not.
 
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <cstdlib>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "support/EditorTestSupport.h"
 
@@ -74,13 +72,6 @@ RoundTrip roundTrip(const std::string& source, const std::string& documentPath) 
   return result;
 }
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
 class RoundTripTest : public ::testing::Test {
  protected:
   LogCapture quiet;  // unknown tags are expected here
@@ -113,23 +104,15 @@ TEST_F(RoundTripTest, HandWrittenBookWithEveryConstruct) {
   expectFixpoint(book, "hand-written book");
 }
 
-TEST_F(RoundTripTest, SampleBooksOfTheProject) {
-  const QDir examples(QStringLiteral(SCRIVORA_SOURCE_DIR "/examples"));
-  for (const QString& name : examples.entryList({"*.tml", "*.TML"}, QDir::Files)) {
-    const std::string path = examples.filePath(name).toStdString();
-    expectFixpoint(readFile(path), path, path);
-  }
-}
-
-TEST_F(RoundTripTest, CorpusBooksAsText) {
-  for (const char* name : {"flatland.txt", "pride-and-prejudice.txt"}) {
-    const std::string path = std::string(SCRIVORA_CORPUS_DIR "/books/") + name;
-    const std::string text = readFile(path);
-    ASSERT_GT(text.size(), 100000u) << path;
-    const RoundTrip trip = roundTrip(text, path);
-    EXPECT_EQ(trip.firstSave, trip.secondSave) << path;
-    EXPECT_EQ(trip.difference, "") << path;
-  }
+TEST_F(RoundTripTest, TextsThatOnceChangedOnEverySave) {
+  // A kept escape at the end of an open comment; a link closed before an
+  // equals sign; an indent that opens in a comment; empty paragraphs with
+  // an alignment; malformed escapes at the start of a line and before a
+  // tag; an alignment tag inside a kept tag's argument.
+  for (const char* text :
+       {"\\v\\aA", "\\q=\"#a\"x\\q\\a061y", "\\U00e9\\v\\i\\tword\r\n\\X0\\x", "\\c\r\n\\r\r\nText\r\n\\r\\X1\\X1",
+        "\\xa\\b\\s\\U00e9\\m=\"p.png\"\\rText ", "a \\U00E\\c\\d\r\nb", "a\\C0=\"x\\c\r\n\"y\r\nz", "\\tt\\x\r\nx\\x"})
+    expectFixpoint(text, text);
 }
 
 // Random documents from the pieces of the language, well formed or not.

@@ -42,7 +42,7 @@ TEST_F(SaveTmlTest, SavedFileHoldsTheBlockAndTheBody) {
   ASSERT_TRUE(saveTml(view, &info, path("book.tml"), &error)) << error;
   EXPECT_EQ(readFile(path("book.tml")),
             "\\v\r\nTITLE=\"\"\r\nAUTHOR=\"Me\"\r\nPUBLISHER=\"\"\r\nEISBN=\"\"\r\nCOPYRIGHT=\"\"\r\n"
-            "\\v\\cTitle\r\n\\cBody");
+            "\\v\\cTitle\\c\r\nBody");
 }
 
 TEST_F(SaveTmlTest, SavingReplacesTheWholeOldFile) {
@@ -138,18 +138,6 @@ TEST_F(SaveTmlTest, ImageThatCannotBeCopiedIsStillWrittenAndReported) {
   ASSERT_TRUE(saveTml(view, nullptr, path("book.tml")));
   EXPECT_EQ(readFile(path("book.tml")), "\\m=\"gone.png\"");
   EXPECT_EQ(LogCapture::warnings().size(), 1u);
-}
-
-TEST_F(SaveTmlTest, PreparationEndsACentredLastParagraphOnce) {
-  view.insertText("Centred");
-  AttributeValue centre;
-  centre.number = int32_t(kAlignCentre);
-  view.setAttribute(attr::alignment, 0, 0, centre);
-  ASSERT_TRUE(saveTml(view, nullptr, path("a.tml")));
-  ASSERT_TRUE(saveTml(view, nullptr, path("b.tml")));
-  EXPECT_EQ(readFile(path("a.tml")), "\\cCentred\r\n\\c");
-  EXPECT_EQ(readFile(path("b.tml")), readFile(path("a.tml")));
-  EXPECT_EQ(view.length(), 8);
 }
 
 }  // namespace
