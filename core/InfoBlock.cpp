@@ -40,6 +40,14 @@ const KeySlot kKeys[] = {
     {"OUT", 0, nullptr},
 };
 
+bool startsWithItemKey(std::string_view text) {
+  for (const KeySlot& slot : kKeys) {
+    const std::string_view key(slot.key);
+    if (text.substr(0, key.size()) == key && text.substr(key.size(), 2) == "=\"") return true;
+  }
+  return false;
+}
+
 // Takes a line as an item when it is one; false leaves it to the other text.
 bool takeItem(std::string_view line, InfoBlock& block, bool& outSeen) {
   for (const KeySlot& slot : kKeys) {
@@ -67,8 +75,10 @@ bool takeItem(std::string_view line, InfoBlock& block, bool& outSeen) {
 InfoBlock readInfoBlock(std::string_view text) {
   InfoBlock block;
   if (text.substr(0, 2) != "\\v") return block;
+  // The editor writes a line end after the opening "\v"; the HTML importer
+  // puts its title item right behind it.
   const size_t opening = lineEndAt(text, 2);
-  if (opening == 0) return block;
+  if (opening == 0 && !startsWithItemKey(text.substr(2))) return block;
   block.present = true;
   block.contentStart = 2 + opening;
   const size_t close = findBlockClose(text, block.contentStart);

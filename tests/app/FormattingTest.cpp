@@ -71,13 +71,13 @@ TEST(FormattingTest, AlignmentAndIndentsReplaceEachOther) {
 
 TEST(FormattingTest, ZoomRelayoutScalesFontsIndentsAndObjects) {
   TextDocumentModel text(nullptr, 2);
-  load(text, "\\tsome \\lbig\\l\\t text \\Sp2\\Sp\\Q=\"a\"");
+  load(text, "\\tsome \\lbig\\l text \\Sp2\\Sp\\Q=\"a\"\\t\r\n");
   relayoutForZoom(text, 3);
   EXPECT_EQ(text.zoom(), 3);
   EXPECT_EQ(text.styleAt(0).size, 27);
-  EXPECT_EQ(text.styleAt(5).size, 33);                       // large
-  EXPECT_EQ(text.paragraphFormatAt(0).firstLineIndent, 24);  // the region ends inside its line
-  const int raised = 14;                                     // the "2"
+  EXPECT_EQ(text.styleAt(5).size, 33);                  // large
+  EXPECT_EQ(text.paragraphFormatAt(0).leftIndent, 24);  // a block indent
+  const int raised = 14;                                // the "2"
   EXPECT_EQ(text.styleAt(raised).offset, 9);
   const BookObject anchor = nextBookObject(text, -1);
   ASSERT_TRUE(anchor.isPresent());

@@ -75,9 +75,16 @@ TEST(InfoBlockTest, UnclosedBlockRunsToTheEndOfTheText) {
   EXPECT_EQ(read.otherText, "Text that the compiler never shows");
 }
 
-TEST(InfoBlockTest, OnlyABlockAtTheVeryStartFollowedByALineEndCounts) {
+TEST(InfoBlockTest, AnItemRightBehindTheOpeningCountsAsTheImporterWritesIt) {
+  const InfoBlock read = readInfoBlock("\\vTITLE=\"My Book\"\\v \r\r\\bText\\b");
+  EXPECT_TRUE(read.present && read.closed);
+  EXPECT_EQ(read.info.title, "My Book");
+  EXPECT_EQ(read.otherText, "");
+  EXPECT_FALSE(readInfoBlock("\\vA note\\v").present);
+}
+
+TEST(InfoBlockTest, OnlyABlockAtTheVeryStartCounts) {
   EXPECT_FALSE(readInfoBlock("Text\\v\nTITLE=\"x\"\n\\v").present);
-  EXPECT_FALSE(readInfoBlock("\\vTITLE=\"x\"\\v").present);
   EXPECT_FALSE(readInfoBlock(" \\v\nTITLE=\"x\"\n\\v").present);
   EXPECT_FALSE(readInfoBlock("").present);
 }
