@@ -8,7 +8,7 @@
 // and applies the result: x grows by width, the line height becomes at least
 // height.
 //
-// Messages (all through reportError) and in which pass they appear:
+// Messages (all errors, at the place of the \m tag) and in which pass they appear:
 //   - "Image file "%s" doesn't end with .png!" (the name): small pass only.
 //   - "Image "%s" doesn't exist!" (the name): small pass only.
 //   - "Image name "%s" is longer than 255 characters." (the name's first 255
