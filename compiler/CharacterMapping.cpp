@@ -54,6 +54,13 @@ size_t normaliseSource(uint8_t* text, size_t length, OffsetMap* dropped, std::ve
   bool nonAsciiSeen = false;
   for (size_t read = 0; read < length; ++read) {
     uint8_t byte = text[read];
+    // Nearly every byte is plain ASCII after the CR and is copied as it is:
+    // one test for them keeps the rules below (and the record of dropped
+    // bytes) off their way.
+    if (byte > kCarriageReturn && byte <= 0x7F) {
+      text[written++] = byte;
+      continue;
+    }
     if (isDroppedControl(byte)) {
       if (dropped) dropped->resumeAt(written, read + 1);
       continue;
