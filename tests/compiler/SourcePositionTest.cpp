@@ -217,7 +217,6 @@ TEST_F(SourcePositionTest, NotEntirelyUtf8PointsAtTheStrayByteAfterTheMark) {
   booktest::writeFile(path, "\xEF\xBB\xBFOn\xE9 \xC3\xA9\r\nTwo\r\n");
   booktest::LogCapture log;
   buildBook(path, dir.file("stray.tdb"), BookInfo());
-  ASSERT_FALSE(log.messages().empty());
   bool found = false;
   for (const LogMessage& message : log.messages()) {
     if (message.text.find("is not entirely UTF-8") == std::string::npos) continue;
