@@ -115,13 +115,15 @@ bool openTextTemporary(BuildContext& context, BookFileWriter& out) {
 void startTables(BuildContext& context) { context.tables = BuildTables(); }
 
 // The line and byte column of a position in the bytes as the file holds
-// them (any of the three line ends counts once).
+// them (any of the three line ends counts once; a byte-order mark is no part
+// of the first line).
 SourcePosition positionIn(const std::string& path, std::string_view bytes, size_t offset) {
   SourcePosition position;
   position.file = path;
   position.line = 1;
   position.column = 1;
-  for (size_t at = 0; at < offset && at < bytes.size(); ++at) {
+  const size_t start = bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
+  for (size_t at = start; at < offset && at < bytes.size(); ++at) {
     const char c = bytes[at];
     if (c == '\n' || (c == '\r' && (at + 1 >= bytes.size() || bytes[at + 1] != '\n'))) {
       ++position.line;
@@ -154,7 +156,8 @@ void convertSourceFromUtf8(BuildContext& context) {
                     "The file %s is not entirely UTF-8; the bytes that are not are kept as Windows-1252.",
                     context.sourcePath.c_str());
   }
-  const std::string converted = utf8ToWindows1252Tml(bytes);
+  OffsetMap* offsets = context.places ? &context.sourceMap.conversion() : nullptr;
+  const std::string converted = utf8ToWindows1252Tml(bytes, offsets);
   context.source.assign(converted.begin(), converted.end());
 }
 
@@ -250,6 +253,7 @@ bool paginateText(const BuildContext& context, PassCollections& collections) {
                                                 collections.sidebars, collections.footnotes});
   input.collector = &collector;
   input.progress = context.progress;
+  input.sourceMap = context.places;
   TextPass pass;
   if (pass.run(input)) {
     if (!goOn(context)) return false;
@@ -298,7 +302,7 @@ bool writeBodiesOfKind(BuildContext& context, NoteKind kind, ReferenceList& ids,
   NoteImages images;
   images.imageDirectory = context.imageDirectory;
   images.images = &list;
-  bool written = writeNoteBodies(context.notes, kind, ids, tempPath, sizes, images);
+  bool written = writeNoteBodies(context.notes, kind, ids, tempPath, sizes, images, context.places);
   if (images.failed) imagesLoaded = false;
   if (images.named && !list.finish()) imagesLoaded = false;
   return written;
@@ -334,17 +338,35 @@ bool checkOutputIsNoImage(const BuildContext& context, const ImageList& images) 
   return true;
 }
 
+// Control bytes, character mapping and line ends, in place; the warnings
+// point into the text as the file has it.
+void normaliseSourceText(BuildContext& context) {
+  std::vector<NormalisationWarning> warnings;
+  OffsetMap* dropped = context.places ? &context.sourceMap.normalisation() : nullptr;
+  context.textLength = normaliseSource(context.source.data(), context.source.size(), dropped, warnings);
+  context.source.resize(context.textLength);
+  context.sourceMap.setText(context.source.data(), context.source.size());
+  for (const NormalisationWarning& warning : warnings) {
+    reportWarningAt(TextPlace{context.places, warning.offset, false}, "%s", warning.text.c_str());
+  }
+}
+
+// The footnote and sidebar blocks go into the notes block; the main text
+// stays.
+void splitOffNotes(BuildContext& context) {
+  context.notes = NotesBlock::splitFrom(context.source);
+  context.textLength = context.source.size();
+  context.sourceMap.setText(context.source.data(), context.textLength, context.notes.data(), context.notes.size());
+}
+
 // The phases from reading the source to the written book, each moving the
 // progress through its share; clean-up follows whatever they return.
 bool compileSource(BuildContext& context) {
   BuildProgress& progress = *context.progress;
   progress.beginPhase(0, 5);
   if (!readSource(context)) return false;
-  // Control bytes, character mapping and line ends, in place.
-  context.textLength = normaliseText(context.source.data(), context.source.size());
-  context.source.resize(context.textLength);
-  context.notes = NotesBlock::splitFrom(context.source);
-  context.textLength = context.source.size();
+  normaliseSourceText(context);
+  splitOffNotes(context);
   if (!checkTextPresent(context)) return false;
   progress.beginPhase(5, 15);
   if (!goOn(context) || !writeTextRecords(context)) return false;
@@ -365,6 +387,8 @@ void cleanUp(BuildContext& context) {
   context.source.shrink_to_fit();
   context.textLength = 0;
   context.tables = BuildTables();
+  context.places = nullptr;
+  context.sourceMap = SourceMap();
   removeTemporaryFiles(context);
 }
 
@@ -403,6 +427,8 @@ bool buildBook(const std::string& sourcePath, const std::string& outputPath, con
   context.info = info;
   context.inputEncoding = options.inputEncoding;
   context.progress = &progress;
+  context.sourceMap = SourceMap(sourcePath);
+  if (options.sourcePositions) context.places = &context.sourceMap;
   if (!checkPaths(context)) return false;
   context.bookName = bookNameFromTitle(info.title);
   context.imageDirectory = imageDirectoryFor(sourcePath);

@@ -14,6 +14,7 @@
 #include "BuildTables.h"
 #include "NotesBlock.h"
 #include "SourceEncoding.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -44,6 +45,9 @@ struct BuildContext {
   NotesBlock notes;
   InputEncoding inputEncoding = InputEncoding::Detect;
   BuildProgress* progress = nullptr;
+  // Null when the build keeps no positions; else the map below.
+  const SourceMap* places = nullptr;
+  SourceMap sourceMap;
 };
 
 // What a caller may ask of one build beyond the three inputs.
@@ -57,6 +61,10 @@ struct BuildOptions {
   // cleanly: no book, no temporary file, whatever was at the output path
   // untouched, and the status "Book build cancelled.".
   BuildProgressCallback progress;
+  // Messages about a place in the text carry the line and column of the
+  // place in the source file. Off, they carry none and the build keeps no
+  // record of how its text was rewritten (for comparing the cost).
+  bool sourcePositions = true;
 };
 
 // Runs one build; true when the book was written. A build keeps all its

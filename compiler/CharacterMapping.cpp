@@ -49,30 +49,50 @@ bool isMappableByte(uint8_t byte) {
   }
 }
 
-size_t normaliseText(uint8_t* text, size_t length) {
+size_t normaliseSource(uint8_t* text, size_t length, OffsetMap* dropped, std::vector<NormalisationWarning>& warnings) {
   size_t written = 0;
   bool nonAsciiSeen = false;
   for (size_t read = 0; read < length; ++read) {
     uint8_t byte = text[read];
-    if (isDroppedControl(byte)) continue;
+    // Nearly every byte is plain ASCII after the CR and is copied as it is:
+    // one test for them keeps the rules below (and the record of dropped
+    // bytes) off their way.
+    if (byte > kCarriageReturn && byte <= 0x7F) {
+      text[written++] = byte;
+      continue;
+    }
+    if (isDroppedControl(byte)) {
+      if (dropped) dropped->resumeAt(written, read + 1);
+      continue;
+    }
     if (byte > 0x7F) {
       if (!nonAsciiSeen) {
         nonAsciiSeen = true;
-        reportWarning("Non-ASCII characters in file; attempting to map them");
+        warnings.push_back({written, "Non-ASCII characters in file; attempting to map them"});
       }
       if (!isMappableByte(byte)) {
         std::string excerpt = unmappableExcerpt(text, written, read, length);
-        reportWarning("Unmappable character in string \"%s\"", excerpt.c_str());
+        warnings.push_back({written, "Unmappable character in string \"" + excerpt + "\""});
       } else {
         byte = mapSourceByte(byte);
       }
-      if (byte == kEuro) reportWarning("The Euro symbol may not be on all Tolm OS devices");
+      if (byte == kEuro) warnings.push_back({written, "The Euro symbol may not be on all Tolm OS devices"});
     } else if (byte == kCarriageReturn) {
-      if (read + 1 < length && text[read + 1] == kLineFeed) continue;
+      if (read + 1 < length && text[read + 1] == kLineFeed) {
+        if (dropped) dropped->resumeAt(written, read + 1);
+        continue;
+      }
       byte = kLineFeed;
     }
     text[written++] = byte;
   }
+  return written;
+}
+
+size_t normaliseText(uint8_t* text, size_t length) {
+  std::vector<NormalisationWarning> warnings;
+  const size_t written = normaliseSource(text, length, nullptr, warnings);
+  for (const NormalisationWarning& warning : warnings) reportWarning("%s", warning.text.c_str());
   return written;
 }
 
@@ -114,7 +134,7 @@ HexEscape readHexEscape(const uint8_t* text, size_t length, size_t firstDigit) {
 
 uint16_t checkedHexEscape(TextPassContext& context, size_t backslash) {
   HexEscape escape = readHexEscape(context.text(), context.length(), backslash + 2);
-  if (!escape.valid) context.excerptError("Error in \\U specification: \"%s\"", (long long)backslash, 6);
+  if (!escape.valid) context.excerptError(backslash, "Error in \\U specification: \"%s\"", (long long)backslash, 6);
   return escape.value;
 }
 
@@ -162,18 +182,18 @@ uint8_t unicodeInTitle(TextPassContext& context, size_t backslash) {
   ++count;
   if (context.smallPass()) {
     if (count <= kShownMappingWarnings) {
-      context.excerptWarning(
-          "Unicode characters currently aren't allowed in chapter or index specifications! "
-          "Mapping them. Begins with \"%s\"",
-          (long long)backslash - 2, 20);
+      context.excerptWarning(backslash,
+                             "Unicode characters currently aren't allowed in chapter or index specifications! "
+                             "Mapping them. Begins with \"%s\"",
+                             (long long)backslash - 2, 20);
     } else if (count == kShownMappingWarnings + 1) {
-      context.warning("Showing only the first 100 mapping warnings.");
+      context.warning(backslash, "Showing only the first 100 mapping warnings.");
     }
   }
   uint16_t value = checkedHexEscape(context, backslash);
   int letter = plainLetterForUnicode(value);
   if (letter < 0) {
-    context.plainError("Don't know how to map unicode character %04X", unsigned(value));
+    context.plainError(backslash, "Don't know how to map unicode character %04X", unsigned(value));
     return ' ';
   }
   return uint8_t(letter);

@@ -7,6 +7,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "OffsetMap.h"
 
 namespace scrivora {
 
@@ -17,6 +20,18 @@ class TextPassContext;
 // warnings), CR LF becomes LF and any other CR becomes LF.
 size_t normaliseText(uint8_t* text, size_t length);
 void normaliseText(std::string& text);
+
+// A warning of the normalisation and the offset, in the normalised text, of
+// the byte it is about.
+struct NormalisationWarning {
+  size_t offset = 0;
+  std::string text;
+};
+
+// Normalises as normaliseText does, but keeps the warnings for the caller to
+// report once the places in the rewritten text can be told, and records in
+// `dropped` (when given) where bytes were dropped.
+size_t normaliseSource(uint8_t* text, size_t length, OffsetMap* dropped, std::vector<NormalisationWarning>& warnings);
 
 // Whether a source byte above 0x7F has a counterpart on the handheld.
 bool isMappableByte(uint8_t byte);

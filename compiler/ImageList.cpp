@@ -41,7 +41,7 @@ std::string imageFileName(const std::string& storedPath) {
   return slash == std::string::npos ? storedPath : storedPath.substr(slash + 1);
 }
 
-bool ImageList::add(const std::string& path, uint16_t width, uint16_t height) {
+bool ImageList::add(const std::string& path, uint16_t width, uint16_t height, TextPlace tag) {
   if (path.size() > kMaxPathLength) return false;
   for (const ListedImage& e : entries_)
     if (e.path == path) return false;
@@ -49,6 +49,7 @@ bool ImageList::add(const std::string& path, uint16_t width, uint16_t height) {
   entry.path = path;
   entry.width = width;
   entry.height = height;
+  entry.firstTag = tag;
   entries_.push_back(entry);
   return true;
 }
@@ -76,7 +77,7 @@ bool ImageList::reencodeEntry(ListedImage& entry) {
     // by the text pass; one that vanished or became unreadable since the
     // pass read its header is news, and the build must say why it fails.
     const bool checksPassed = entry.width != 0 || entry.height != 0;
-    if (checksPassed) reportReencodeFailure(PngReencodeResult::Unreadable, entry.path);
+    if (checksPassed) reportReencodeFailure(PngReencodeResult::Unreadable, entry.path, std::string(), entry.firstTag);
     return false;
   }
   uint32_t size = 0;
@@ -84,12 +85,12 @@ bool ImageList::reencodeEntry(ListedImage& entry) {
   const PngReencodeResult result = reencodePng(file, imageData_, size, libpngReason);
   std::fclose(file);
   if (result != PngReencodeResult::Success) {
-    reportReencodeFailure(result, entry.path, libpngReason);
+    reportReencodeFailure(result, entry.path, libpngReason, entry.firstTag);
     return false;
   }
   if (size > kMaxImageDataSize) {
     imageData_.resize(offset);
-    reportError("Image \"%s\" is too large", entry.path.c_str());
+    reportErrorAt(entry.firstTag, "Image \"%s\" is too large", entry.path.c_str());
     return false;
   }
   entry.dataOffset = uint32_t(offset);

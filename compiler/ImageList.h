@@ -16,6 +16,7 @@
 
 #include "BookSection.h"
 #include "ByteBuffer.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -26,6 +27,7 @@ struct ListedImage {
   uint16_t height = 0;
   uint32_t dataOffset = 0;  // where the re-encoded PNG starts in imageData()
   uint32_t dataSize = 0;    // 0 until finish() has re-encoded this image
+  TextPlace firstTag;       // the \m that named it first: where its messages point
 };
 
 class ImageList : public BookSection {
@@ -39,7 +41,8 @@ class ImageList : public BookSection {
   // Adds an image unless an entry with exactly the same path (byte for byte)
   // is already listed. Returns true when a new entry was made; false for a
   // duplicate or a path longer than kMaxPathLength (which is not listed).
-  bool add(const std::string& path, uint16_t width, uint16_t height);
+  // `tag` is the place of the \m naming it.
+  bool add(const std::string& path, uint16_t width, uint16_t height, TextPlace tag = TextPlace());
 
   size_t size() const { return entries_.size(); }
   bool empty() const { return entries_.empty(); }

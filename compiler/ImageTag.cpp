@@ -44,7 +44,7 @@ bool hasPngEnding(std::string_view name) {
   return lowerAscii(ending[0]) == 'p' && lowerAscii(ending[1]) == 'n' && lowerAscii(ending[2]) == 'g';
 }
 
-bool checkPngHeader(const std::string& storedPath, uint16_t& width, uint16_t& height) {
+bool checkPngHeader(const std::string& storedPath, uint16_t& width, uint16_t& height, const TextPlace& tag) {
   width = 0;
   height = 0;
   const char* path = storedPath.c_str();
@@ -53,9 +53,9 @@ bool checkPngHeader(const std::string& storedPath, uint16_t& width, uint16_t& he
   if (!file) {
     // A folder opens but cannot be read.
     if (errno == EISDIR) {
-      reportError("Failed to read PNG file %s\n", path);
+      reportErrorAt(tag, "Failed to read PNG file %s\n", path);
     } else {
-      reportError("Failed to open PNG file %s\n", path);
+      reportErrorAt(tag, "Failed to open PNG file %s\n", path);
     }
     return false;
   }
@@ -64,27 +64,27 @@ bool checkPngHeader(const std::string& storedPath, uint16_t& width, uint16_t& he
   const bool readOk = readUpTo(file, header, sizeof header, got);
   std::fclose(file);
   if (!readOk) {
-    reportError("Failed to read PNG file %s\n", path);
+    reportErrorAt(tag, "Failed to read PNG file %s\n", path);
     return false;
   }
   if (got == 0) {
-    reportError("PNG file %s appears to be empty\n", path);
+    reportErrorAt(tag, "PNG file %s appears to be empty\n", path);
     return false;
   }
   // A short file is judged on the bytes it has: too short for the signature
   // is a bad signature, too short for the header's colour type a missing
   // header.
   if (got < sizeof kPngSignature || std::memcmp(header, kPngSignature, sizeof kPngSignature) != 0) {
-    reportError("Bad PNG signature for %s", path);
+    reportErrorAt(tag, "Bad PNG signature for %s", path);
     return false;
   }
   if (got < kPngHeaderBytes || std::memcmp(header + 12, "IHDR", 4) != 0) {
-    reportError("Couldn't find PNG header for %s", path);
+    reportErrorAt(tag, "Couldn't find PNG header for %s", path);
     return false;
   }
   const unsigned colourType = header[25];
   if (colourType != 0 && colourType != 3) {
-    reportError("Unrecognized PNG color type for %s", path);
+    reportErrorAt(tag, "Unrecognized PNG color type for %s", path);
     return false;
   }
   // The low 16 bits of the header's 32-bit width and height.
@@ -100,7 +100,7 @@ ImageMeasure measureImage(uint16_t width, uint16_t height, bool indentOn) {
 }
 
 ImageMeasure imageTag(const std::string& imageDirectory, std::string_view name, ImagePass pass, bool indentOn,
-                      ImageList& images, bool& failed) {
+                      ImageList& images, bool& failed, const TextPlace& tag) {
   const bool smallPass = pass == ImagePass::Small;
   const std::string nameText(name);
   const std::string path = joinImagePath(imageDirectory, nameText);
@@ -111,22 +111,22 @@ ImageMeasure imageTag(const std::string& imageDirectory, std::string_view name, 
     // Such a path cannot be stored in the list; it is reported and not listed.
     failed = true;
     if (smallPass)
-      reportError("Image name \"%s\" is longer than 255 characters.",
-                  nameText.substr(0, ImageList::kMaxPathLength).c_str());
+      reportErrorAt(tag, "Image name \"%s\" is longer than 255 characters.",
+                    nameText.substr(0, ImageList::kMaxPathLength).c_str());
     return measureImage(0, 0, indentOn);
   }
 
   if (!hasPngEnding(name)) {
     failed = true;
-    if (smallPass) reportError("Image file \"%s\" doesn't end with .png!", nameText.c_str());
+    if (smallPass) reportErrorAt(tag, "Image file \"%s\" doesn't end with .png!", nameText.c_str());
   } else if (!fileExists(path)) {
     failed = true;
-    if (smallPass) reportError("Image \"%s\" doesn't exist!", nameText.c_str());
-  } else if (!checkPngHeader(path, width, height)) {
+    if (smallPass) reportErrorAt(tag, "Image \"%s\" doesn't exist!", nameText.c_str());
+  } else if (!checkPngHeader(path, width, height, tag)) {
     failed = true;
   }
 
-  if (smallPass) images.add(path, width, height);
+  if (smallPass) images.add(path, width, height, tag);
   return measureImage(width, height, indentOn);
 }
 

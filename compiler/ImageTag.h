@@ -8,7 +8,7 @@
 // and applies the result: x grows by width, the line height becomes at least
 // height.
 //
-// Messages (all through reportError) and in which pass they appear:
+// Messages (all errors, at the place of the \m tag) and in which pass they appear:
 //   - "Image file "%s" doesn't end with .png!" (the name): small pass only.
 //   - "Image "%s" doesn't exist!" (the name): small pass only.
 //   - "Image name "%s" is longer than 255 characters." (the name's first 255
@@ -33,6 +33,7 @@
 #include <string_view>
 
 #include "ImageList.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -47,17 +48,19 @@ struct ImageMeasure {
 // The whole image tag: checks `name`, adds folder + '\\' + name to `images`
 // in the small pass (unless already listed), and returns the measured size.
 // `indentOn` tells whether \t is open (the line is then 8 pixels narrower).
-// Raises `failed` (never clears it) when a check fails.
+// Raises `failed` (never clears it) when a check fails. The messages point at
+// `tag`, the place of the \m.
 ImageMeasure imageTag(const std::string& imageDirectory, std::string_view name, ImagePass pass, bool indentOn,
-                      ImageList& images, bool& failed);
+                      ImageList& images, bool& failed, const TextPlace& tag = TextPlace());
 
 // True when the part of `name` after its last dot is "png" in any letter case.
 bool hasPngEnding(std::string_view name);
 
 // Reads the first 26 bytes of the image at `storedPath` and checks them,
-// reporting one of the six header messages on failure. On success the width
-// and height come from the header; on failure both are 0.
-bool checkPngHeader(const std::string& storedPath, uint16_t& width, uint16_t& height);
+// reporting one of the six header messages (at `tag`) on failure. On success
+// the width and height come from the header; on failure both are 0.
+bool checkPngHeader(const std::string& storedPath, uint16_t& width, uint16_t& height,
+                    const TextPlace& tag = TextPlace());
 
 // The size an image takes on the page: its own, or 16 by 16 when it is wider
 // than the line (158 pixels, 150 while \t is on) or higher than 148.

@@ -42,7 +42,7 @@ const LinkTable::Entry* LinkTable::find(const std::string& name) const {
   return hit == byName_.end() ? nullptr : &entries_[hit->second];
 }
 
-void LinkTable::addReference(const std::string& name) {
+void LinkTable::addReference(const std::string& name, TextPlace place) {
   hasReferences_ = true;
   std::string lowered = lowerCased(name);
   if (Entry* entry = findLowered(lowered)) {
@@ -52,15 +52,15 @@ void LinkTable::addReference(const std::string& name) {
     return;
   }
   byName_.emplace(lowered, entries_.size());
-  entries_.push_back(Entry{kNoTarget, std::move(lowered), true});
+  entries_.push_back(Entry{kNoTarget, std::move(lowered), true, place});
 }
 
-void LinkTable::addDefinition(const std::string& name, uint32_t target) {
+void LinkTable::addDefinition(const std::string& name, uint32_t target, TextPlace place) {
   std::string lowered = lowerCased(name);
   Entry* entry = findLowered(lowered);
   if (!entry) {
     byName_.emplace(lowered, entries_.size());
-    entries_.push_back(Entry{target, std::move(lowered), false});
+    entries_.push_back(Entry{target, std::move(lowered), false, TextPlace()});
     return;
   }
   if (entry->target == kNoTarget) {
@@ -68,7 +68,7 @@ void LinkTable::addDefinition(const std::string& name, uint32_t target) {
     entry->referenced = true;
     return;
   }
-  if (entry->target != target) reportWarning("Link \"%s\" defined more than once", name.c_str());
+  if (entry->target != target) reportWarningAt(place, "Link \"%s\" defined more than once", name.c_str());
 }
 
 void LinkTable::rebuildLookup() {
@@ -90,7 +90,9 @@ void LinkTable::finish() {
   }
   entries_ = std::move(kept);
   for (const Entry& entry : entries_) {
-    if (entry.target == kNoTarget) reportWarning("Link \"%s\" has not been defined", entry.name.c_str());
+    if (entry.target == kNoTarget) {
+      reportWarningAt(entry.firstLink, "Link \"%s\" has not been defined", entry.name.c_str());
+    }
   }
   rebuildLookup();
 }

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "BookSection.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -29,23 +30,29 @@ class LinkTable : public BookSection {
     uint32_t target = kNoTarget;
     std::string name;  // lower-cased
     bool referenced = false;
+    // The link that entered the name, where a warning about a missing
+    // anchor points.
+    TextPlace firstLink;
   };
 
-  // A link names `name`: a new name is entered as referenced, without a
-  // target; a known one is marked referenced once its anchor is known.
-  void addReference(const std::string& name);
+  // A link at `place` names `name`: a new name is entered as referenced,
+  // without a target; a known one is marked referenced once its anchor is
+  // known.
+  void addReference(const std::string& name, TextPlace place = TextPlace());
 
   // An anchor `name` at text position `target`. A new name is entered
   // unreferenced; a name known only from links gets its target and counts as
   // referenced. A second anchor of a known name at another position warns
   // "Link "%s" defined more than once" (the name as written) and is ignored;
-  // the same anchor met again (its line scanned anew) changes nothing.
-  void addDefinition(const std::string& name, uint32_t target);
+  // the same anchor met again (its line scanned anew) changes nothing. The
+  // warning points at `place`, the second anchor.
+  void addDefinition(const std::string& name, uint32_t target, TextPlace place = TextPlace());
 
   // After the second pass, once: sort referenced entries first, then by name
   // comparing bytes as signed values; drop repeated names; drop the
   // unreferenced entries when any link exists; warn "Link "%s" has not been
-  // defined" (the lower-cased name) for each entry left without a target.
+  // defined" (the lower-cased name) for each entry left without a target, at
+  // the first link to it.
   void finish();
 
   // Whether some link was added.

@@ -16,8 +16,8 @@ std::string indentationFor(int level) {
   return std::string(tml::kSpacesPerChapterLevel * size_t(level), ' ');
 }
 
-void warnLongChapterTitle(TextPassContext& context, const std::string& title) {
-  context.smallPassWarning("Chapter name is > 80 characters; mismatched chapter markers? Begins with \"%s\"",
+void warnLongChapterTitle(TextPassContext& context, size_t tag, const std::string& title) {
+  context.smallPassWarning(tag, "Chapter name is > 80 characters; mismatched chapter markers? Begins with \"%s\"",
                            title.substr(0, 40).c_str());
 }
 
@@ -45,10 +45,10 @@ void NavigationCollector::collectChapterArgument(TextPassContext& context, size_
     // stays whole; a longer one may straddle two, which the reader cannot show.
     const size_t resume = std::min(titleEnd + 1, context.length());
     if (context.locationOf(titleBegin).record != context.locationOf(resume).record) {
-      context.excerptError("Chapter tag spans text records -- reduce chapter to 80 characters. \"%s\"",
+      context.excerptError(tag, "Chapter tag spans text records -- reduce chapter to 80 characters. \"%s\"",
                            (long long)titleBegin, 40);
     }
-    warnLongChapterTitle(context, title.text);
+    warnLongChapterTitle(context, tag, title.text);
   }
   lists_.chapters.add(context.pass(), uint32_t(tag), title.text);
 }
@@ -61,10 +61,10 @@ void NavigationCollector::collectChapterScope(TextPassContext& context, size_t t
   if (levelled && title.closing != CollectedTitle::kNone) {
     const size_t closingDigit = title.closing + 2;
     if (closingDigit >= context.length() || context.byteAt(closingDigit) != context.byteAt(tag + 2)) {
-      context.excerptError("\"\\X%s\" does not match closing \\X", (long long)closingDigit, 10);
+      context.excerptError(title.closing, "\"\\X%s\" does not match closing \\X", (long long)closingDigit, 10);
     }
   }
-  if (title.cut) warnLongChapterTitle(context, title.text);
+  if (title.cut) warnLongChapterTitle(context, tag, title.text);
   lists_.chapters.add(context.pass(), uint32_t(tag), title.text);
 }
 
@@ -81,7 +81,7 @@ void NavigationCollector::indexTerm(TextPassContext& context, size_t tag, TextLo
   CollectedTitle term =
       TitleCollector(context).collect(TitleForm::IndexTerm, tag + tml::kPlainTagLength, context.length());
   if (term.cut) {
-    context.smallPassWarning("Indexed item is > 80 characters; mismatched index markers? Begins with \"%s\"",
+    context.smallPassWarning(tag, "Indexed item is > 80 characters; mismatched index markers? Begins with \"%s\"",
                              term.text.substr(0, 40).c_str());
   }
   lists_.index.add(location, term.text);
@@ -92,28 +92,28 @@ void NavigationCollector::indexTerm(TextPassContext& context, size_t tag, TextLo
 void NavigationCollector::linkReference(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd) {
   std::string name = context.slice(nameBegin, nameEnd);
   if (LinkTable::isTooLong(name)) {
-    context.excerptError("Link reference is longer than 80 characters: \"%s\"", (long long)tag, 40);
+    context.excerptError(tag, "Link reference is longer than 80 characters: \"%s\"", (long long)tag, 40);
   }
-  lists_.links.addReference(LinkTable::cutName(name));
+  lists_.links.addReference(LinkTable::cutName(name), context.placeOf(tag));
 }
 
 void NavigationCollector::anchor(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd,
                                  uint32_t target) {
   std::string name = context.slice(nameBegin, nameEnd);
   if (LinkTable::isTooLong(name)) {
-    context.excerptError("Link is longer than 80 characters: \"%s\"", (long long)tag - 1, 40);
+    context.excerptError(tag, "Link is longer than 80 characters: \"%s\"", (long long)tag - 1, 40);
   }
-  lists_.links.addDefinition(LinkTable::cutName(name), target);
+  lists_.links.addDefinition(LinkTable::cutName(name), target, context.placeOf(tag));
 }
 
 // ---- footnote and sidebar references
 
-void NavigationCollector::footnoteReference(TextPassContext& context, size_t idBegin, size_t idEnd) {
-  lists_.footnotes.add(context.slice(idBegin, idEnd));
+void NavigationCollector::footnoteReference(TextPassContext& context, size_t tag, size_t idBegin, size_t idEnd) {
+  lists_.footnotes.add(context.slice(idBegin, idEnd), context.placeOf(tag));
 }
 
-void NavigationCollector::sidebarReference(TextPassContext& context, size_t idBegin, size_t idEnd) {
-  lists_.sidebars.add(context.slice(idBegin, idEnd));
+void NavigationCollector::sidebarReference(TextPassContext& context, size_t tag, size_t idBegin, size_t idEnd) {
+  lists_.sidebars.add(context.slice(idBegin, idEnd), context.placeOf(tag));
 }
 
 // ---- after both passes

@@ -65,8 +65,8 @@ class NavigationCollector : public TextPassCollector {
   void indexTerm(TextPassContext& context, size_t tag, TextLocation location) override;
   void linkReference(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd) override;
   void anchor(TextPassContext& context, size_t tag, size_t nameBegin, size_t nameEnd, uint32_t target) override;
-  void footnoteReference(TextPassContext& context, size_t idBegin, size_t idEnd) override;
-  void sidebarReference(TextPassContext& context, size_t idBegin, size_t idEnd) override;
+  void footnoteReference(TextPassContext& context, size_t tag, size_t idBegin, size_t idEnd) override;
+  void sidebarReference(TextPassContext& context, size_t tag, size_t idBegin, size_t idEnd) override;
 
   void finishLinks(TextPassContext& context) override;
   void finishChapters(TextPassContext& context) override;

@@ -5,12 +5,14 @@
 //
 // Messages:
 //   "No sidebar named "%s" was found." / "No footnote named "%s" was found."
-//       (the id; every missing id is reported and the build fails)
-//   "No end tag for sidebar or footnote named %s was found." (the id; the body
-//       is then empty, the build goes on)
+//       (the id; every missing id is reported, at its first reference in the
+//       text, and the build fails)
+//   "No end tag for sidebar or footnote named %s was found." (the id, at the
+//       block's opening; the body is then empty, the build goes on)
 //   "Illegal tag "\%c" in file "%s"" / "Illegal tag "\S" in file "%s""
-//       (the tag letter and the id of the body holding it; the build goes on)
-//   "Image syntax incorrect.  It should be \m="" (warning)
+//       (the tag letter and the id of the body holding it, at the tag; the
+//       build goes on)
+//   "Image syntax incorrect.  It should be \m="" (warning, at the tag)
 //   "Could not open file %s for writing." (the temporary file; fails)
 
 #include <cstddef>
@@ -21,6 +23,7 @@
 #include "ImageList.h"
 #include "NotesBlock.h"
 #include "ReferenceList.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -40,14 +43,17 @@ struct NoteImages {
 };
 
 // Checks one body's tags (reporting the illegal ones with the body's id),
-// then lists the images it names.
-void checkNoteBody(const uint8_t* body, size_t length, const std::string& id, NoteImages& images);
+// then lists the images it names. `bodyPlace` is the place of the body's first
+// byte, from which the messages' places are counted.
+void checkNoteBody(const uint8_t* body, size_t length, const std::string& id, NoteImages& images,
+                   const TextPlace& bodyPlace = TextPlace());
 
 // Writes the bodies of one kind into tempPath: removes any earlier file; with
 // no ids writes nothing and leaves `sizes` empty; otherwise appends 0 and one
 // compressed size per body record to `sizes`, and stores each id's record
 // count in the list. False when the file could not be opened or written.
+// With a source map the messages about the bodies carry their places.
 bool writeNoteBodies(const NotesBlock& notes, NoteKind kind, ReferenceList& ids, const std::string& tempPath,
-                     U32Table& sizes, NoteImages& images);
+                     U32Table& sizes, NoteImages& images, const SourceMap* sourceMap = nullptr);
 
 }  // namespace scrivora

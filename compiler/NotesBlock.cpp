@@ -142,6 +142,13 @@ size_t NotesBlock::findBodyStart(NoteKind kind, const std::string& id) const {
   return found == index.bodyStartById.end() ? kMarkerNotFound : found->second;
 }
 
+size_t NotesBlock::openingBefore(NoteKind kind, size_t bodyStart, size_t idLength) const {
+  size_t afterOpening = std::min(bodyStart, bytes_.size());
+  while (afterOpening > 0 && bytes_[afterOpening - 1] == '\n') --afterOpening;
+  const size_t openingLength = blockOpening(kind).size() + idLength + 2;  // and the closing ">
+  return afterOpening >= openingLength ? afterOpening - openingLength : 0;
+}
+
 size_t NotesBlock::walkToBodyStart(NoteKind kind, const std::string& id) const {
   std::string tail = id + "\">";
   const size_t openingLength = blockOpening(kind).size();

@@ -67,6 +67,10 @@ class NotesBlock {
   // block openings are indexed once (see OpeningIndex).
   size_t findBodyStart(NoteKind kind, const std::string& id) const;
 
+  // Where the opening <kind id="id"> stands whose body findBodyStart found
+  // at `bodyStart`, for an id of `idLength` bytes.
+  size_t openingBefore(NoteKind kind, size_t bodyStart, size_t idLength) const;
+
   // The body from `start` to the kind's next end tag, less the line feeds
   // just before the tag (never ending before `start`). Without an end tag the
   // body is empty and hasEndTag false.

@@ -186,19 +186,22 @@ PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& da
   return result;
 }
 
-void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath, const std::string& libpngReason) {
+void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath, const std::string& libpngReason,
+                           const TextPlace& tag) {
   switch (result) {
     case PngReencodeResult::Success: return;
-    case PngReencodeResult::Unreadable: reportError("Could not read the file \"%s\"", storedPath.c_str()); return;
-    case PngReencodeResult::UnsupportedColourType:
-      reportError("The file \"%s\" must be an 8-bit color image or a grayscale image.", storedPath.c_str());
+    case PngReencodeResult::Unreadable:
+      reportErrorAt(tag, "Could not read the file \"%s\"", storedPath.c_str());
       return;
-    case PngReencodeResult::TooLarge: reportError("Image \"%s\" is too large", storedPath.c_str()); return;
+    case PngReencodeResult::UnsupportedColourType:
+      reportErrorAt(tag, "The file \"%s\" must be an 8-bit color image or a grayscale image.", storedPath.c_str());
+      return;
+    case PngReencodeResult::TooLarge: reportErrorAt(tag, "Image \"%s\" is too large", storedPath.c_str()); return;
     case PngReencodeResult::Failed: break;
   }
-  reportError("An unknown error occurred reading the file \"%s\"", storedPath.c_str());
+  reportErrorAt(tag, "An unknown error occurred reading the file \"%s\"", storedPath.c_str());
   if (!libpngReason.empty()) {
-    reportWarning("The image %s is damaged: %s", hostImagePath(storedPath).c_str(), libpngReason.c_str());
+    reportWarningAt(tag, "The image %s is damaged: %s", hostImagePath(storedPath).c_str(), libpngReason.c_str());
   }
 }
 

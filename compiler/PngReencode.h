@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ByteBuffer.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -33,8 +34,9 @@ PngReencodeResult reencodePng(std::FILE* input, ByteBuffer& output, uint32_t& da
 // Reports the message for a failed re-encoding through the error hook, with
 // the image's stored path. TooLarge reports "Image "%s" is too large". When
 // libpng gave a reason, a warning follows with it and the file's path as this
-// system spells it, so the user learns what is wrong with which file.
+// system spells it, so the user learns what is wrong with which file. Both
+// point at `tag`, the \m that named the image first.
 void reportReencodeFailure(PngReencodeResult result, const std::string& storedPath,
-                           const std::string& libpngReason = std::string());
+                           const std::string& libpngReason = std::string(), const TextPlace& tag = TextPlace());
 
 }  // namespace scrivora

@@ -6,8 +6,9 @@
 
 namespace scrivora {
 
-void ReferenceList::add(const std::string& id) {
+void ReferenceList::add(const std::string& id, TextPlace place) {
   Entry entry;
+  entry.reference = place;
   entry.id = LinkTable::lowerCased(id.substr(0, kLongestId));
   entries_.push_back(std::move(entry));
 }

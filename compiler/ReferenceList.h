@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "BookSection.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -24,12 +25,15 @@ class ReferenceList : public ReferenceSource {
     std::string id;            // at most 255 bytes, lower-cased
     uint32_t bodyStart = 0;    // offset of the block's body in the notes block
     uint32_t recordCount = 0;  // body records written for the id
+    TextPlace reference;       // the first reference to the id
   };
 
-  void add(const std::string& id);
+  // A reference at `place` to `id`.
+  void add(const std::string& id, TextPlace place = TextPlace());
 
   // After the second pass: sort by id, comparing bytes as signed 8-bit
-  // values, then drop an id equal to the last one kept.
+  // values, then drop an id equal to the last one kept (the order of equal
+  // ids is kept, so the first reference stays).
   void finish();
 
   bool empty() const { return entries_.empty(); }
@@ -38,6 +42,7 @@ class ReferenceList : public ReferenceSource {
   uint32_t recordCountAt(size_t i) const override { return entries_[i].recordCount; }
 
   uint32_t bodyStartAt(size_t i) const { return entries_[i].bodyStart; }
+  const TextPlace& referenceAt(size_t i) const { return entries_[i].reference; }
   void setBodyStart(size_t i, uint32_t offset) { entries_[i].bodyStart = offset; }
   void setRecordCount(size_t i, uint32_t records) { entries_[i].recordCount = records; }
 

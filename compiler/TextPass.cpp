@@ -54,7 +54,7 @@ bool TextPass::run(const TextPassInput& input) {
   input_ = &input;
   static const U32Table kNoRecords;
   TextPassContext context(input.text, input.text ? input.length : 0,
-                          input.textRecordEnds ? *input.textRecordEnds : kNoRecords);
+                          input.textRecordEnds ? *input.textRecordEnds : kNoRecords, input.sourceMap);
   context_ = &context;
   TextPassCollector noCollector;
   collector_ = input.collector ? input.collector : &noCollector;
@@ -76,12 +76,12 @@ bool TextPass::run(const TextPassInput& input) {
 
   // Page numbers and counts are 16 bits in the book.
   if (input.smallPages && input.smallPages->count() > kMaxPages) {
-    context.plainError("The book has too many pages (%d) for the %s font; at most 65535 are allowed.",
-                       int(input.smallPages->count()), "small");
+    context.bookError("The book has too many pages (%d) for the %s font; at most 65535 are allowed.",
+                      int(input.smallPages->count()), "small");
   }
   if (input.largePages && input.largePages->count() > kMaxPages) {
-    context.plainError("The book has too many pages (%d) for the %s font; at most 65535 are allowed.",
-                       int(input.largePages->count()), "large");
+    context.bookError("The book has too many pages (%d) for the %s font; at most 65535 are allowed.",
+                      int(input.largePages->count()), "large");
   }
 
   if (!images_->finish()) context.raiseFailure();
@@ -206,14 +206,14 @@ size_t TextPass::handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpen
   PassState& state = paginator_->state();
   if (p + 1 >= context_->length()) {
     // A backslash that ends the text has no tag letter.
-    context_->excerptError("Illegal control code starting at \"\\%s\"", (long long)p + 1, 40);
+    context_->excerptError(p, "Illegal control code starting at \"\\%s\"", (long long)p + 1, 40);
     return context_->length();
   }
   char letter = char(context_->byteAt(p + 1));
   switch (letter) {
     case tml::kSoftHyphen: return handleSoftHyphen(p);
     case tml::kBoldStyle:
-      if (boldFontSeen_ && !boldStyleSeen_) context_->plainError("You can't use \\b and \\B in the same file.");
+      if (boldFontSeen_ && !boldStyleSeen_) context_->plainError(p, "You can't use \\b and \\B in the same file.");
       boldStyleSeen_ = true;
       toggleStyle(kBoldStyle);
       return p + 2;
@@ -233,7 +233,7 @@ size_t TextPass::handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpen
       paginator_->measure(decimalEscapeValue(context_->text(), context_->length(), p + 2));
       return clip(p + tml::kDecimalEscapeLength);
     case tml::kBoldFont:
-      if (boldStyleSeen_ && !boldFontSeen_) context_->plainError("You can't use \\b and \\B in the same file.");
+      if (boldStyleSeen_ && !boldFontSeen_) context_->plainError(p, "You can't use \\b and \\B in the same file.");
       boldFontSeen_ = true;
       state.font = state.font == kBoldFont ? state.baseFont : kBoldFont;
       return p + 2;
@@ -265,7 +265,7 @@ size_t TextPass::handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpen
       return p + 2;
     case tml::kRule: return handleRule(p);
     case tml::kChapterPageTitle: return handlePageTitle(p, pageTitleOpened);
-    default: context_->excerptError("Illegal control code starting at \"\\%s\"", (long long)p + 1, 40); return p + 2;
+    default: context_->excerptError(p, "Illegal control code starting at \"\\%s\"", (long long)p + 1, 40); return p + 2;
   }
 }
 
@@ -282,7 +282,8 @@ void TextPass::switchAlignment(size_t p, int alignment) {
     return;
   }
   if (state.alignment != kAlignLeft) {
-    context_->excerptWarning("Should close alignment tag before switching to another, before \"%s\"", (long long)p, 30);
+    context_->excerptWarning(p, "Should close alignment tag before switching to another, before \"%s\"", (long long)p,
+                             30);
   }
   state.alignment = alignment;
 }
@@ -292,14 +293,14 @@ size_t TextPass::handleScriptOrSidebar(size_t p) {
   bool present = p + 2 < context_->length();
   if (present && second == tml::kSubscript) {
     if (styleOn(kSuperscriptStyle) && !styleOn(kSubscriptStyle)) {
-      context_->plainError("Can't have superscript and subscript at the same time!");
+      context_->plainError(p, "Can't have superscript and subscript at the same time!");
     }
     toggleStyle(kSubscriptStyle);
     return p + 3;
   }
   if (present && second == tml::kSuperscript) {
     if (styleOn(kSubscriptStyle) && !styleOn(kSuperscriptStyle)) {
-      context_->plainError("Can't have superscript and subscript at the same time!");
+      context_->plainError(p, "Can't have superscript and subscript at the same time!");
     }
     toggleStyle(kSuperscriptStyle);
     return p + 3;
@@ -316,7 +317,7 @@ size_t TextPass::handleScriptOrSidebar(size_t p) {
     toggleStyle(kLinkStyle);
     return resume;
   }
-  context_->excerptError("Illegal control code: \\%s", (long long)p + 1, 2);
+  context_->excerptError(p, "Illegal control code: \\%s", (long long)p + 1, 2);
   return clip(p + 3);
 }
 
@@ -331,16 +332,17 @@ size_t TextPass::handleFootnote(size_t p) {
 size_t TextPass::readReference(size_t p, bool sidebar) {
   Argument argument = readArgument(p + 3);
   if (!argument.present) {
-    context_->excerptError(sidebar ? "Sidebar syntax incorrect.  You have '%s' and it should be \\Sd=\""
+    context_->excerptError(p,
+                           sidebar ? "Sidebar syntax incorrect.  You have '%s' and it should be \\Sd=\""
                                    : "Footnote syntax incorrect.  You have '%s' and it should be \\Fn=\"",
                            (long long)p - 7, 20);
     return p + 3;
   }
   if (context_->smallPass()) {
     if (sidebar) {
-      collector_->sidebarReference(*context_, argument.begin, argument.end);
+      collector_->sidebarReference(*context_, p, argument.begin, argument.end);
     } else {
-      collector_->footnoteReference(*context_, argument.begin, argument.end);
+      collector_->footnoteReference(*context_, p, argument.begin, argument.end);
     }
   }
   // The reference text must hold no tag before the closing one.
@@ -352,7 +354,8 @@ size_t TextPass::readReference(size_t p, bool sidebar) {
     if (!closing) {
       // The id as written in the tag, so the author can find it.
       std::string id = context_->slice(argument.begin, argument.end);
-      context_->plainError(sidebar ? "Tags are not permitted within sidebar references, see reference to %s"
+      context_->plainError(nextTag,
+                           sidebar ? "Tags are not permitted within sidebar references, see reference to %s"
                                    : "Tags are not permitted within footnote references, see reference to %s",
                            id.c_str());
     }
@@ -364,7 +367,7 @@ size_t TextPass::handleIndexTerm(size_t p) {
   PassState& state = paginator_->state();
   if (!state.inIndexTerm) {
     if (state.alignment != kAlignLeft || state.style != 0) {
-      context_->excerptError("No styles permitted before \"%s\"", (long long)p, 20);
+      context_->excerptError(p, "No styles permitted before \"%s\"", (long long)p, 20);
       state.alignment = kAlignLeft;
       state.style = 0;
     }
@@ -381,14 +384,14 @@ int TextPass::chapterLevel(size_t digitPosition, const char* syntaxMessage, size
   if (digitPosition < context_->length() && digit >= '0' && digit <= '0' + tml::kHighestChapterLevel) {
     return digit - '0';
   }
-  context_->excerptError(syntaxMessage, (long long)tag + 1, 5);
+  context_->excerptError(tag, syntaxMessage, (long long)tag + 1, 5);
   return -1;
 }
 
 size_t TextPass::handleChapterEntry(size_t p) {
   int level = chapterLevel(p + 2, "Chapter syntax is \\Cn (0 <= n <= 4); you have \"%s\"", p);
   if (!context_->hasAt(p + 3, "=\"")) {
-    context_->excerptError("Chapter syntax is \\Cx=\"chapter title\"; you have \"%s\"", (long long)p + 1, 5);
+    context_->excerptError(p, "Chapter syntax is \\Cx=\"chapter title\"; you have \"%s\"", (long long)p + 1, 5);
     return clip(p + 3);
   }
   // The title ends at the first quote that is not inside an escape.
@@ -452,7 +455,7 @@ size_t TextPass::handleLink(size_t p) {
   }
   size_t resume;
   if (!context_->hasAt(p + 2, "=\"#")) {
-    context_->excerptError("Link syntax incorrect.  You have '%s' and it should be \\q=\"#", (long long)p - 8, 20);
+    context_->excerptError(p, "Link syntax incorrect.  You have '%s' and it should be \\q=\"#", (long long)p - 8, 20);
     resume = clip(p + 2);
   } else {
     size_t nameBegin = p + 5;
@@ -473,13 +476,13 @@ void TextPass::checkFirstTagInLink(size_t nameBegin, size_t nameEnd, size_t afte
   char letter = char(context_->byteAt(tag + 1));
   if (!tml::isForbiddenFirstTagInLink(letter)) return;
   std::string name = LinkTable::cutName(context_->slice(nameBegin, nameEnd));
-  context_->smallPassErrorWithoutFailure("Illegal tag \"\\%c\" in link reference to \"%s\"", letter, name.c_str());
+  context_->smallPassErrorWithoutFailure(tag, "Illegal tag \"\\%c\" in link reference to \"%s\"", letter, name.c_str());
 }
 
 size_t TextPass::handleAnchor(size_t p) {
   Argument argument = readArgument(p + 2);
   if (!argument.present) {
-    context_->excerptError("Link syntax incorrect.  You have '%s' and it should be \\Q=\"", (long long)p - 8, 20);
+    context_->excerptError(p, "Link syntax incorrect.  You have '%s' and it should be \\Q=\"", (long long)p - 8, 20);
     return clip(p + 2);
   }
   if (context_->smallPass()) {
@@ -495,20 +498,20 @@ size_t TextPass::handleImage(size_t p) {
   paginator_->setBreakPoint(p);
   Argument argument = readArgument(p + 2);
   if (!argument.present) {
-    context_->excerptError("Image syntax incorrect.  You have '%s' and it should be \\m=\"", (long long)p - 8, 20);
+    context_->excerptError(p, "Image syntax incorrect.  You have '%s' and it should be \\m=\"", (long long)p - 8, 20);
     return clip(p + 2);
   }
   std::string name = context_->slice(argument.begin, argument.end);
-  ImageMeasure measure = measureImage(name);
+  ImageMeasure measure = measureImage(p, name);
   paginator_->addItem(measure.width, measure.height);
   return argument.resume;
 }
 
-ImageMeasure TextPass::measureImage(const std::string& name) {
+ImageMeasure TextPass::measureImage(size_t tag, const std::string& name) {
   bool failed = false;
   ImageMeasure measure =
       imageTag(input_->imageDirectory, name, context_->smallPass() ? ImagePass::Small : ImagePass::Large,
-               styleOn(kIndentedStyle), *images_, failed);
+               styleOn(kIndentedStyle), *images_, failed, context_->placeOf(tag));
   if (failed) context_->raiseFailure();
   return measure;
 }
@@ -518,7 +521,7 @@ namespace {
 Percentage readPercentage(TextPassContext& context, size_t p, const PercentMessages& messages) {
   Percentage result;
   if (!context.hasAt(p + 2, "=\"")) {
-    context.excerptError(messages.syntax, (long long)p, 7);
+    context.excerptError(p, messages.syntax, (long long)p, 7);
     return result;
   }
   result.syntaxOk = true;
@@ -528,15 +531,15 @@ Percentage readPercentage(TextPassContext& context, size_t p, const PercentMessa
   for (; i < length && context.byteAt(i) != '%' && context.byteAt(i) != tml::kQuote; ++i, ++bytes) {
     uint8_t c = context.byteAt(i);
     if (!tml::isDecimalDigit(c)) {
-      context.plainError("%s", messages.onlyDigits);
+      context.plainError(p, "%s", messages.onlyDigits);
     } else if (result.value <= kMaxPercent) {
       result.value = result.value * 10 + (c - '0');
     }
   }
-  if (bytes > kMaxPercentDigits) context.plainError("%s", messages.tooManyDigits);
+  if (bytes > kMaxPercentDigits) context.plainError(p, "%s", messages.tooManyDigits);
   if (i < length && context.byteAt(i) == '%') {
     if (context.byteAt(i + 1) != tml::kQuote || i + 1 >= length) {
-      context.excerptError(messages.syntax, (long long)i - 1, 7);
+      context.excerptError(p, messages.syntax, (long long)i - 1, 7);
       size_t quote = i + 1;
       while (quote < length && context.byteAt(quote) != tml::kQuote) ++quote;
       result.resume = std::min(quote + 1, length);
@@ -544,7 +547,7 @@ Percentage readPercentage(TextPassContext& context, size_t p, const PercentMessa
       result.resume = i + 2;
     }
   } else {
-    context.plainError("%s", messages.forgotPercent);
+    context.plainError(p, "%s", messages.forgotPercent);
     result.resume = std::min(i + 1, length);
   }
   result.value = std::min(result.value, kMaxPercent);
@@ -577,7 +580,7 @@ size_t TextPass::handleIndent(size_t p) {
   PassState& state = paginator_->state();
   unsigned target = indent.value * kLineWidth / 100;
   if (state.x >= target) {
-    context_->warning("You specified an indent of %d%%, which is before the current position of %d pixels",
+    context_->warning(p, "You specified an indent of %d%%, which is before the current position of %d pixels",
                       int(indent.value), int(state.x));
   } else {
     state.x = target;

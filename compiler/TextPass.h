@@ -68,9 +68,10 @@ class TextPassCollector {
   virtual void anchor(TextPassContext&, size_t /*tag*/, size_t /*nameBegin*/, size_t /*nameEnd*/, uint32_t /*target*/) {
   }
 
-  // \Fn="id" and \Sd="id" (small pass only): the id is idBegin..idEnd.
-  virtual void footnoteReference(TextPassContext&, size_t /*idBegin*/, size_t /*idEnd*/) {}
-  virtual void sidebarReference(TextPassContext&, size_t /*idBegin*/, size_t /*idEnd*/) {}
+  // \Fn="id" and \Sd="id" at `tag` (small pass only): the id is
+  // idBegin..idEnd.
+  virtual void footnoteReference(TextPassContext&, size_t /*tag*/, size_t /*idBegin*/, size_t /*idEnd*/) {}
+  virtual void sidebarReference(TextPassContext&, size_t /*tag*/, size_t /*idBegin*/, size_t /*idEnd*/) {}
 
   // The finishing steps after both passes, called in this order (images are
   // finished by the pass itself before them).
@@ -100,6 +101,9 @@ struct TextPassInput {
   // the way); may be null. When it says the build is cancelled, the pass
   // stops where it is and run() returns true without finishing.
   BuildProgress* progress = nullptr;
+  // Tells the messages where in the source file their places are; may be
+  // null: the messages then carry no place.
+  const SourceMap* sourceMap = nullptr;
 };
 
 class TextPass {
@@ -149,7 +153,7 @@ class TextPass {
   int chapterLevel(size_t digitPosition, const char* syntaxMessage, size_t tag);
   void checkFirstTagInLink(size_t nameBegin, size_t nameEnd, size_t afterQuote);
   // Checks, lists and measures the image named by \m.
-  ImageMeasure measureImage(const std::string& name);
+  ImageMeasure measureImage(size_t tag, const std::string& name);
   // A sidebar or footnote reference: syntax, id, the no-tags-inside check.
   size_t readReference(size_t p, bool sidebar);
 

@@ -24,8 +24,9 @@ TextLocation textLocationOf(const U32Table& textRecordEnds, size_t position) {
   return location;
 }
 
-TextPassContext::TextPassContext(const uint8_t* text, size_t length, const U32Table& textRecordEnds)
-    : text_(text), length_(length), textRecordEnds_(textRecordEnds) {}
+TextPassContext::TextPassContext(const uint8_t* text, size_t length, const U32Table& textRecordEnds,
+                                 const SourceMap* sourceMap)
+    : text_(text), length_(length), textRecordEnds_(textRecordEnds), sourceMap_(sourceMap) {}
 
 std::string TextPassContext::excerpt(long long from, size_t count) const {
   if (count > kMaxExcerpt) count = kMaxExcerpt;
@@ -61,44 +62,57 @@ std::string TextPassContext::compose(const char* messageTemplate, long long from
   return message;
 }
 
-void TextPassContext::excerptError(const char* messageTemplate, long long from, size_t count) {
+void TextPassContext::excerptError(size_t at, const char* messageTemplate, long long from, size_t count) {
   failed_ = true;
-  if (smallPass()) reportError("%s", compose(messageTemplate, from, count).c_str());
+  if (smallPass()) reportErrorAt(placeOf(at), "%s", compose(messageTemplate, from, count).c_str());
 }
 
-void TextPassContext::excerptWarning(const char* messageTemplate, long long from, size_t count) {
-  reportWarning("%s", compose(messageTemplate, from, count).c_str());
+void TextPassContext::excerptWarning(size_t at, const char* messageTemplate, long long from, size_t count) {
+  reportWarningAt(placeOf(at), "%s", compose(messageTemplate, from, count).c_str());
 }
 
-void TextPassContext::plainError(const char* format, ...) {
+void TextPassContext::plainError(size_t at, const char* format, ...) {
   failed_ = true;
   va_list args;
   va_start(args, format);
-  reportError("%s", formatMessage(format, args).c_str());
+  const std::string text = formatMessage(format, args);
   va_end(args);
+  reportErrorAt(placeOf(at), "%s", text.c_str());
 }
 
-void TextPassContext::smallPassErrorWithoutFailure(const char* format, ...) {
+void TextPassContext::smallPassErrorWithoutFailure(size_t at, const char* format, ...) {
   if (!smallPass()) return;
   va_list args;
   va_start(args, format);
-  reportError("%s", formatMessage(format, args).c_str());
+  const std::string text = formatMessage(format, args);
   va_end(args);
+  reportErrorAt(placeOf(at), "%s", text.c_str());
 }
 
-void TextPassContext::warning(const char* format, ...) {
+void TextPassContext::warning(size_t at, const char* format, ...) {
   va_list args;
   va_start(args, format);
-  reportWarning("%s", formatMessage(format, args).c_str());
+  const std::string text = formatMessage(format, args);
   va_end(args);
+  reportWarningAt(placeOf(at), "%s", text.c_str());
 }
 
-void TextPassContext::smallPassWarning(const char* format, ...) {
+void TextPassContext::smallPassWarning(size_t at, const char* format, ...) {
   if (!smallPass()) return;
   va_list args;
   va_start(args, format);
-  reportWarning("%s", formatMessage(format, args).c_str());
+  const std::string text = formatMessage(format, args);
   va_end(args);
+  reportWarningAt(placeOf(at), "%s", text.c_str());
+}
+
+void TextPassContext::bookError(const char* format, ...) {
+  failed_ = true;
+  va_list args;
+  va_start(args, format);
+  const std::string text = formatMessage(format, args);
+  va_end(args);
+  reportError("%s", text.c_str());
 }
 
 }  // namespace scrivora

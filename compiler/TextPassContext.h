@@ -8,6 +8,9 @@
 //     is shown only in the small-font pass;
 //   - a plain error: fails the build and is shown in every pass that meets it;
 //   - a warning: shown, never fails.
+// A message about a place in the text names the offset it is about (the
+// backslash of the tag, mostly); with a source map the message carries the
+// line and column of that place in the source file.
 
 #include <cstddef>
 #include <cstdint>
@@ -15,6 +18,7 @@
 
 #include "BuildLog.h"
 #include "BuildTables.h"
+#include "SourceMap.h"
 
 namespace scrivora {
 
@@ -42,7 +46,9 @@ class TextPassContext {
   // The longest excerpt a message quotes.
   static constexpr size_t kMaxExcerpt = 255;
 
-  TextPassContext(const uint8_t* text, size_t length, const U32Table& textRecordEnds);
+  // `sourceMap` may be null: the messages then carry no place.
+  TextPassContext(const uint8_t* text, size_t length, const U32Table& textRecordEnds,
+                  const SourceMap* sourceMap = nullptr);
 
   const uint8_t* text() const { return text_; }
   size_t length() const { return length_; }
@@ -72,16 +78,21 @@ class TextPassContext {
   // The bytes between two positions, clipped to the text.
   std::string slice(size_t begin, size_t end) const;
 
-  // messageTemplate holds one "%s" that the excerpt replaces; any other '%'
-  // in it is printed as it stands.
-  void excerptError(const char* messageTemplate, long long from, size_t count);
+  // The place of a text offset, for messages reported elsewhere.
+  TextPlace placeOf(size_t at) const { return TextPlace{sourceMap_, at, false}; }
+
+  // The reports about the place `at`. messageTemplate holds one "%s" that
+  // the excerpt replaces; any other '%' in it is printed as it stands.
+  void excerptError(size_t at, const char* messageTemplate, long long from, size_t count);
   // A warning with an excerpt, shown in every pass.
-  void excerptWarning(const char* messageTemplate, long long from, size_t count);
-  void plainError(const char* format, ...) SCRIVORA_PRINTF(2, 3);
+  void excerptWarning(size_t at, const char* messageTemplate, long long from, size_t count);
+  void plainError(size_t at, const char* format, ...) SCRIVORA_PRINTF(3, 4);
   // Shown as an error in the small pass only, without failing the build.
-  void smallPassErrorWithoutFailure(const char* format, ...) SCRIVORA_PRINTF(2, 3);
-  void warning(const char* format, ...) SCRIVORA_PRINTF(2, 3);
-  void smallPassWarning(const char* format, ...) SCRIVORA_PRINTF(2, 3);
+  void smallPassErrorWithoutFailure(size_t at, const char* format, ...) SCRIVORA_PRINTF(3, 4);
+  void warning(size_t at, const char* format, ...) SCRIVORA_PRINTF(3, 4);
+  void smallPassWarning(size_t at, const char* format, ...) SCRIVORA_PRINTF(3, 4);
+  // A plain error about the book as a whole.
+  void bookError(const char* format, ...) SCRIVORA_PRINTF(2, 3);
 
  private:
   std::string compose(const char* messageTemplate, long long from, size_t count) const;
@@ -89,6 +100,7 @@ class TextPassContext {
   const uint8_t* text_;
   size_t length_;
   const U32Table& textRecordEnds_;
+  const SourceMap* sourceMap_;
   FontPass pass_ = FontPass::Small;
   bool failed_ = false;
   int mappingWarnings_ = 0;

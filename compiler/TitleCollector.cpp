@@ -56,7 +56,7 @@ CollectedTitle TitleCollector::collect(TitleForm form, size_t from, size_t argum
         }
         p += tml::kDecimalEscapeLength;
       } else if (isArgument) {
-        context_.plainError("Tags are not allowed inside \\C definitions!");
+        context_.plainError(p, "Tags are not allowed inside \\C definitions!");
         p += tml::kPlainTagLength;
       } else if (closesScope(form, uint8_t(tag))) {
         result.closing = p;

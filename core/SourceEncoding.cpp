@@ -49,11 +49,13 @@ SourceEncodingGuess guessSourceEncoding(std::string_view bytes) {
   return guess;
 }
 
-std::string utf8ToWindows1252Tml(std::string_view utf8) {
-  if (utf8.substr(0, 3) == kByteOrderMark) utf8.remove_prefix(3);
+std::string utf8ToWindows1252Tml(std::string_view utf8, OffsetMap* offsets) {
+  size_t skipped = 0;
+  if (utf8.substr(0, 3) == kByteOrderMark) skipped = 3;
+  if (offsets && skipped) offsets->resumeAt(0, skipped);
   std::string out;
   out.reserve(utf8.size());
-  for (size_t at = 0; at < utf8.size();) {
+  for (size_t at = skipped; at < utf8.size();) {
     uint32_t codePoint = 0;
     size_t length = decodeUtf8At(utf8, at, codePoint);
     if (length == 0) {
@@ -68,6 +70,8 @@ std::string utf8ToWindows1252Tml(std::string_view utf8) {
       appendUnicodeTag(codePoint, out);
     }
     at += length;
+    // Only where a character changed its length do the two texts part.
+    if (offsets && length > 1) offsets->resumeAt(out.size(), at);
   }
   return out;
 }

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "OffsetMap.h"
+
 namespace scrivora {
 
 // How the bytes of a TML file are read.
@@ -31,6 +33,8 @@ SourceEncodingGuess guessSourceEncoding(std::string_view bytes);
 // character the code page has becomes its byte, any other becomes the tag
 // \UXXXX (U+FFFD beyond U+FFFF, which \U cannot name), and a byte that is
 // not valid UTF-8 is kept as the Windows-1252 byte it is, so no text is lost.
-std::string utf8ToWindows1252Tml(std::string_view utf8);
+// With `offsets`, records where each byte of the result came from in `utf8`,
+// so that a place in the result can be shown as a place in the file.
+std::string utf8ToWindows1252Tml(std::string_view utf8, OffsetMap* offsets = nullptr);
 
 }  // namespace scrivora

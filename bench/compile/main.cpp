@@ -3,6 +3,8 @@
 //                                      profiling a single build with
 //                                      bench-compile --child FILE OUT.tdb)
 // bench-compile --write-footnoted FILE (the same for the footnoted book)
+// bench-compile --child-without-positions FILE OUT.tdb (one build keeping no
+//                                      positions for its messages)
 // Builds generated books (by default of 1, 4 and 12 MB) with the whole
 // compiler and, as the baseline, compresses the same source with zlib's
 // compress() in 8192-byte pieces, as the text records are compressed. Per
@@ -17,9 +19,14 @@
 // plain marks and the notes as ordinary paragraphs: the ratio shows whether
 // finding and storing footnotes stays linear in their number.
 //
+// Last, the 12 MB book is built with and without the bookkeeping that lets
+// messages name their line and column, once with LF line ends and once with
+// CR LF (where that bookkeeping has a point to record on every line); the
+// runs of the two alternate, so both see the same machine.
+//
 // Targets: ratio at most 1.5 from 4 MB on, time growing linearly with the
 // size, peak memory at most 3 x the source size + 16 MB; the footnoted book at
-// most 1.3 times the one without notes.
+// most 1.3 times the one without notes; positions cost at most 2%.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -47,6 +54,8 @@ constexpr double kFootnoteTargetRatio = 1.3;
 constexpr size_t kFootnoteBookBytes = 4 * 1024 * 1024;
 constexpr size_t kFootnoteCount = 16000;
 constexpr size_t kPiece = 8192;
+constexpr size_t kPositionsBookBytes = 12 * 1024 * 1024;
+constexpr double kPositionsTargetRatio = 1.02;
 
 // Shows the first few errors of a failed build; drops everything else.
 class BenchLogSink : public BuildLogSink {
@@ -69,14 +78,19 @@ double processorSeconds() {
 double seconds(const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; }
 
 // The child: one build, exit status 0 when the book was written.
-int runChild(const char* source, const char* output) {
+int runChild(const char* source, const char* output, bool positions) {
   BenchLogSink sink;
   ScopedLogSink installed(sink);
   BookInfo info;
   info.title = "Benchmark";
-  bool written = buildBook(source, output, info);
+  BuildOptions options;
+  options.sourcePositions = positions;
+  bool written = buildBook(source, output, info, options);
   return written ? 0 : 1;
 }
+
+const char kChild[] = "--child";
+const char kChildWithoutPositions[] = "--child-without-positions";
 
 struct ChildRun {
   bool ok = false;
@@ -84,12 +98,14 @@ struct ChildRun {
   long peakKb = 0;
 };
 
-ChildRun runBuild(const std::string& self, const std::string& source, const std::string& output) {
+ChildRun runBuild(const std::string& self, const std::string& source, const std::string& output,
+                  bool positions = true) {
   ChildRun run;
   pid_t pid = fork();
   if (pid < 0) return run;
   if (pid == 0) {
-    execl(self.c_str(), self.c_str(), "--child", source.c_str(), output.c_str(), static_cast<char*>(nullptr));
+    const char* mode = positions ? kChild : kChildWithoutPositions;
+    execl(self.c_str(), self.c_str(), mode, source.c_str(), output.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
   int status = 0;
@@ -167,10 +183,61 @@ bool footnotesStayLinear(const std::string& self, const std::string& folder, con
   return met;
 }
 
+// The fastest of `runs` builds of one source with and without positions,
+// alternating; false when a build failed.
+bool bestWithAndWithoutPositions(const std::string& self, const std::string& folder, const std::string& text, int runs,
+                                 double& with, double& without) {
+  const std::string source = folder + "/positions.tml";
+  const std::string output = folder + "/positions.tdb";
+  if (!writeSource(source, text)) return false;
+  with = without = 1e30;
+  bool ok = true;
+  for (int r = 0; r < runs && ok; ++r) {
+    for (bool positions : {true, false}) {
+      ChildRun run = runBuild(self, source, output, positions);
+      ok = ok && run.ok;
+      double& best = positions ? with : without;
+      best = std::min(best, run.cpu);
+    }
+  }
+  std::remove(output.c_str());
+  std::remove(source.c_str());
+  if (!ok) std::fprintf(stderr, "a build of the positions book failed\n");
+  return ok;
+}
+
+// The 12 MB book with LF and with CR LF line ends, each with and without
+// positions.
+bool positionsCostLittle(const std::string& self, const std::string& folder, const std::vector<std::string>& paragraphs,
+                         int runs) {
+  const std::string lf = benchbuild::makeBookText(paragraphs, kPositionsBookBytes);
+  std::string crlf;
+  crlf.reserve(lf.size() + lf.size() / 16);
+  for (char c : lf) {
+    if (c == '\n') crlf += '\r';
+    crlf += c;
+  }
+  bool allMet = true;
+  const std::pair<const char*, const std::string*> books[] = {{"LF", &lf}, {"CR LF", &crlf}};
+  for (const auto& book : books) {
+    double with = 0, without = 0;
+    if (!bestWithAndWithoutPositions(self, folder, *book.second, runs, with, without)) return false;
+    const double ratio = with / without;
+    const bool met = ratio <= kPositionsTargetRatio;
+    allMet = allMet && met;
+    std::printf("positions, %.2f MB with %s line ends: %.3f s with, %.3f s without, ratio %.3f (target %.2f) %s\n",
+                double(book.second->size()) / (1024 * 1024), book.first, with, without, ratio, kPositionsTargetRatio,
+                met ? "ok" : "MISSED");
+    std::fflush(stdout);
+  }
+  return allMet;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc == 4 && std::strcmp(argv[1], "--child") == 0) return runChild(argv[2], argv[3]);
+  if (argc == 4 && std::strcmp(argv[1], kChild) == 0) return runChild(argv[2], argv[3], true);
+  if (argc == 4 && std::strcmp(argv[1], kChildWithoutPositions) == 0) return runChild(argv[2], argv[3], false);
 
   if (argc == 3 && std::strcmp(argv[1], "--write-footnoted") == 0) {
     std::vector<std::string> paragraphs = benchbuild::corpusParagraphs(SCRIVORA_CORPUS_DIR);
@@ -245,6 +312,7 @@ int main(int argc, char** argv) {
   }
   std::printf("time per MB at the first size: %.3f s\n", firstPerMb);
   allMet = footnotesStayLinear(self, folder, paragraphs, runs) && allMet;
+  allMet = positionsCostLittle(self, folder, paragraphs, runs) && allMet;
   rmdir(folder.c_str());
   std::printf("targets %s\n", allMet ? "met" : "MISSED");
   return allMet ? 0 : 1;

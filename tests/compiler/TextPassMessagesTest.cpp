@@ -113,10 +113,10 @@ TEST_F(TextPassMessagesTest, IndexTermOpenedWithAStyleOnIsStillReadInTheSmallPas
 
 TEST_F(TextPassMessagesTest, ClosedReferencesAreAccepted) {
   struct Ids : scrivora::TextPassCollector {
-    void footnoteReference(scrivora::TextPassContext& c, size_t b, size_t e) override {
+    void footnoteReference(scrivora::TextPassContext& c, size_t, size_t b, size_t e) override {
       ids.push_back("F" + c.slice(b, e));
     }
-    void sidebarReference(scrivora::TextPassContext& c, size_t b, size_t e) override {
+    void sidebarReference(scrivora::TextPassContext& c, size_t, size_t b, size_t e) override {
       ids.push_back("S" + c.slice(b, e));
     }
     std::vector<std::string> ids;

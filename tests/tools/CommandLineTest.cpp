@@ -126,7 +126,7 @@ TEST(LogPrinterJson, MessagesAreWindows1252AndThePlaceGetsItsOwnFields) {
       LogPrinter::jsonLine(message),
       "{\"kind\": \"warning\", \"message\": \"\\u2014\\u0081\\u008d\\u008f\\u0090\\u009d\\u00e9\\\"\\\\\\u0001\", "
       "\"file\": \"d\\u00e9j\\u00e0.tml\", \"line\": 7, \"column\": 2}");
-  EXPECT_EQ(LogPrinter::jsonLine({LogKind::Error, "gone\n", {}}), "{\"kind\": \"error\", \"message\": \"gone\"}");
+  EXPECT_EQ(LogPrinter::jsonLine({LogKind::Error, "gone\n", {}}), "{\"kind\": \"error\", \"message\": \"gone\\n\"}");
 }
 
 TEST(TerminalText, UpperBytesBecomeUtf8OnlyForAUtf8Terminal) {

@@ -134,6 +134,20 @@ TEST_F(MakeTool, JsonLogWritesOneObjectPerMessage) {
   EXPECT_EQ(messages.back(), "{\"kind\": \"status\", \"message\": \"Done.\"}");
 }
 
+TEST_F(MakeTool, AMessageAboutAPlaceNamesItsLineAndColumn) {
+  // The excerpt runs over two line ends, which stay inside the one line.
+  folder.write("bad.tml", "First line\r\nab\\zz\r\nnext\r\n");
+  const ToolRun text = folder.run("scrivora-make", {"-q", "bad.tml"});
+  EXPECT_EQ(text.status, 1);
+  EXPECT_EQ(text.err,
+            "bad.tml:2:3: error: Illegal control code starting at \"\\zz\\nnext\\n\"\n"
+            "error: Errors occurred while paginating the book. No output file generated.\n");
+  const ToolRun json = folder.run("scrivora-make", {"-q", "--log-format=json", "bad.tml"});
+  EXPECT_EQ(lines(json.err).front(),
+            "{\"kind\": \"error\", \"message\": \"Illegal control code starting at \\\"\\\\zz\\nnext\\n\\\"\", "
+            "\"file\": \"bad.tml\", \"line\": 2, \"column\": 3}");
+}
+
 TEST_F(MakeTool, SourceDateEpochMakesBuildsIdenticalAndTheInspectorShowsTheDate) {
   folder.write("same.tml", std::string(kInfoBlock) + "Some text.\n");
   const RunOptions epoch{"", -1, {"SOURCE_DATE_EPOCH=1500000000"}};

@@ -36,7 +36,8 @@ std::string LogPrinter::textLine(const LogMessage& message) {
 std::string LogPrinter::jsonLine(const LogMessage& message) {
   std::string line = "{\"kind\": \"";
   line += logKindName(message.kind);
-  line += "\", \"message\": " + jsonString(withoutFinalLineEnd(message.text));
+  // The message exactly as reported, a line end it may carry included.
+  line += "\", \"message\": " + jsonString(message.text);
   if (message.position.known()) {
     line += ", \"file\": " + jsonFileName(message.position.file);
     line += ", \"line\": " + std::to_string(message.position.line);

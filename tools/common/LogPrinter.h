@@ -8,8 +8,9 @@
 // carry ends its line; a line end inside a message is written as the two
 // characters "\n", so that every message stays on one line.
 //
-// JSON: {"kind": "error"|"warning"|"status", "message": "..."} and, for a
-// place, "file", "line" and "column"; see JsonText.h for the characters.
+// JSON: {"kind": "error"|"warning"|"status", "message": "..."} with the
+// message exactly as reported and, for a place, "file", "line" and "column";
+// see JsonText.h for the characters.
 
 #include <cstdio>
 

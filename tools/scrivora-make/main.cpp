@@ -13,7 +13,6 @@
 #include "FileSystem.h"
 #include "InfoBlock.h"
 #include "LogPrinter.h"
-#include "FileSystem.h"
 #include "SourceEncoding.h"
 #include "ToolMain.h"
 
@@ -42,9 +41,14 @@ const ProgramSpec kProgram = {
         {"quiet", 'q', nullptr, "no status lines"},
     },
     {"SOURCE"},
-    "Messages go to standard error, one per line. SOURCE_DATE_EPOCH, when set, is\n"
-    "the book's creation date. Exit status: 0 book written, 1 no book written,\n"
-    "2 usage error.\n",
+    "Messages go to standard error, one per line: \"error: \" or \"warning: \"\n"
+    "and the message, status lines as they are. A message about a place in the\n"
+    "source starts with SOURCE:LINE:COLUMN: (the column counts bytes of the\n"
+    "file, as compilers do), and a line end inside a message is written as \\n.\n"
+    "In the JSON log each message is one object with \"kind\" and \"message\",\n"
+    "and \"file\", \"line\" and \"column\" for a place.\n"
+    "SOURCE_DATE_EPOCH, when set, is the book's creation date. Exit status:\n"
+    "0 book written, 1 no book written, 2 usage error.\n",
 };
 
 bool endsWith(const std::string& text, const char* tail) {
