@@ -445,13 +445,16 @@ std::vector<ContextEntry> contextMenuEntries(const TextDocumentModel& text, cons
 
   menu.beginGroup();
   const BookObject object = bookObjectAt(text, text.selectionStart());
-  if (object.isPresent() && object.kind() != kind::bookPlate && object.kind() != kind::chapter)
-    menu.add(ContextAction::EditObject, editEntryLabel(object.kind()), true, object.position);
+  const bool objectEntry = object.isPresent() && object.kind() != kind::bookPlate && object.kind() != kind::chapter;
+  if (objectEntry) menu.add(ContextAction::EditObject, editEntryLabel(object.kind()), true, object.position);
 
+  // Each object gets one entry: the one behind the caret may already have
+  // its own.
   menu.beginGroup();
   if (text.selectionStart() == text.selectionEnd())
     for (const BookObject& note : notesAroundCaret(text))
-      menu.add(ContextAction::EditObject, editEntryLabel(note.kind()), true, note.position);
+      if (!objectEntry || note.position != object.position)
+        menu.add(ContextAction::EditObject, editEntryLabel(note.kind()), true, note.position);
   return menu.take();
 }
 
