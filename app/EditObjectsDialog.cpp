@@ -73,7 +73,14 @@ EditObjectsDialog::EditObjectsDialog(SettingsStore& settings, QWidget* parent) :
   if (settings_.readInteger(kPlaceX, x) && settings_.readInteger(kPlaceY, y)) move(x, y);
 }
 
-EditObjectsDialog::~EditObjectsDialog() = default;
+EditObjectsDialog::~EditObjectsDialog() {
+  // What the widgets say while they are taken down is no longer for us.
+  disconnect(qApp, nullptr, this, nullptr);
+  disconnect(contentsConnection_);
+  disconnect(closingConnection_);
+  list_->blockSignals(true);
+  filter_->blockSignals(true);
+}
 
 void EditObjectsDialog::showFor(DocumentWindow* window) {
   bind(window);
@@ -96,7 +103,11 @@ void EditObjectsDialog::bind(DocumentWindow* window) {
       if (isVisible()) refillSoon_.start();
     });
     // A closing window leaves the dialog bound to nothing and empty.
-    closingConnection_ = connect(window, &QObject::destroyed, this, [this] { refill(); });
+    closingConnection_ = connect(window, &QObject::destroyed, this, [this] {
+      // Only the QObject is left of the window by now: never look at it.
+      window_.clear();
+      refill();
+    });
   }
   refill();
 }

@@ -44,13 +44,11 @@ class EditObjectsDialog : public QDialog {
   QPushButton& editButton() { return *edit_; }
   // Opens the dialog of the selected line's object; true when it changed.
   bool editSelected();
+  // Cancel, Escape and the close box hide the dialog and keep its place.
+  void reject() override;
 
   // "Show:" entries in order, with their kinds (0 for all).
   static const std::vector<std::pair<const char*, FourCC>>& filters();
-
- protected:
-  // Cancel, Escape and the close box hide the dialog and keep its place.
-  void reject() override;
 
  private:
   void refill();
