@@ -138,7 +138,16 @@ TEST_F(ObjectDialogsTest, SingleFieldDialogsInInsertAndEditMode) {
   };
   EXPECT_TRUE(perform(cmd::kEditObject, &rule));
   EXPECT_EQ(saved(*window), "\\Q=\"old\"\\vnote\\v\\w=\"45%\"\\T=\"60%\"");
-  EXPECT_EQ(driver.dialogsRun, 6 + 4 + 1);
+
+  // A comment longer than the field reads comes back whole when the author
+  // confirms it untouched.
+  const std::string longComment = "\\v" + std::string(300, 'c') + "\\v";
+  load(longComment);
+  int comment = 0;
+  driver.fill = [](QDialog& dialog) { clickOk(dialog); };
+  EXPECT_TRUE(perform(cmd::kEditObject, &comment));
+  EXPECT_EQ(saved(*window), longComment);
+  EXPECT_EQ(driver.dialogsRun, 6 + 4 + 2);
 }
 
 TEST_F(ObjectDialogsTest, LinkDialogListsAnchorsInTextOrderAndNeedsAChoice) {
