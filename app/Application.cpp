@@ -8,6 +8,7 @@
 #include "CommandChain.h"
 #include "Commands.h"
 #include "DocumentWindow.h"
+#include "EditObjectsDialog.h"
 #include "Product.h"
 
 namespace scrivora {
@@ -55,6 +56,11 @@ Application::~Application() {
 }
 
 Application* Application::instance() { return theApplication; }
+
+EditObjectsDialog& Application::editObjects() {
+  if (!editObjects_) editObjects_ = std::make_unique<EditObjectsDialog>(*settings_);
+  return *editObjects_;
+}
 
 void Application::start(const QStringList& files) {
   bool opened = false;

@@ -18,6 +18,7 @@
 namespace scrivora {
 
 class DocumentWindow;
+class EditObjectsDialog;
 
 class Application : public CommandTarget {
  public:
@@ -48,6 +49,8 @@ class Application : public CommandTarget {
   FindSettings& findSettings() { return find_; }
   SettingsStore& settings() { return *settings_; }
   BuildLogWindow& buildLog() { return buildLog_; }
+  // The one Edit Objects dialog, made on first use.
+  EditObjectsDialog& editObjects();
 
   bool handles(Command command) const override;
   bool enabled(Command command) const override;
@@ -67,6 +70,7 @@ class Application : public CommandTarget {
   std::unique_ptr<ScopedLogSink> installedSink_;
   std::list<DocumentWindow*> documents_;
   bool running_ = false;
+  std::unique_ptr<EditObjectsDialog> editObjects_;
 };
 
 }  // namespace scrivora

@@ -1,47 +1,75 @@
 #include "BookCommands.h"
 
-#include "BookObject.h"
+#include "Application.h"
 #include "Commands.h"
+#include "DocumentTextView.h"
+#include "DocumentWindow.h"
+#include "EditObjectsDialog.h"
+#include "ObjectCommands.h"
+#include "ObjectEditing.h"
 #include "TextDocumentModel.h"
 
 namespace scrivora {
 
-BookCommands::BookCommands(TextDocumentModel& text)
-    : CommandGroup({cmd::kEditBookInfo, cmd::kInsertCharacter, cmd::kInsertTab, cmd::kInsertComment, cmd::kInsertRule,
-                    cmd::kInsertPageBreak, cmd::kInsertImage, cmd::kInsertBookPlate, cmd::kCreateAnchor,
-                    cmd::kCreateLink, cmd::kChapter, cmd::kHeading1, cmd::kHeading1 + 1, cmd::kHeading1 + 2,
-                    cmd::kHeading4}),
-      text_(text) {}
+BookCommands::BookCommands(TextDocumentModel& text, DocumentWindow& window)
+    : CommandGroup({cmd::kInsertCharacter, cmd::kInsertTab,     cmd::kInsertComment,   cmd::kInsertRule,
+                    cmd::kInsertPageBreak, cmd::kInsertImage,   cmd::kInsertBookPlate, cmd::kCreateAnchor,
+                    cmd::kCreateLink,      cmd::kChapter,       cmd::kHeading1,        cmd::kHeading1 + 1,
+                    cmd::kHeading1 + 2,    cmd::kHeading4,      cmd::kEditObjects,     cmd::kEditObject,
+                    cmd::kRemoveLink,      cmd::kRemoveChapter, cmd::kRemoveHeading,   cmd::kGoToAnchor}),
+      text_(text),
+      window_(window) {}
 
 bool BookCommands::enabled(Command command) const {
   const bool selection = text_.selectionStart() != text_.selectionEnd();
-  if (command == cmd::kCreateLink || (command >= cmd::kChapter && command <= cmd::kHeading4)) return selection;
+  switch (command) {
+    case cmd::kCreateLink: return selection;
+    case cmd::kRemoveLink:
+    case cmd::kGoToAnchor: return linkAtCaret(text_).found();
+    case cmd::kRemoveChapter: {
+      const MarkedStretch heading = headingAtCaret(text_);
+      return heading.found() && heading.level == 0;
+    }
+    case cmd::kRemoveHeading: {
+      const MarkedStretch heading = headingAtCaret(text_);
+      return heading.found() && heading.level > 0;
+    }
+    default: break;
+  }
+  if (command >= cmd::kChapter && command <= cmd::kHeading4) return selection;
   return true;
 }
 
-bool BookCommands::perform(Command command, const void*, uintptr_t) {
-  switch (command) {
-    case cmd::kInsertPageBreak:
-      text_.beginEditGroup();
-      text_.insertText(QStringLiteral("\f"));
-      text_.endEditGroup();
-      return true;
-    case cmd::kInsertBookPlate:
-      text_.beginEditGroup();
-      insertBookPlate(text_, kAtCaret, true);
-      text_.endEditGroup();
-      return true;
-    default: break;
-  }
+bool BookCommands::perform(Command command, const void* argument, uintptr_t) {
+  QWidget* owner = &window_;
   if (command >= cmd::kChapter && command <= cmd::kHeading4) {
-    text_.beginEditGroup();
-    makeHeading(text_, command - cmd::kChapter);
-    text_.endEditGroup();
+    createHeading(text_, command - cmd::kChapter);
     return true;
   }
-  // The dialog commands (book information, characters, tabs, comments,
-  // rules, images, anchors, links) are performed by their dialogs.
-  return false;
+  switch (command) {
+    case cmd::kInsertCharacter: return insertCharacterByDialog(text_, owner);
+    case cmd::kInsertTab: return insertTabByDialog(text_, owner);
+    case cmd::kInsertComment: return insertCommentByDialog(text_, owner);
+    case cmd::kInsertRule: return insertRuleByDialog(text_, owner);
+    case cmd::kInsertPageBreak: insertPageBreakAtCaret(text_); return true;
+    case cmd::kInsertImage: return insertImageByDialog(text_, owner);
+    case cmd::kInsertBookPlate: insertBookPlateAtCaret(text_); return true;
+    case cmd::kCreateAnchor: return createAnchorByDialog(text_, owner);
+    case cmd::kCreateLink: return createLinkByDialog(text_, owner);
+    case cmd::kEditObject:
+      return argument != nullptr && editObjectByDialog(text_, *static_cast<const int*>(argument), owner);
+    case cmd::kRemoveLink: return removeLinkAtCaret(text_);
+    case cmd::kRemoveChapter:
+    case cmd::kRemoveHeading: return removeHeadingAtCaret(text_);
+    case cmd::kGoToAnchor:
+      if (!goToAnchorFromCaret(text_)) return false;
+      window_.view().ensureCursorVisible();
+      return true;
+    case cmd::kEditObjects:
+      if (Application* application = Application::instance()) application->editObjects().showFor(&window_);
+      return true;
+    default: return false;
+  }
 }
 
 }  // namespace scrivora

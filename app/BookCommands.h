@@ -1,23 +1,28 @@
 #pragma once
-// The Book menu: book information, inserting characters and objects, links
-// and headings. Page breaks, book plates, chapters and headings work on the
-// text directly; the commands that open a dialog are routed and enabled
-// here and performed once their dialogs exist.
+// The Book menu (inserting characters and objects, anchors, links and
+// headings), the object commands of the context menu (edit an object,
+// remove a link or a heading, go to a link's anchor) and Edit Objects, on
+// one document window's text.
 
 #include "CommandGroup.h"
 
+class QWidget;
+
 namespace scrivora {
 
+class DocumentWindow;
 class TextDocumentModel;
 
 class BookCommands : public CommandGroup {
  public:
-  explicit BookCommands(TextDocumentModel& text);
+  // Dialogs are owned by the window.
+  BookCommands(TextDocumentModel& text, DocumentWindow& window);
   bool enabled(Command command) const override;
   bool perform(Command command, const void* argument, uintptr_t extra) override;
 
  private:
   TextDocumentModel& text_;
+  DocumentWindow& window_;
 };
 
 }  // namespace scrivora

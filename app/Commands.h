@@ -44,6 +44,14 @@ constexpr Command kDelete = 10015;
 constexpr Command kSelectAll = 10016;
 constexpr Command kEditObjects = 20010;
 
+// Book objects, from the context menu: edit one (argument: its position, a
+// const int*), remove the link or heading at the caret, follow a link.
+constexpr Command kEditObject = 20011;
+constexpr Command kRemoveLink = 20012;
+constexpr Command kRemoveChapter = 20013;
+constexpr Command kRemoveHeading = 20014;
+constexpr Command kGoToAnchor = 20030;
+
 // Search.
 constexpr Command kFind = 20020;
 constexpr Command kFindNext = 20021;

@@ -18,6 +18,7 @@
 #include "SearchCommands.h"
 #include "SettingsStore.h"
 #include "ShortcutRouter.h"
+#include "TextContextMenu.h"
 #include "ViewCommands.h"
 
 namespace scrivora {
@@ -46,16 +47,22 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, const F
   // Nine menus have to fit the handheld-wide window as far as they can; the
   // bar's own button shows the rest at the narrowest zooms.
   menuBar()->setStyleSheet(QStringLiteral("QMenuBar { font-size: 8pt; } QMenuBar::item { padding: 2px 2px; }"));
+  // Raising and lowering have no menu entry, only their keys.
+  shortcuts_.assign(kKeyEquals, kCtrlKey | kShiftKey, cmd::kSuperscript);
+  shortcuts_.assign(kKeyEquals, kCtrlKey, cmd::kSubscript);
   ShortcutRouter::instance().registerWindow(this, &shortcuts_);
 
   TextDocumentModel& text = document_->text();
   groups_.push_back(std::make_unique<EditCommands>(*view_));
   groups_.push_back(std::make_unique<FormattingCommands>(text));
   groups_.push_back(std::make_unique<ViewCommands>(*document_, [this](int zoom) { applyZoomGeometry(zoom); }));
-  groups_.push_back(std::make_unique<BookCommands>(text));
+  groups_.push_back(std::make_unique<BookCommands>(text, *this));
   groups_.push_back(std::make_unique<SearchCommands>(find, text));
   groups_.push_back(std::make_unique<FileCommands>(*document_));
 
+  view_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(view_, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { showTextContextMenu(*this, at); });
   connect(view_, &QTextEdit::cursorPositionChanged, this, &DocumentWindow::scheduleToolBarRefresh);
   connect(view_, &QTextEdit::selectionChanged, this, &DocumentWindow::scheduleToolBarRefresh);
   connect(view_->document(), &QTextDocument::contentsChanged, this, &DocumentWindow::scheduleToolBarRefresh);

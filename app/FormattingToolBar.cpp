@@ -43,6 +43,20 @@ QIcon linesIcon(const std::vector<std::pair<int, int>>& lines) {
   return QIcon(pixmap);
 }
 
+// The button's own picture, faded, with a dash in its corner: some of the
+// selection has the format, some has not.
+QIcon partlyIcon(const QIcon& icon) {
+  QPixmap pixmap(kIconSize, kIconSize);
+  pixmap.fill(Qt::transparent);
+  QPainter painter(&pixmap);
+  painter.setOpacity(0.45);
+  painter.drawPixmap(0, 0, icon.pixmap(kIconSize, kIconSize));
+  painter.setOpacity(1.0);
+  painter.setPen(QPen(QColor(30, 30, 30), 4, Qt::SolidLine, Qt::FlatCap));
+  painter.drawLine(QPointF(kIconSize - 14, kIconSize - 4), QPointF(kIconSize - 2, kIconSize - 4));
+  return QIcon(pixmap);
+}
+
 struct Button {
   Command command;
   const char* tip;
@@ -105,7 +119,8 @@ FormattingToolBar::FormattingToolBar(CommandRouter& router, QWidget* parent)
       addSeparator();
       continue;
     }
-    QAction* action = addAction(button.icon(), QString::fromLatin1(button.tip));
+    const QIcon icon = button.icon();
+    QAction* action = addAction(icon, QString::fromLatin1(button.tip));
     action->setToolTip(QString::fromLatin1(button.tip));
     action->setCheckable(true);
     const Command command = button.command;
@@ -113,21 +128,31 @@ FormattingToolBar::FormattingToolBar(CommandRouter& router, QWidget* parent)
       router_.dispatchCommand(command);
       refresh();
     });
-    buttons_.emplace_back(command, action);
+    buttons_.push_back({command, action, icon, partlyIcon(icon), kUnchecked});
   }
 }
 
 void FormattingToolBar::refresh() {
-  for (const auto& [command, action] : buttons_) {
-    action->setEnabled(router_.commandEnabled(command));
-    action->setChecked(router_.commandCheckState(command) == kChecked);
+  for (ButtonState& button : buttons_) {
+    button.action->setEnabled(router_.commandEnabled(button.command));
+    const int state = router_.commandCheckState(button.command);
+    button.action->setChecked(state == kChecked);
+    if ((state == kPartlyChecked) != (button.shown == kPartlyChecked))
+      button.action->setIcon(state == kPartlyChecked ? button.partly : button.normal);
+    button.shown = state;
   }
 }
 
 QAction* FormattingToolBar::actionFor(Command command) const {
-  for (const auto& [c, action] : buttons_)
-    if (c == command) return action;
+  for (const ButtonState& button : buttons_)
+    if (button.command == command) return button.action;
   return nullptr;
+}
+
+int FormattingToolBar::shownState(Command command) const {
+  for (const ButtonState& button : buttons_)
+    if (button.command == command) return button.shown;
+  return kUnchecked;
 }
 
 }  // namespace scrivora

@@ -16,13 +16,22 @@ class FormattingToolBar : public QToolBar {
 
  public:
   FormattingToolBar(CommandRouter& router, QWidget* parent = nullptr);
-  // Pressed and enabled states from the router.
+  // Pressed, partly pressed and enabled states from the router.
   void refresh();
   QAction* actionFor(Command command) const;
+  // The check state a button shows: pressed, partly (a faded picture with a
+  // dash) or neither.
+  int shownState(Command command) const;
 
  private:
   CommandRouter& router_;
-  std::vector<std::pair<Command, QAction*>> buttons_;
+  struct ButtonState {
+    Command command;
+    QAction* action;
+    QIcon normal, partly;
+    int shown;
+  };
+  std::vector<ButtonState> buttons_;
 };
 
 }  // namespace scrivora

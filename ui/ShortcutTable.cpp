@@ -68,6 +68,11 @@ uint8_t virtualKeyOf(const QKeyEvent& event) {
     case Qt::Key_Right: return 0x27;
     case Qt::Key_Down: return 0x28;
     case Qt::Key_Insert: return 0x2D;
+    case Qt::Key_Equal:
+    case Qt::Key_Plus:
+      // The main keyboard's = key, whether or not Shift makes it a +.
+      if (!(event.modifiers() & Qt::KeypadModifier)) return kKeyEquals;
+      return 0;
     default: break;
   }
   if (event.modifiers() & Qt::ShiftModifier) return digitOfShiftedKey(event);

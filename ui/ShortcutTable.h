@@ -22,6 +22,7 @@ constexpr uint8_t kAltKey = 16;
 constexpr uint8_t kKeyReturn = 0x0D;
 constexpr uint8_t kKeyDelete = 0x2E;
 constexpr uint8_t kKeyF1 = 0x70;
+constexpr uint8_t kKeyEquals = 0xBB;  // the = and + key
 
 class ShortcutTable {
  public:
