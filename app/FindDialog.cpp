@@ -94,6 +94,10 @@ void FindDialog::buildControls() {
   grid->addLayout(options, 2, 0, 1, 2);
   grid->addWidget(replaceAllButton_, 2, 2);
   grid->setSizeConstraint(QLayout::SetFixedSize);
+  // Tab goes from field to field, then through the options to the buttons.
+  QWidget* const order[] = {findField_, replaceField_, caseSensitive_, entireWord_,
+                            regex_,     findButton_,   replaceButton_, replaceAllButton_};
+  for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
   // Each edit is the search's at once.
   connect(findField_, &QLineEdit::textEdited, this,
