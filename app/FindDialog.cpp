@@ -23,8 +23,10 @@ namespace {
 constexpr const char* kPositionX = "Find.WindowPos.x";
 constexpr const char* kPositionY = "Find.WindowPos.y";
 constexpr uint8_t kKeyF3 = kKeyF1 + 2;
-}  // namespace
 
+// The search texts are Windows-1252 bytes, the characters of the editor
+// text; a character without a byte there becomes the unmapped byte, which
+// matches any such character in the document.
 std::string findTextBytesOf(const QString& text) {
   std::string bytes(size_t(text.size()), '\0');
   for (qsizetype i = 0; i < text.size(); ++i) {
@@ -39,6 +41,8 @@ QString findTextOfBytes(const std::string& bytes) {
   for (size_t i = 0; i < bytes.size(); ++i) text[qsizetype(i)] = QChar(unicodeFromCodePage(uint8_t(bytes[i])));
   return text;
 }
+
+}  // namespace
 
 FindDialog::FindDialog(FindSettings& settings, SettingsStore& store, std::function<CommandTarget*()> activeDocument)
     : settings_(settings), store_(store), activeDocument_(std::move(activeDocument)) {

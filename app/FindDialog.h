@@ -7,7 +7,6 @@
 #include <QDialog>
 
 #include <functional>
-#include <string>
 
 #include "CommandTarget.h"
 #include "FindSettings.h"
@@ -71,11 +70,5 @@ class FindDialog : public QDialog {
   QPushButton* replaceButton_ = nullptr;
   QPushButton* replaceAllButton_ = nullptr;
 };
-
-// The search texts are Windows-1252 bytes, the characters of the editor
-// text; a character without a byte there becomes the unmapped byte, which
-// matches any such character in the document.
-std::string findTextBytesOf(const QString& text);
-QString findTextOfBytes(const std::string& bytes);
 
 }  // namespace scrivora
