@@ -266,6 +266,12 @@ TEST(SearchTest, OptionsAndTheDialogsPlaceOutliveARestart) {
   EXPECT_EQ(again.findDialog()->pos(), placed);
   EXPECT_FALSE(again.findDialog()->caseSensitiveBox().isChecked());
   EXPECT_FALSE(again.findDialog()->entireWordBox().isEnabled());
+
+  // A place on no screen (one unplugged since) is not taken.
+  again.settings().writeInteger("Find.WindowPos.x", 90000);
+  again.settings().writeInteger("Find.WindowPos.y", 90000);
+  FindDialog elsewhere(again.findSettings(), again.settings(), [] { return nullptr; });
+  EXPECT_NE(elsewhere.pos(), QPoint(90000, 90000));
 }
 
 }  // namespace
