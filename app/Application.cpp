@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include "AboutDialog.h"
 #include "AlertBox.h"
 #include "CommandChain.h"
 #include "Commands.h"
 #include "DocumentWindow.h"
 #include "EditObjectsDialog.h"
+#include "FindDialog.h"
+#include "FindOptionsStorage.h"
 #include "Product.h"
 
 namespace scrivora {
@@ -30,7 +34,12 @@ Application::Application(std::unique_ptr<SettingsStore> settings)
     : settings_(settings ? std::move(settings) : std::make_unique<SettingsStore>(QString::fromLatin1(kProductName))),
       logSink_(buildLog_) {
   if (theApplication == nullptr) theApplication = this;
-  find_.load(*settings_);
+  loadFindOptions(find_, *settings_);
+  // The Find dialog acts on the document window that last had the keyboard.
+  if (auto* app = qobject_cast<QApplication*>(QCoreApplication::instance()))
+    activeTracking_ = QObject::connect(app, &QApplication::focusChanged, [this](QWidget*, QWidget* now) {
+      if (auto* window = qobject_cast<DocumentWindow*>(now != nullptr ? now->window() : nullptr)) lastActive_ = window;
+    });
   CommandChain::instance().joinAtTail(this);
   // Every message of a build or a load reaches the build log window: from
   // reports under this thread's sink object and through the function slots.
@@ -40,7 +49,8 @@ Application::Application(std::unique_ptr<SettingsStore> settings)
 
 Application::~Application() {
   running_ = false;
-  find_.save(*settings_);
+  QObject::disconnect(activeTracking_);
+  saveFindOptions(find_, *settings_);
   // Windows still open (tests, or a session ended from outside) go without
   // asking.
   while (!documents_.empty()) {
@@ -87,6 +97,7 @@ DocumentWindow* Application::show(std::unique_ptr<EditorDocument> document) {
   auto* window = new DocumentWindow(std::move(document), find_, *settings_,
                                     [this](DocumentWindow* closing) { documentClosing(closing); });
   documents_.push_front(window);
+  lastActive_ = window;
   window->show();
   window->raise();
   window->activateWindow();
@@ -100,6 +111,7 @@ DocumentWindow* Application::openDocument(const std::string& path) {
   for (DocumentWindow* window : documents_) {
     if (window->document().hasFile() &&
         QFileInfo(QString::fromStdString(window->document().path())).absoluteFilePath() == fullPath) {
+      lastActive_ = window;
       window->raise();
       window->activateWindow();
       return window;
@@ -124,6 +136,19 @@ DocumentWindow* Application::openDocument(const std::string& path) {
                QStringLiteral("Changes will have to be saved to a different file."), AlertButtons::Ok},
               window);
   return window;
+}
+
+DocumentWindow* Application::activeDocument() const {
+  DocumentWindow* last = lastActive_.data();
+  if (last != nullptr && std::find(documents_.begin(), documents_.end(), last) != documents_.end()) return last;
+  return documents_.empty() ? nullptr : documents_.front();
+}
+
+void Application::showFindDialog() {
+  if (!findDialog_)
+    findDialog_ =
+        std::make_unique<FindDialog>(find_, *settings_, [this]() -> CommandTarget* { return activeDocument(); });
+  findDialog_->showForSearch();
 }
 
 void Application::documentClosing(DocumentWindow* window) {
@@ -156,6 +181,7 @@ bool Application::handles(Command command) const {
     case cmd::kCloseAll:
     case cmd::kSaveAll:
     case cmd::kEnsureDocument:
+    case cmd::kFind:
     case cmd::kFileMenu:
     case cmd::kEditMenu:
     case cmd::kHelpMenu: return true;
@@ -197,6 +223,7 @@ bool Application::perform(Command command, const void* argument, uintptr_t extra
     case cmd::kEnsureDocument:
       if (documents_.empty()) newDocument();
       return true;
+    case cmd::kFind: showFindDialog(); return true;
     default: return false;
   }
 }

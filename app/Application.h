@@ -4,6 +4,8 @@
 // commands that need no document (New, Open, About, Quit) and ends the main
 // loop when the last document window has gone.
 
+#include <QMetaObject>
+#include <QPointer>
 #include <QStringList>
 
 #include <list>
@@ -19,6 +21,7 @@ namespace scrivora {
 
 class DocumentWindow;
 class EditObjectsDialog;
+class FindDialog;
 
 class Application : public CommandTarget {
  public:
@@ -46,7 +49,13 @@ class Application : public CommandTarget {
   // front. Null when the file could not be read (the user was told).
   DocumentWindow* openDocument(const std::string& path);
 
+  // The document window the user worked in last (or the newest), which the
+  // Find dialog acts on; null when none is open.
+  DocumentWindow* activeDocument() const;
+
   FindSettings& findSettings() { return find_; }
+  // Made by the first "Find..." and kept; null before.
+  FindDialog* findDialog() { return findDialog_.get(); }
   SettingsStore& settings() { return *settings_; }
   BuildLogWindow& buildLog() { return buildLog_; }
   // The one Edit Objects dialog, made on first use.
@@ -62,9 +71,13 @@ class Application : public CommandTarget {
   void documentClosing(DocumentWindow* window);
   bool closeAll(int mode);
   void endMainLoop();
+  void showFindDialog();
 
   std::unique_ptr<SettingsStore> settings_;
   FindSettings find_;
+  std::unique_ptr<FindDialog> findDialog_;
+  QPointer<DocumentWindow> lastActive_;
+  QMetaObject::Connection activeTracking_;
   BuildLogWindow buildLog_;
   BuildLogWindowSink logSink_;
   std::unique_ptr<ScopedLogSink> installedSink_;

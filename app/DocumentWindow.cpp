@@ -28,8 +28,8 @@ ZoomGeometry ZoomGeometry::at(int zoom) {
   return {width, 148 * zoom + 4, 296 * zoom + 4, 32767};
 }
 
-DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, const FindSettings& find,
-                               SettingsStore& settings, std::function<void(DocumentWindow*)> closing)
+DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, FindSettings& find, SettingsStore& settings,
+                               std::function<void(DocumentWindow*)> closing)
     : document_(std::move(document)),
       view_(new DocumentTextView(document_->text(), this)),
       toolBar_(new FormattingToolBar(*this, this)),
@@ -57,7 +57,7 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, const F
   groups_.push_back(std::make_unique<FormattingCommands>(text));
   groups_.push_back(std::make_unique<ViewCommands>(*document_, [this](int zoom) { applyZoomGeometry(zoom); }));
   groups_.push_back(std::make_unique<BookCommands>(text, *this));
-  groups_.push_back(std::make_unique<SearchCommands>(find, text));
+  groups_.push_back(std::make_unique<SearchCommands>(find, *document_, *view_));
   groups_.push_back(std::make_unique<FileCommands>(*document_));
 
   view_->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -18,7 +18,7 @@ namespace scrivora {
 
 class DocumentTextView;
 class FormattingToolBar;
-struct FindSettings;
+class FindSettings;
 class SettingsStore;
 
 // The geometry of a document window at a zoom factor.
@@ -32,7 +32,7 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
 
  public:
   // `closing` is told when the window has agreed to close, before it goes.
-  DocumentWindow(std::unique_ptr<EditorDocument> document, const FindSettings& find, SettingsStore& settings,
+  DocumentWindow(std::unique_ptr<EditorDocument> document, FindSettings& find, SettingsStore& settings,
                  std::function<void(DocumentWindow*)> closing);
   ~DocumentWindow() override;
 

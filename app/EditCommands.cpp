@@ -25,8 +25,16 @@ bool EditCommands::enabled(Command command) const {
 
 bool EditCommands::perform(Command command, const void*, uintptr_t) {
   switch (command) {
-    case cmd::kUndo: view_.undo(); return true;
-    case cmd::kRedo: view_.redo(); return true;
+    // Through the document, so that a step that puts a selection back (Replace
+    // All) keeps it: the view's own undo moves its cursor afterwards.
+    case cmd::kUndo:
+      view_.document()->undo();
+      view_.ensureCursorVisible();
+      return true;
+    case cmd::kRedo:
+      view_.document()->redo();
+      view_.ensureCursorVisible();
+      return true;
     case cmd::kCut: view_.cut(); return true;
     case cmd::kCopy: view_.copy(); return true;
     case cmd::kPaste: view_.paste(); return true;

@@ -1,35 +1,70 @@
 #include "SearchCommands.h"
 
+#include <QApplication>
+
+#include "AlertBox.h"
+#include "Beep.h"
 #include "Commands.h"
-#include "FindSettings.h"
-#include "TextDocumentModel.h"
+#include "DocumentTextView.h"
+#include "EditorDocument.h"
+#include "FindReplace.h"
 
 namespace scrivora {
 
-SearchCommands::SearchCommands(const FindSettings& find, TextDocumentModel& text)
-    : CommandGroup({cmd::kFind, cmd::kFindNext, cmd::kFindPrevious, cmd::kFindSelectionNext,
-                    cmd::kFindSelectionPrevious, cmd::kEnterFindString, cmd::kReplaceSelection, cmd::kReplaceFindNext,
-                    cmd::kReplaceFindPrevious, cmd::kReplaceAll}),
-      find_(find),
-      text_(text) {}
+namespace {
 
-bool SearchCommands::enabled(Command command) const {
-  const bool selection = text_.selectionStart() != text_.selectionEnd();
-  const bool findText = !find_.findText.empty();
+SearchCommand searchCommandOf(Command command) {
   switch (command) {
-    case cmd::kFind: return true;
-    case cmd::kFindNext:
-    case cmd::kFindPrevious:
-    case cmd::kReplaceAll: return findText;
-    case cmd::kReplaceFindNext:
-    case cmd::kReplaceFindPrevious: return selection && findText;
-    default: return selection;
+    case cmd::kFindNext: return SearchCommand::FindNext;
+    case cmd::kFindPrevious: return SearchCommand::FindPrevious;
+    case cmd::kFindSelectionNext: return SearchCommand::FindSelectionNext;
+    case cmd::kFindSelectionPrevious: return SearchCommand::FindSelectionPrevious;
+    case cmd::kEnterFindString: return SearchCommand::EnterFindString;
+    case cmd::kReplaceSelection: return SearchCommand::ReplaceSelection;
+    case cmd::kReplaceFindNext: return SearchCommand::ReplaceAndFindNext;
+    case cmd::kReplaceFindPrevious: return SearchCommand::ReplaceAndFindPrevious;
+    default: return SearchCommand::ReplaceAll;
   }
 }
 
-bool SearchCommands::perform(Command, const void*, uintptr_t) {
-  // Searching belongs to the find engine and its dialog.
-  return false;
+// A bad expression is an error; the group limit is a warning; a count is
+// news.
+AlertKind alertKindOf(FindStatus status) {
+  switch (status) {
+    case FindStatus::BadPattern: return AlertKind::Error;
+    case FindStatus::TooManyGroups: return AlertKind::Warning;
+    default: return AlertKind::Note;
+  }
+}
+
+}  // namespace
+
+SearchCommands::SearchCommands(FindSettings& find, EditorDocument& document, DocumentTextView& view)
+    : CommandGroup({cmd::kFindNext, cmd::kFindPrevious, cmd::kFindSelectionNext, cmd::kFindSelectionPrevious,
+                    cmd::kEnterFindString, cmd::kReplaceSelection, cmd::kReplaceFindNext, cmd::kReplaceFindPrevious,
+                    cmd::kReplaceAll}),
+      find_(find),
+      document_(document),
+      view_(view) {}
+
+bool SearchCommands::enabled(Command command) const {
+  return isSearchCommandEnabled(searchCommandOf(command), find_, document_.text());
+}
+
+bool SearchCommands::perform(Command command, const void*, uintptr_t) {
+  const FindOutcome outcome = runSearchCommand(searchCommandOf(command), find_, document_.text());
+  // Replacing is a change even where the document's undo history already
+  // had steps (after a save, say).
+  if (outcome.count > 0) document_.markModified();
+  if (outcome.revealSelection) view_.ensureCursorVisible();
+  if (outcome.shouldBeep()) beep();
+  if (!outcome.message.empty()) {
+    // Over the Find dialog when the command came from there.
+    QWidget* owner = QApplication::activeWindow() != nullptr ? QApplication::activeWindow() : view_.window();
+    showAlert({alertKindOf(outcome.status), QString::fromStdString(outcome.message), QString(), AlertButtons::Ok},
+              owner);
+  }
+  return true;
 }
 
 }  // namespace scrivora

@@ -194,14 +194,14 @@ FindOutcome replaceSelection(TextDocumentModel& view, const std::string& pattern
                              const FindOptions& options) {
   const TextRange selection = selectionOf(view);
   if (selection.start == selection.end) return notFound();
+  // The selection with one character on each side, which decide `^`, `$`
+  // and word boundaries for an expression.
+  const TextSnapshot snapshot = takeSnapshot(view, selection.start - 1, selection.end + 1);
   ReplacementPieces pieces;
   if (options.regex) {
     const RegexSearch regex(rewriteRegexEscapes(pattern), options.caseSensitive);
     if (!regex.isValid()) return badPattern(regex);
     if (regex.groupCount() > kMaxBackreferences) return tooManyGroups();
-    // The selection with one character on each side, which decide `^`, `$`
-    // and word boundaries.
-    const TextSnapshot snapshot = takeSnapshot(view, selection.start - 1, selection.end + 1);
     const std::string text = searchTextOf(snapshot.bytes);
     const size_t start = size_t(selection.start - snapshot.start), end = size_t(selection.end - snapshot.start);
     std::vector<RegexSearch::Span> spans;
@@ -213,7 +213,7 @@ FindOutcome replaceSelection(TextDocumentModel& view, const std::string& pattern
   }
   const int caret = selection.start + lengthOf(pieces);
   replaceRanges(
-      view, {selection}, [&pieces](size_t, ReplacementPieces& out) { out = pieces; }, selection,
+      view, snapshot, {selection}, [&pieces](size_t, ReplacementPieces& out) { out = pieces; }, selection,
       TextRange{caret, caret});
   return FindOutcome{FindStatus::Done, std::string(), 1, false};
 }
@@ -252,7 +252,7 @@ FindOutcome replaceAll(TextDocumentModel& view, const std::string& pattern, cons
     piecesOf(0, firstPieces);
     after.end = selection.start + lengthOf(firstPieces);
   }
-  replaceRanges(view, matches.ranges, piecesOf, selection, after);
+  replaceRanges(view, snapshot, matches.ranges, piecesOf, selection, after);
   const int count = int(matches.ranges.size());
   return FindOutcome{FindStatus::Done, replacedCountMessage(count), count, false};
 }

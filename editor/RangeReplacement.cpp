@@ -1,5 +1,8 @@
 #include "RangeReplacement.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 #include <QAbstractUndoItem>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -71,99 +74,154 @@ bool isTextOnly(const ReplacementPieces& pieces) {
   return true;
 }
 
-// Ranges that lie in one stretch of a single text format, in order.
-struct Run {
-  size_t first, last;
-  QTextCharFormat format;
-  bool plainText;  // false: a run of one range that cannot go with others
+// A stretch of one text format within a paragraph.
+struct Fragment {
+  int start, end;
+  const QTextCharFormat* format;  // null for an object
 };
 
-// Walks the format stretches of the paragraphs that hold ranges, along the
-// sorted ranges.
-std::vector<Run> runsOf(const QTextDocument& document, const std::vector<TextRange>& ranges) {
-  std::vector<Run> runs;
-  size_t r = 0;
-  const size_t count = ranges.size();
-  while (r < count) {
-    const QTextBlock block = document.findBlock(ranges[r].start);
-    if (!block.isValid()) break;
-    for (auto it = block.begin(); !it.atEnd() && r < count; ++it) {
-      const QTextFragment fragment = it.fragment();
-      const int start = fragment.position(), end = start + fragment.length();
-      const bool plain = !isObjectFormat(fragment.charFormat());
-      bool open = false;
-      for (; r < count && ranges[r].start < end; ++r) {
-        const TextRange& range = ranges[r];
-        const bool inside = plain && range.start < range.end && range.start >= start && range.end <= end;
-        if (inside && open) {
-          runs.back().last = r;
-        } else {
-          runs.push_back(Run{r, r, fragment.charFormat(), inside});
-          open = inside;
-        }
-      }
-    }
-    // Ranges from the paragraph end.
-    for (const int end = block.position() + block.length(); r < count && ranges[r].start < end; ++r)
-      runs.push_back(Run{r, r, QTextCharFormat(), false});
-  }
-  for (; r < count; ++r) runs.push_back(Run{r, r, QTextCharFormat(), false});
-  return runs;
-}
-
-// Applies the replacements from the last range to the first. Each edit of a
-// QTextDocument costs about the same whatever its length, so the ranges of
-// one run go out and in together, the text between them written back as it
-// was.
+// Applies the replacements from the last range to the first, paragraph by
+// paragraph. An edit of a QTextDocument costs about the same whatever its
+// length, and cutting a format stretch apart costs more than the edit itself,
+// so the ranges that lie in one stretch are replaced by rewriting the whole
+// stretch in one edit, the text between them written back as it was.
 class RangeReplacer {
  public:
-  RangeReplacer(QTextDocument& document, const std::vector<TextRange>& ranges,
+  RangeReplacer(QTextDocument& document, const TextSnapshot& original, const std::vector<TextRange>& ranges,
                 const std::function<void(size_t, ReplacementPieces&)>& piecesOf)
-      : document_(document), formats_(document), cursor_(&document), ranges_(ranges), piecesOf_(piecesOf) {}
+      : document_(document),
+        original_(original),
+        formats_(document),
+        cursor_(&document),
+        ranges_(ranges),
+        piecesOf_(piecesOf) {}
 
   void replaceAll() {
-    const std::vector<Run> runs = runsOf(document_, ranges_);
-    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-      if (!run->plainText) {
-        replaceOne(run->first);
-        continue;
+    if (ranges_.empty()) return;
+    // Walked back from the last range's paragraph: a paragraph before the
+    // one being changed keeps its place and its position.
+    QTextBlock block = document_.findBlock(ranges_.back().start);
+    if (!block.isValid()) {
+      for (size_t i = ranges_.size(); i > 0; --i) replaceOne(i - 1);
+      return;
+    }
+    int blockStart = block.position();
+    for (size_t end = ranges_.size(); end > 0;) {
+      while (blockStart > ranges_[end - 1].start && block.previous().isValid()) {
+        block = block.previous();
+        blockStart -= block.length();
       }
-      for (size_t next = run->last + 1; next > run->first;) next = replaceTogether(*run, next - 1);
+      const QTextBlock previous = block.previous();
+      end = replaceInParagraph(block, blockStart, end - 1);
+      if (!previous.isValid()) break;
+      block = previous;
+      blockStart -= previous.length();
     }
   }
 
  private:
-  // Replaces the ranges from `last` back to the run's first, or to one whose
-  // replacement holds an object, with one edit; returns the first replaced.
-  size_t replaceTogether(const Run& run, size_t last) {
-    std::vector<QString> replacements;  // from `last` backwards
-    size_t first = last + 1;
-    while (first > run.first) {
+  // Up to this many unchanged characters on either side of the ranges are
+  // rewritten with them, to reach the edges of their stretch; a longer
+  // stretch is cut instead, so a huge paragraph is not copied for one match.
+  static constexpr int kRewrittenSlack = 1024;
+
+  // Replaces the ranges that start in the paragraph, back from `last`;
+  // returns the index of the first of them.
+  size_t replaceInParagraph(const QTextBlock& block, int blockStart, size_t last) {
+    size_t first = last;
+    while (first > 0 && ranges_[first - 1].start >= blockStart) --first;
+    fragments_.clear();
+    int at = blockStart;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+      const QTextFragment fragment = it.fragment();
+      fragments_.push_back(Fragment{at, at + fragment.length(), textFormat(fragment)});
+      at += fragment.length();
+    }
+    size_t f = fragments_.size();
+    untouchedEnd_ = at;
+    for (size_t r = last + 1; r > first;) {
+      const TextRange& range = ranges_[r - 1];
+      // The character whose style the replacement takes.
+      const int styleFrom = range.start < range.end ? range.start : range.start - 1;
+      while (f > 0 && fragments_[f - 1].start > styleFrom) --f;
+      const bool inOneFragment =
+          f > 0 && styleFrom >= blockStart && fragments_[f - 1].format != nullptr && range.end <= fragments_[f - 1].end;
+      const size_t rewrittenFirst = inOneFragment ? rewriteInFragment(fragments_[f - 1], r - 1, first) : r;
+      if (rewrittenFirst == r) {
+        // Across formats, at an object or a paragraph end, or a replacement
+        // that holds an object.
+        replaceOne(r - 1);
+        untouchedEnd_ = range.start;
+        --r;
+      } else {
+        r = rewrittenFirst;
+      }
+    }
+    return first;
+  }
+
+  // The fragment's text format, or null for an object's. A book has few
+  // formats, so each is looked up once.
+  const QTextCharFormat* textFormat(const QTextFragment& fragment) {
+    auto found = textFormats_.find(fragment.charFormatIndex());
+    if (found == textFormats_.end()) {
+      const QTextCharFormat format = fragment.charFormat();
+      found = textFormats_.emplace(fragment.charFormatIndex(), std::make_pair(format, !isObjectFormat(format))).first;
+    }
+    return found->second.second ? &found->second.first : nullptr;
+  }
+
+  // Rewrites the ranges from `last` back to the first of the paragraph's
+  // (`first`) that lie inside the fragment and have text-only replacements,
+  // in one edit. Returns the first range rewritten, or last + 1 when `last`
+  // itself could not be.
+  size_t rewriteInFragment(const Fragment& fragment, size_t last, size_t first) {
+    replacements_.clear();  // from `last` backwards
+    size_t groupFirst = last + 1;
+    while (groupFirst > first) {
+      const TextRange& range = ranges_[groupFirst - 1];
+      const bool inside = range.end <= fragment.end &&
+                          (range.start < range.end ? range.start >= fragment.start : range.start > fragment.start);
+      if (!inside) break;
       pieces_.clear();
-      piecesOf_(first - 1, pieces_);
+      piecesOf_(groupFirst - 1, pieces_);
       if (!isTextOnly(pieces_)) break;
-      replacements.emplace_back();
-      for (const ReplacementPiece& piece : pieces_) replacements.back() += piece.text;
-      --first;
+      replacements_.emplace_back();
+      for (const ReplacementPiece& piece : pieces_) replacements_.back() += piece.text;
+      --groupFirst;
     }
-    if (first > last) {
-      replaceOne(last);
-      return last;
-    }
-    const int start = ranges_[first].start;
-    cursor_.setPosition(start);
-    cursor_.setPosition(ranges_[last].end, QTextCursor::KeepAnchor);
-    const QString original = cursor_.selectedText();
+    if (groupFirst > last) return groupFirst;
+    // The unchanged text around the ranges that is rewritten with them: up to
+    // the fragment's edges, the ranges left for later, what was replaced
+    // already, or the edges of the text known.
+    int lowest = std::max(fragment.start, original_.start);
+    if (groupFirst > first) lowest = std::max(lowest, ranges_[groupFirst - 1].end);
+    const int highest = std::min({untouchedEnd_, fragment.end, original_.end()});
+    const int firstStart = ranges_[groupFirst].start, lastEnd = ranges_[last].end;
+    const int start = firstStart - lowest <= kRewrittenSlack ? lowest : firstStart;
+    const int end = highest - lastEnd <= kRewrittenSlack ? highest : lastEnd;
     QString text;
-    for (size_t k = first; k <= last; ++k) {
-      text += replacements[last - k];
-      if (k < last) text += original.mid(ranges_[k].end - start, ranges_[k + 1].start - ranges_[k].end);
+    text.reserve(end - start + 16 * qsizetype(replacements_.size()));
+    int copied = start;
+    for (size_t k = groupFirst; k <= last; ++k) {
+      text += originalText(copied, ranges_[k].start);
+      text += replacements_[last - k];
+      copied = ranges_[k].end;
     }
+    text += originalText(copied, end);
+    cursor_.setPosition(start);
+    cursor_.setPosition(end, QTextCursor::KeepAnchor);
     if (text.isEmpty())
       cursor_.removeSelectedText();
     else
-      cursor_.insertText(text, run.format);
-    return first;
+      cursor_.insertText(text, *fragment.format);
+    untouchedEnd_ = start;
+    return groupFirst;
+  }
+
+  // The paragraph's text as it was, between two document positions.
+  QStringView originalText(int from, int to) const {
+    return QStringView(original_.unicode).mid(from - original_.start, to - from);
   }
 
   void replaceOne(size_t index) {
@@ -187,16 +245,21 @@ class RangeReplacer {
   }
 
   QTextDocument& document_;
+  const TextSnapshot& original_;
   FormatReader formats_;
   QTextCursor cursor_;
   const std::vector<TextRange>& ranges_;
   const std::function<void(size_t, ReplacementPieces&)>& piecesOf_;
   ReplacementPieces pieces_;
+  std::vector<QString> replacements_;
+  std::vector<Fragment> fragments_;
+  std::unordered_map<int, std::pair<QTextCharFormat, bool>> textFormats_;
+  int untouchedEnd_ = 0;  // the paragraph's text from here on has been replaced
 };
 
 }  // namespace
 
-void replaceRanges(TextDocumentModel& view, const std::vector<TextRange>& ranges,
+void replaceRanges(TextDocumentModel& view, const TextSnapshot& original, const std::vector<TextRange>& ranges,
                    const std::function<void(size_t, ReplacementPieces&)>& piecesOf, TextRange before, TextRange after) {
   QTextDocument& document = *view.document();
   const bool notifications = view.setNotificationsEnabled(false);
@@ -204,7 +267,7 @@ void replaceRanges(TextDocumentModel& view, const std::vector<TextRange>& ranges
   view.beginEditGroup();
   // Undone last, after the text is back.
   document.appendUndoItem(new SelectionUndoItem(view, before, SelectionUndoItem::When::Undo));
-  RangeReplacer(document, ranges, piecesOf).replaceAll();
+  RangeReplacer(document, original, ranges, piecesOf).replaceAll();
   // Redone last, after the replacements are back.
   document.appendUndoItem(new SelectionUndoItem(view, after, SelectionUndoItem::When::Redo));
   view.endEditGroup();

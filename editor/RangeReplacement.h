@@ -10,6 +10,7 @@
 #include <QString>
 
 #include "TextDocumentModel.h"
+#include "TextSnapshot.h"
 
 namespace scrivora {
 
@@ -27,12 +28,13 @@ struct ReplacementPiece {
 using ReplacementPieces = std::vector<ReplacementPiece>;
 
 // Replaces the ranges (in document order, not overlapping), applying them
-// from the last to the first so that every range stays valid. piecesOf(i,
+// from the last to the first so that every range stays valid. `original` is
+// the document's text as it stands, or a stretch of it that holds the ranges. piecesOf(i,
 // pieces) fills in what goes in place of range i (pieces arrives empty). The
 // view's notifications and redraw are held meanwhile. Afterwards `after` is
 // selected; undoing the step through the document restores the text and
 // selects `before`, redoing it selects `after` again.
-void replaceRanges(TextDocumentModel& view, const std::vector<TextRange>& ranges,
+void replaceRanges(TextDocumentModel& view, const TextSnapshot& original, const std::vector<TextRange>& ranges,
                    const std::function<void(size_t, ReplacementPieces&)>& piecesOf, TextRange before, TextRange after);
 
 }  // namespace scrivora

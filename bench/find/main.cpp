@@ -26,6 +26,7 @@
 #include "FindReplace.h"
 #include "HorspoolSearch.h"
 #include "RegexSearch.h"
+#include "SourceEncoding.h"
 #include "TextDocumentModel.h"
 #include "TextSnapshot.h"
 #include "TmlLoader.h"
@@ -169,9 +170,12 @@ int main(int argc, char** argv) {
   }
   std::stringstream bytes;
   bytes << in.rdbuf();
-  // As TML, the book has no tags, but a backslash would start one.
-  std::string tml;
-  for (char c : bytes.str()) tml += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  // As TML, the book has no tags, but a backslash would start one; its UTF-8
+  // becomes the editor's Windows-1252, as opening the file would make it.
+  std::string escaped;
+  for (char c : bytes.str()) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  const SourceEncodingGuess encoding = guessSourceEncoding(escaped);
+  const std::string tml = encoding.byteOrderMark || encoding.looksLikeUtf8 ? utf8ToWindows1252Tml(escaped) : escaped;
   setStatusSink(&silentLog);
 
   const Case cases[] = {

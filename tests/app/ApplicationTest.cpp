@@ -128,7 +128,7 @@ TEST(ApplicationTest, AboutBoxClosesWithEscape) {
 TEST(ApplicationTest, FindOptionsAreTheOnlyStoredValueAfterARun) {
   AppFixture f;
   f.app->start({});
-  f.app->findSettings().entireWord = 1;
+  f.app->findSettings().setEntireWord(true);
   f.app->perform(cmd::kQuit, nullptr, 0);
   f.app.reset();
   QSettings stored(f.settingsFile(), QSettings::IniFormat);

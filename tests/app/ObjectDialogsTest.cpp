@@ -40,7 +40,6 @@ void clickOk(QDialog& dialog) {
 
 std::string saved(DocumentWindow& window) {
   TmlWriteOptions options;
-  options.prepareView = false;
   return writeTml(window.document().text(), nullptr, options);
 }
 

@@ -226,8 +226,10 @@ TEST_F(FindReplaceTest, ReplaceAllIsOneUndoStepThatRestoresTheSelection) {
 }
 
 // Replace All of an expression done on a std::string with regexec, as the
-// document should come out.
-std::string replacedWithRegexec(const std::string& text, const std::string& pattern, const std::string& replacement) {
+// document should come out. `origins` receives, for each character of the
+// result, the position in `text` it was copied from unmatched, or -1.
+std::string replacedWithRegexec(const std::string& text, const std::string& pattern, const std::string& replacement,
+                                std::vector<int>* origins = nullptr) {
   // Paragraph ends are line ends, in the text and in the pattern.
   std::string lines = text, linePattern = pattern;
   for (std::string* s : {&lines, &linePattern})
@@ -241,6 +243,10 @@ std::string replacedWithRegexec(const std::string& text, const std::string& patt
     m[0].rm_so = regoff_t(from);
     m[0].rm_eo = regoff_t(text.size());
     if (regexec(&regex, lines.c_str(), 10, m, REG_STARTEND) != 0) break;
+    if (origins != nullptr) {
+      for (size_t i = copied; i < size_t(m[0].rm_so); ++i) origins->push_back(int(i));
+      origins->resize(out.size() + size_t(m[0].rm_so) - copied, -1);
+    }
     out.append(text, copied, size_t(m[0].rm_so) - copied);
     for (size_t i = 0; i < replacement.size(); ++i) {
       const int group = replacement[i] == '\\' ? replacement[++i] - '0' : -1;
@@ -249,25 +255,45 @@ std::string replacedWithRegexec(const std::string& text, const std::string& patt
       else if (size_t(group) <= regex.re_nsub && m[group].rm_so >= 0)
         out.append(text, size_t(m[group].rm_so), size_t(m[group].rm_eo - m[group].rm_so));
     }
+    if (origins != nullptr) origins->resize(out.size(), -1);
     copied = size_t(m[0].rm_eo);
     from = m[0].rm_eo > m[0].rm_so ? size_t(m[0].rm_eo) : size_t(m[0].rm_eo) + 1;
   }
   regfree(&regex);
+  if (origins != nullptr)
+    for (size_t i = copied; i < text.size(); ++i) origins->push_back(int(i));
   return out + text.substr(copied);
 }
 
 TEST_F(FindReplaceTest, RegexReplaceAllAgreesWithRegexecOnAString) {
   const char* patterns[] = {"a+", "(a)(b)?", "b*", "^a", "a$", "(ab|b)(\r|$)", "([ab]) ([ab])"};
   std::mt19937 random(7);
-  for (int round = 0; round < 60; ++round) {
-    std::string text(random() % 40, ' ');
-    for (char& c : text) c = "ab \r"[random() % 4];
+  CharStyle italic = plainStyle();
+  italic.italic = true;
+  for (int round = 0; round < 80; ++round) {
+    // Every fourth text is one long paragraph with few matches far apart.
+    const bool sparse = round % 4 == 0;
+    std::string text(sparse ? 4000 : random() % 40, ' ');
+    for (char& c : text) c = sparse ? (random() % 1500 == 0 ? 'a' : ' ') : "ab \r"[random() % 4];
     const std::string pattern = patterns[random() % std::size(patterns)];
     TextDocumentModel fresh;
     fresh.insertText(QString::fromLatin1(text.c_str()));
+    // Styled stretches that the replacements have to leave in place.
+    for (int k = 0; k < 3 && !text.empty(); ++k) {
+      const int start = int(random() % text.size());
+      fresh.applyStyle(start, start + int(random() % (text.size() - size_t(start) + 1)), italic);
+    }
+    std::vector<bool> italicBefore;
+    for (int i = 0; i < fresh.length(); ++i) italicBefore.push_back(fresh.styleAt(i).italic);
     fresh.setCaret(0);
     replaceAll(fresh, pattern, "<\\2\\1>", kRegex);
-    ASSERT_EQ(modelText(fresh), replacedWithRegexec(text, pattern, "<\\2\\1>")) << "'" << text << "' " << pattern;
+    std::vector<int> origins;
+    ASSERT_EQ(modelText(fresh), replacedWithRegexec(text, pattern, "<\\2\\1>", &origins))
+        << "'" << text << "' " << pattern;
+    // Text outside the matches keeps its style.
+    for (size_t i = 0; i < origins.size(); ++i)
+      if (origins[i] >= 0)
+        ASSERT_EQ(fresh.styleAt(int(i)).italic, italicBefore[size_t(origins[i])]) << round << " " << i;
   }
 }
 

@@ -51,7 +51,7 @@ TEST(ObjectCommandsTest, EachCommandSavesTheTagsAnAuthorWouldWrite) {
       {"heading 2", "Title\r\nText", "Title", [](TextDocumentModel& t) { createHeading(t, 2); },
        "\\X2Title\\X2\r\nText"},
       {"centre", "Title\r\nText", "Title", [](TextDocumentModel& t) { setAlignment(t, kAlignCentre); },
-       "\\cTitle\r\n\\cText"},
+       "\\cTitle\\c\r\nText"},
       {"body indent", "Hello", "ell", [](TextDocumentModel& t) { setIndentMode(t, IndentMode::Body); }, "H\\tello\\t"},
       {"page break", "ab", nullptr, [](TextDocumentModel& t) { insertPageBreakAtCaret(t); }, "ab\\p"},
       {"book plate", "ab", nullptr, [](TextDocumentModel& t) { insertBookPlateAtCaret(t); }, "ab\r\n\\d\r\n"},
@@ -81,7 +81,6 @@ TEST(ObjectCommandsTest, EachCommandSavesTheTagsAnAuthorWouldWrite) {
       text.setCaret(text.length());
     c.command(text);
     TmlWriteOptions options;
-    options.prepareView = false;
     EXPECT_EQ(writeTml(text, nullptr, options), c.saved);
   }
 }
