@@ -44,6 +44,9 @@ class Application : public CommandTarget {
   // Opens a file in a new window, or brings the window that has it to the
   // front. Null when the file could not be read (the user was told).
   DocumentWindow* openDocument(const std::string& path);
+  // Opens a dropped file in a new window without the already-open check and
+  // without a box; null when it could not be read.
+  DocumentWindow* openDroppedDocument(const std::string& path);
 
   FindSettings& findSettings() { return find_; }
   SettingsStore& settings() { return *settings_; }
@@ -56,6 +59,9 @@ class Application : public CommandTarget {
 
  private:
   DocumentWindow* show(std::unique_ptr<class EditorDocument> document);
+  // Loads the file into a new document; null, with the result telling why,
+  // when it did not load.
+  std::unique_ptr<class EditorDocument> load(const std::string& path, struct DocumentOpenResult& result);
   void documentClosing(DocumentWindow* window);
   bool closeAll(int mode);
   void endMainLoop();

@@ -54,7 +54,7 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, const F
   groups_.push_back(std::make_unique<ViewCommands>(*document_, [this](int zoom) { applyZoomGeometry(zoom); }));
   groups_.push_back(std::make_unique<BookCommands>(text));
   groups_.push_back(std::make_unique<SearchCommands>(find, text));
-  groups_.push_back(std::make_unique<FileCommands>(*document_));
+  groups_.push_back(std::make_unique<FileCommands>(*this));
 
   connect(view_, &QTextEdit::cursorPositionChanged, this, &DocumentWindow::scheduleToolBarRefresh);
   connect(view_, &QTextEdit::selectionChanged, this, &DocumentWindow::scheduleToolBarRefresh);
