@@ -94,7 +94,7 @@ std::unique_ptr<EditorDocument> Application::load(const std::string& path, Docum
   WaitCursor wait;
   // The log shows this file's messages only.
   buildLog_.clear();
-  result = document->load(path);
+  result = document->load(path, openOptions_);
   if (!result.loaded()) return nullptr;
   return document;
 }

@@ -12,6 +12,7 @@
 
 #include "BuildLogWindow.h"
 #include "CommandTarget.h"
+#include "DocumentFile.h"
 #include "FindSettings.h"
 #include "SettingsStore.h"
 
@@ -48,6 +49,8 @@ class Application : public CommandTarget {
   // without a box; null when it could not be read.
   DocumentWindow* openDroppedDocument(const std::string& path);
 
+  // How files are read: where the HTML importer finds its support folder.
+  DocumentOpenOptions& openOptions() { return openOptions_; }
   FindSettings& findSettings() { return find_; }
   SettingsStore& settings() { return *settings_; }
   BuildLogWindow& buildLog() { return buildLog_; }
@@ -61,7 +64,7 @@ class Application : public CommandTarget {
   DocumentWindow* show(std::unique_ptr<class EditorDocument> document);
   // Loads the file into a new document; null, with the result telling why,
   // when it did not load.
-  std::unique_ptr<class EditorDocument> load(const std::string& path, struct DocumentOpenResult& result);
+  std::unique_ptr<class EditorDocument> load(const std::string& path, DocumentOpenResult& result);
   void documentClosing(DocumentWindow* window);
   bool closeAll(int mode);
   void endMainLoop();
@@ -72,6 +75,7 @@ class Application : public CommandTarget {
   BuildLogWindowSink logSink_;
   std::unique_ptr<ScopedLogSink> installedSink_;
   std::list<DocumentWindow*> documents_;
+  DocumentOpenOptions openOptions_;
   bool running_ = false;
 };
 

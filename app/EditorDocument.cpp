@@ -36,8 +36,8 @@ void EditorDocument::takeUntitledNumber() {
   untitledNumber_ = ++untitledCounter;
 }
 
-DocumentOpenResult EditorDocument::load(const std::string& path) {
-  const DocumentOpenResult result = openDocumentFile(path, *model_, bookInfo_);
+DocumentOpenResult EditorDocument::load(const std::string& path, const DocumentOpenOptions& options) {
+  const DocumentOpenResult result = openDocumentFile(path, *model_, bookInfo_, options);
   if (!result.loaded()) return result;
   if (result.imported) {
     // An import is a new text that has never been saved.

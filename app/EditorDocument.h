@@ -33,7 +33,7 @@ class EditorDocument {
   // Reads the file into the (empty) document by its kind. A TML or text file
   // becomes the document's file; an imported one (HTML) leaves the document
   // untitled, numbered and modified. Nothing is kept when nothing loaded.
-  DocumentOpenResult load(const std::string& path);
+  DocumentOpenResult load(const std::string& path, const DocumentOpenOptions& options = DocumentOpenOptions());
 
   // Writes the document as TML into the file. On success the file is the
   // document's file, writable, unmodified and without undo history; on
