@@ -8,9 +8,13 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QUrl>
 
+#include "BookInfoDialog.h"
 #include "Commands.h"
 #include "DocumentOpening.h"
 #include "DocumentSaving.h"
@@ -356,6 +360,37 @@ TEST(DocumentFilesTest, DroppedDocumentsOpenAndOtherFilesAreTheViewsDrop) {
   EXPECT_EQ(f.app->documents().size(), 3u);
   EXPECT_EQ(spy.drops.size(), 3u);
   viewport->removeEventFilter(&spy);
+}
+
+}  // namespace
+}  // namespace scrivora
+
+namespace scrivora {
+namespace {
+
+TEST(BookInfoDialogTest, OkFollowsTheTitleAndOnlyConfirmedChangesCount) {
+  const BookInfo original{"", "Austen", "", "978-0", "1813"};
+  BookInfoDialog dialog(original, BookInfoForm::Normal);
+  EXPECT_EQ(dialog.windowTitle(), "Edit Book Info");
+  EXPECT_EQ(dialog.authorField().text(), "Austen");
+  EXPECT_EQ(dialog.copyrightField().text(), "1813");
+  EXPECT_FALSE(dialog.okButton().isEnabled());
+  EXPECT_FALSE(dialog.explanation().font().bold());
+  dialog.titleField().insert(QString::fromUtf8("Caf\u00e9"));
+  EXPECT_TRUE(dialog.okButton().isEnabled());
+  EXPECT_EQ(dialog.info().title, "Caf\xe9");                                  // Windows-1252, as in TML
+  dialog.publisherField().insert(QStringLiteral("A"));
+  dialog.publisherField().insert(QString::fromUtf8("\u0416"));  // refused: not in the code page
+  dialog.publisherField().insert(QStringLiteral("B"));
+  EXPECT_EQ(dialog.info().publisher, "AB");
+  dialog.publisherField().setText(QString(300, QLatin1Char('p')));
+  EXPECT_EQ(dialog.info().publisher.size(), 255u);
+  EXPECT_EQ(dialog.info().eisbn, "978-0");
+  dialog.titleField().clear();
+  EXPECT_FALSE(dialog.okButton().isEnabled());
+
+  BookInfoDialog required(original, BookInfoForm::TitleRequired);
+  EXPECT_TRUE(required.explanation().font().bold());
 }
 
 }  // namespace
