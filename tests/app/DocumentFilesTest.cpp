@@ -105,21 +105,20 @@ TEST(DocumentFilesTest, OpenReadsEachKindOfFileItsOwnWay) {
   EXPECT_TRUE(imported->view().toPlainText().contains("Hello you"));
   EXPECT_TRUE(f.presenter_.shown.empty());
 
-  struct Failure {
-    std::string path;
-    const char* message;
-  };
-  for (const Failure& c :
-       {Failure{f.path("missing.tml"), "An error occurred while reading the file from disk."},
-        Failure{f.writeFile("letter.rtf", "{\\rtf1 Hi}"), "An unknown error occurred opening the file."}}) {
-    f.presenter_.shown.clear();
-    EXPECT_EQ(f.app->openDocument(c.path), nullptr) << c.path;
-    ASSERT_EQ(f.presenter_.shown.size(), 1u) << c.path;
-    EXPECT_EQ(f.presenter_.shown[0].kind, AlertKind::Error);
-    EXPECT_EQ(f.presenter_.shown[0].message, c.message);
-    EXPECT_FALSE(f.presenter_.shown[0].detail.isEmpty());
-  }
-  EXPECT_EQ(f.app->documents().size(), 2u);
+  DocumentWindow* letter = f.app->openDocument(f.writeFile("letter.rtf", "{\\rtf1 Dear {\\i reader}}"));
+  ASSERT_NE(letter, nullptr);
+  EXPECT_FALSE(letter->document().hasFile());
+  EXPECT_TRUE(letter->document().modified());
+  EXPECT_EQ(letter->view().toPlainText(), "Dear reader");
+  EXPECT_TRUE(letter->document().text().styleAt(6).italic);
+  EXPECT_TRUE(f.presenter_.shown.empty());
+
+  EXPECT_EQ(f.app->openDocument(f.path("missing.tml")), nullptr);
+  ASSERT_EQ(f.presenter_.shown.size(), 1u);
+  EXPECT_EQ(f.presenter_.shown[0].kind, AlertKind::Error);
+  EXPECT_EQ(f.presenter_.shown[0].message, "An error occurred while reading the file from disk.");
+  EXPECT_EQ(f.presenter_.shown[0].detail.toStdString(), f.path("missing.tml") + ": No such file or directory");
+  EXPECT_EQ(f.app->documents().size(), 3u);
 }
 
 TEST(DocumentFilesTest, AFileOpenedThroughALinkIsFoundOpen) {
@@ -378,7 +377,7 @@ TEST(BookInfoDialogTest, OkFollowsTheTitleAndOnlyConfirmedChangesCount) {
   EXPECT_FALSE(dialog.explanation().font().bold());
   dialog.titleField().insert(QString::fromUtf8("Caf\u00e9"));
   EXPECT_TRUE(dialog.okButton().isEnabled());
-  EXPECT_EQ(dialog.info().title, "Caf\xe9");                                  // Windows-1252, as in TML
+  EXPECT_EQ(dialog.info().title, "Caf\xe9");  // Windows-1252, as in TML
   dialog.publisherField().insert(QStringLiteral("A"));
   dialog.publisherField().insert(QString::fromUtf8("\u0416"));  // refused: not in the code page
   dialog.publisherField().insert(QStringLiteral("B"));
