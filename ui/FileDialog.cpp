@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QFileSystemModel>
 
 namespace scrivora {
 
@@ -22,7 +23,16 @@ class QtFileDialogPresenter : public FileDialogPresenter {
     // full path.
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setNameFilters(request.filters);
-    if (!request.filters.isEmpty()) dialog.selectNameFilter(request.filters.front());
+    // "*.*" would hide every file without a dot here; all files means all.
+    const auto widenAllFiles = [&dialog](const QString& filter) {
+      if (filter != QLatin1String(kAllFiles)) return;
+      if (auto* model = dialog.findChild<QFileSystemModel*>()) model->setNameFilters({QStringLiteral("*")});
+    };
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, widenAllFiles);
+    if (!request.filters.isEmpty()) {
+      dialog.selectNameFilter(request.filters.front());
+      widenAllFiles(request.filters.front());
+    }
     if (request.mode == FileDialogMode::Save) {
       dialog.setAcceptMode(QFileDialog::AcceptSave);
       dialog.setFileMode(QFileDialog::AnyFile);

@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QFile>
+#include <QFileDialog>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 #include "BookInfoDialog.h"
@@ -119,6 +122,24 @@ TEST(DocumentFilesTest, OpenReadsEachKindOfFileItsOwnWay) {
   EXPECT_EQ(f.presenter_.shown[0].message, "An error occurred while reading the file from disk.");
   EXPECT_EQ(f.presenter_.shown[0].detail.toStdString(), f.path("missing.tml") + ": No such file or directory");
   EXPECT_EQ(f.app->documents().size(), 3u);
+}
+
+TEST(DocumentFilesTest, TheOpenDialogsAllFilesShowsFilesWithoutAnExtension) {
+  AppFixture f;  // the program's own file dialog, no queue
+  QStringList shownFilters;
+  QString selected;
+  QTimer::singleShot(0, [&] {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      auto* dialog = qobject_cast<QFileDialog*>(widget);
+      if (dialog == nullptr || !dialog->isVisible()) continue;
+      selected = dialog->selectedNameFilter();
+      if (auto* model = dialog->findChild<QFileSystemModel*>()) shownFilters = model->nameFilters();
+      dialog->reject();
+    }
+  });
+  EXPECT_TRUE(chooseFileToOpen().empty());
+  EXPECT_EQ(selected, "All Files (*.*)");
+  EXPECT_EQ(shownFilters, QStringList{"*"});
 }
 
 TEST(DocumentFilesTest, AFileOpenedThroughALinkIsFoundOpen) {
