@@ -48,7 +48,7 @@ void BookBuildWorker::run() {
   ScopedLogSink installed(sink);
   BuildOptions options;
   options.progress = [this](int percent) {
-    emit progressed(percent);
+    percent_ = percent;
     return !cancelRequested_.load();
   };
   const bool written = buildBook(sourcePath_, outputPath_, info_, options);

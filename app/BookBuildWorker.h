@@ -2,7 +2,9 @@
 // Runs one book build on a thread of its own, so that the program stays
 // painted and can cancel it. Its messages and progress arrive as signals on
 // the thread that owns the worker, in the order the build reported them, and
-// `finished` comes after the last of them.
+// `finished` comes after the last of them. How far the build has come is
+// read when the reader wants it, so a fast build does not flood the owner
+// with a repaint per percent.
 
 #include <QObject>
 #include <QString>
@@ -30,12 +32,13 @@ class BookBuildWorker : public QObject {
   // Asks the build to stop at its next check; it then leaves no book.
   void cancel() { cancelRequested_ = true; }
   bool cancelRequested() const { return cancelRequested_; }
+  // How far the build has come, 0 to 100.
+  int percent() const { return percent_; }
   // Runs the owner's event loop until the build has ended; true when the
   // book was written.
   bool waitForEnd();
 
  signals:
-  void progressed(int percent);
   void reported(scrivora::LogKind kind, const QString& message);
   void finished(bool written);
 
@@ -47,6 +50,7 @@ class BookBuildWorker : public QObject {
   BookInfo info_;
   std::thread thread_;
   std::atomic<bool> cancelRequested_{false};
+  std::atomic<int> percent_{0};
   QEventLoop* waiting_ = nullptr;
   bool ended_ = false;
   bool written_ = false;
