@@ -6,9 +6,9 @@
 #include <algorithm>
 
 #include "AboutDialog.h"
-#include "AlertBox.h"
 #include "CommandChain.h"
 #include "Commands.h"
+#include "DocumentOpening.h"
 #include "DocumentWindow.h"
 #include "EditObjectsDialog.h"
 #include "FindDialog.h"
@@ -106,35 +106,32 @@ DocumentWindow* Application::show(std::unique_ptr<EditorDocument> document) {
 
 DocumentWindow* Application::newDocument() { return show(EditorDocument::untitled()); }
 
-DocumentWindow* Application::openDocument(const std::string& path) {
-  const QString fullPath = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
-  for (DocumentWindow* window : documents_) {
-    if (window->document().hasFile() &&
-        QFileInfo(QString::fromStdString(window->document().path())).absoluteFilePath() == fullPath) {
-      lastActive_ = window;
-      window->raise();
-      window->activateWindow();
-      return window;
-    }
-  }
+std::unique_ptr<EditorDocument> Application::load(const std::string& path, DocumentOpenResult& result) {
   auto document = std::make_unique<EditorDocument>();
-  LoadStatus status;
-  {
-    WaitCursor wait;
-    // The log shows this file's messages only.
-    buildLog_.clear();
-    status = document->load(fullPath.toStdString());
+  WaitCursor wait;
+  // The log shows this file's messages only.
+  buildLog_.clear();
+  result = document->load(path, openOptions_);
+  if (!result.loaded()) return nullptr;
+  return document;
+}
+
+DocumentWindow* Application::openDocument(const std::string& path) {
+  if (DocumentWindow* open = windowWithFile(documents_, path)) {
+    lastActive_ = open;
+    open->raise();
+    open->activateWindow();
+    return open;
   }
-  if (status == LoadStatus::ReadFailed) {
-    showAlert({AlertKind::Error, QStringLiteral("An error occurred while reading the file from disk."), QString(),
-               AlertButtons::Ok});
+  DocumentOpenResult result;
+  std::unique_ptr<EditorDocument> document =
+      load(QFileInfo(QString::fromStdString(path)).absoluteFilePath().toStdString(), result);
+  if (document == nullptr) {
+    reportLoadResult(result, QApplication::activeWindow());
     return nullptr;
   }
   DocumentWindow* window = show(std::move(document));
-  if (status == LoadStatus::NotWritable)
-    showAlert({AlertKind::Note, QStringLiteral("The file is not writable."),
-               QStringLiteral("Changes will have to be saved to a different file."), AlertButtons::Ok},
-              window);
+  reportLoadResult(result, window);
   return window;
 }
 
@@ -149,6 +146,12 @@ void Application::showFindDialog() {
     findDialog_ =
         std::make_unique<FindDialog>(find_, *settings_, [this]() -> CommandTarget* { return activeDocument(); });
   findDialog_->showForSearch();
+}
+
+DocumentWindow* Application::openDroppedDocument(const std::string& path) {
+  DocumentOpenResult result;
+  std::unique_ptr<EditorDocument> document = load(path, result);
+  return document != nullptr ? show(std::move(document)) : nullptr;
 }
 
 void Application::documentClosing(DocumentWindow* window) {
@@ -203,8 +206,10 @@ bool Application::perform(Command command, const void* argument, uintptr_t extra
   switch (command) {
     case cmd::kNew: newDocument(); return true;
     case cmd::kOpen:
-      // Choosing a file in a dialog belongs to the document-file commands.
-      if (argument == nullptr) return false;
+      if (argument == nullptr) {
+        const std::string chosen = chooseFileToOpen();
+        return !chosen.empty() && openDocument(chosen) != nullptr;
+      }
       return openDocument(*static_cast<const std::string*>(argument)) != nullptr;
     case cmd::kAbout: {
       AboutDialog about(QApplication::activeWindow());

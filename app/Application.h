@@ -14,6 +14,7 @@
 
 #include "BuildLogWindow.h"
 #include "CommandTarget.h"
+#include "DocumentFile.h"
 #include "FindSettings.h"
 #include "SettingsStore.h"
 
@@ -48,11 +49,16 @@ class Application : public CommandTarget {
   // Opens a file in a new window, or brings the window that has it to the
   // front. Null when the file could not be read (the user was told).
   DocumentWindow* openDocument(const std::string& path);
+  // Opens a dropped file in a new window without the already-open check and
+  // without a box; null when it could not be read.
+  DocumentWindow* openDroppedDocument(const std::string& path);
 
   // The document window the user worked in last (or the newest), which the
   // Find dialog acts on; null when none is open.
   DocumentWindow* activeDocument() const;
 
+  // How files are read: where the HTML importer finds its support folder.
+  DocumentOpenOptions& openOptions() { return openOptions_; }
   FindSettings& findSettings() { return find_; }
   // Made by the first "Find..." and kept; null before.
   FindDialog* findDialog() { return findDialog_.get(); }
@@ -68,6 +74,9 @@ class Application : public CommandTarget {
 
  private:
   DocumentWindow* show(std::unique_ptr<class EditorDocument> document);
+  // Loads the file into a new document; null, with the result telling why,
+  // when it did not load.
+  std::unique_ptr<class EditorDocument> load(const std::string& path, DocumentOpenResult& result);
   void documentClosing(DocumentWindow* window);
   bool closeAll(int mode);
   void endMainLoop();
@@ -82,6 +91,7 @@ class Application : public CommandTarget {
   BuildLogWindowSink logSink_;
   std::unique_ptr<ScopedLogSink> installedSink_;
   std::list<DocumentWindow*> documents_;
+  DocumentOpenOptions openOptions_;
   bool running_ = false;
   std::unique_ptr<EditObjectsDialog> editObjects_;
 };

@@ -58,7 +58,7 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, FindSet
   groups_.push_back(std::make_unique<ViewCommands>(*document_, [this](int zoom) { applyZoomGeometry(zoom); }));
   groups_.push_back(std::make_unique<BookCommands>(text, *this));
   groups_.push_back(std::make_unique<SearchCommands>(find, *document_, *view_));
-  groups_.push_back(std::make_unique<FileCommands>(*document_));
+  groups_.push_back(std::make_unique<FileCommands>(*this));
 
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(view_, &QWidget::customContextMenuRequested, this,

@@ -2,7 +2,8 @@
 
 #include <QFileInfo>
 
-#include "DocumentOpening.h"
+#include "FileSystem.h"
+#include "TmlLoader.h"
 
 namespace scrivora {
 
@@ -18,7 +19,7 @@ QString untitledName(uint32_t number) {
 
 std::unique_ptr<EditorDocument> EditorDocument::untitled() {
   auto document = std::make_unique<EditorDocument>();
-  document->untitledNumber_ = ++untitledCounter;
+  document->takeUntitledNumber();
   return document;
 }
 
@@ -30,14 +31,68 @@ EditorDocument::EditorDocument() : model_(std::make_unique<TextDocumentModel>(&d
 
 EditorDocument::~EditorDocument() = default;
 
-LoadStatus EditorDocument::load(const std::string& path) {
-  const LoadStatus status = openDocumentFile(path, *model_, bookInfo_);
-  if (status == LoadStatus::ReadFailed) return status;
+void EditorDocument::takeUntitledNumber() {
+  path_.clear();
+  untitledNumber_ = ++untitledCounter;
+}
+
+DocumentOpenResult EditorDocument::load(const std::string& path, const DocumentOpenOptions& options) {
+  const DocumentOpenResult result = openDocumentFile(path, *model_, bookInfo_, options);
+  if (!result.loaded()) return result;
+  if (result.imported) {
+    // An import is a new text that has never been saved.
+    takeUntitledNumber();
+    modified_ = true;
+  } else {
+    path_ = path;
+    untitledNumber_ = 0;
+    writable_ = result.status != DocumentLoadStatus::NotWritable;
+  }
+  model_->setCaret(0);
+  return result;
+}
+
+bool EditorDocument::saveTo(const std::string& path, std::string& reason) {
+  if (!saveDocumentFile(*model_, bookInfo_, path, reason)) return false;
   path_ = path;
   untitledNumber_ = 0;
-  writable_ = status != LoadStatus::NotWritable;
+  writable_ = true;
+  document_.clearUndoRedoStacks();
+  modified_ = false;
+  return true;
+}
+
+bool EditorDocument::reloadFromFile(std::string& reason) {
+  // Read before anything is removed: a file that has gone or cannot be read
+  // must not cost the author the text on screen.
+  std::string contents;
+  if (!hasFile() || !readRegularFile(path_, contents, reason)) {
+    if (!hasFile()) reason = "The document has no file.";
+    return false;
+  }
+  const bool wasModified = modified_;
+  const bool undo = model_->setUndoEnabled(false);
+  model_->removeText(0, model_->length());
   model_->setCaret(0);
-  return status;
+  BookInfo info;
+  if (!loadTml(path_, &info, model_.get())) {
+    // The file changed under us between the two reads: load what was read.
+    TmlLoadOptions options;
+    options.documentPath = path_;
+    model_->removeText(0, model_->length());
+    loadTmlFromMemory(contents, options, &info, model_.get());
+  }
+  model_->setUndoEnabled(undo);
+  bookInfo_ = info;
+  document_.clearUndoRedoStacks();
+  modified_ = wasModified;
+  model_->setCaret(0);
+  return true;
+}
+
+void EditorDocument::setBookInfo(const BookInfo& info) {
+  bookInfo_ = info;
+  modified_ = true;
 }
 
 QString EditorDocument::name() const {

@@ -11,12 +11,14 @@
 #include <string>
 
 #include "BookInfo.h"
+#include "DocumentFile.h"
 #include "TextDocumentModel.h"
 
 namespace scrivora {
 
-// How opening a file went.
-enum class LoadStatus { Loaded = 0, ReadFailed = 1, NotWritable = 2 };
+// How opening a file went: 0 loaded, 1 reading failed, 2 loaded but not
+// writable, anything else a failure of another kind.
+using LoadStatus = DocumentLoadStatus;
 
 class EditorDocument {
  public:
@@ -28,14 +30,30 @@ class EditorDocument {
   EditorDocument(const EditorDocument&) = delete;
   EditorDocument& operator=(const EditorDocument&) = delete;
 
-  // Reads the file into the (empty) document and keeps it as the document's
-  // file. A file that cannot be read leaves the document untitled.
-  LoadStatus load(const std::string& path);
+  // Reads the file into the (empty) document by its kind. A TML or text file
+  // becomes the document's file; an imported one (HTML) leaves the document
+  // untitled, numbered and modified. Nothing is kept when nothing loaded.
+  DocumentOpenResult load(const std::string& path, const DocumentOpenOptions& options = DocumentOpenOptions());
+
+  // Writes the document as TML into the file. On success the file is the
+  // document's file, writable, unmodified and without undo history; on
+  // failure (with the system's reason) nothing of the document changes and
+  // the file on disk is as it was.
+  bool saveTo(const std::string& path, std::string& reason);
+
+  // Reloads the document's file in place of the text and the book
+  // information, and forgets the undo history; the modified flag stays. On
+  // failure (with the reason) the text is as it was.
+  bool reloadFromFile(std::string& reason);
 
   QTextDocument& textDocument() { return document_; }
   TextDocumentModel& text() { return *model_; }
   const TextDocumentModel& text() const { return *model_; }
+  const BookInfo& bookInfo() const { return bookInfo_; }
   BookInfo& bookInfo() { return bookInfo_; }
+  // A confirmed change of the book information: the document is modified.
+  void setBookInfo(const BookInfo& info);
+  bool hasTitle() const { return !bookInfo_.title.empty(); }
 
   bool hasFile() const { return !path_.empty(); }
   const std::string& path() const { return path_; }
@@ -43,13 +61,15 @@ class EditorDocument {
   // The file name without its folder; Untitled.tml, Untitled2.tml ... without one.
   QString name() const;
 
-  // Set once the text has something to undo, and by changes that are not
-  // recorded for undo; cleared only by saving.
+  // Set once the text has something to undo, by imports and by a confirmed
+  // change of the book information; cleared only by saving.
   bool modified() const { return modified_; }
   void markModified() { modified_ = true; }
   bool writable() const { return writable_; }
 
  private:
+  void takeUntitledNumber();
+
   QTextDocument document_;
   std::unique_ptr<TextDocumentModel> model_;
   BookInfo bookInfo_;

@@ -1,22 +1,21 @@
 #pragma once
-// Save, Save As, Revert, Make Book and Edit Objects on a document: enabled
-// by the document's state. Writing files, building books and the objects
-// list are performed by their own engines and dialogs.
+// Save, Save As, Revert and Make Book of a document window, its close
+// query, and the files dropped on it.
 
 #include "CommandGroup.h"
 
 namespace scrivora {
 
-class EditorDocument;
+class DocumentWindow;
 
 class FileCommands : public CommandGroup {
  public:
-  explicit FileCommands(EditorDocument& document);
+  explicit FileCommands(DocumentWindow& window);
   bool enabled(Command command) const override;
   bool perform(Command command, const void* argument, uintptr_t extra) override;
 
  private:
-  EditorDocument& document_;
+  DocumentWindow& window_;
 };
 
 }  // namespace scrivora

@@ -7,9 +7,10 @@
 
 #include <cerrno>
 
+#include "FileSystem.h"
 #include "HtmlImporter.h"
 #include "QXException.h"
-#include "FileSystem.h"
+#include "RtfDocument.h"
 #include "TmlLoader.h"
 #include "TmlWriter.h"
 
@@ -20,7 +21,6 @@ namespace {
 const char kReadFailed[] = "An error occurred while reading the file from disk.";
 const char kNotWritable[] = "The file is not writable.";
 const char kNotWritableDetail[] = "Changes will have to be saved to a different file.";
-const char kUnknownFailure[] = "An unknown error occurred opening the file.";
 
 // The extension counts only when the name is longer than it.
 bool hasExtension(const std::string& path, const char* extension) {
@@ -91,6 +91,19 @@ DocumentOpenResult importHtml(const std::string& path, RichTextView& view, BookI
   return result;
 }
 
+// An RTF file is an import too: its text and formatting come into the
+// editor's own fonts, and it is saved as TML under a new name.
+DocumentOpenResult importRtf(const std::string& path, RichTextView& view) {
+  const std::string problem = whyNotARegularFile(path);
+  if (!problem.empty()) return failed(DocumentLoadStatus::ReadFailed, kReadFailed, path + ": " + problem);
+  std::string error;
+  if (!loadRtf(path, &view, &error)) return failed(DocumentLoadStatus::ReadFailed, kReadFailed, path + ": " + error);
+  DocumentOpenResult result;
+  result.status = DocumentLoadStatus::Loaded;
+  result.imported = true;
+  return result;
+}
+
 }  // namespace
 
 DocumentKind documentKindOf(const std::string& path) {
@@ -103,8 +116,7 @@ DocumentOpenResult openDocumentFile(const std::string& path, RichTextView& view,
                                     const DocumentOpenOptions& options) {
   switch (documentKindOf(path)) {
     case DocumentKind::Html: return importHtml(path, view, bookInfo, options);
-    case DocumentKind::Rtf:
-      return failed(DocumentLoadStatus::Unsupported, kUnknownFailure, "RTF files cannot be opened yet.");
+    case DocumentKind::Rtf: return importRtf(path, view);
     case DocumentKind::Tml: break;
   }
   return openTml(path, view, bookInfo);

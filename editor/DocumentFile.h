@@ -1,7 +1,8 @@
 #pragma once
 // A document and its file on disk: which files can be opened and how each
 // kind is read into a view (TML and text through the TML loader, HTML through
-// the HTML importer and its clean-up rules, then the loader), and writing the
+// the HTML importer and its clean-up rules, then the loader, RTF through the
+// RTF reader into the editor's fonts), and writing the
 // view back as a TML file. Both the desktop program and scrivora-convert open
 // and save documents here.
 
@@ -16,7 +17,7 @@ namespace scrivora {
 enum class DocumentKind {
   Tml,   // .tml, .txt and any other name: the TML loader
   Html,  // .htm, .html: the HTML importer, then the loader
-  Rtf,   // .rtf: a rich-text reader, which this editor does not have yet
+  Rtf,   // .rtf: the RTF reader
 };
 
 DocumentKind documentKindOf(const std::string& path);

@@ -5,6 +5,7 @@
 namespace scrivora {
 
 QString AlertBox::caption() const {
+  if (!title.isEmpty()) return title;
   switch (kind) {
     case AlertKind::Error: return QStringLiteral("Error");
     case AlertKind::Warning: return QStringLiteral("Warning");
@@ -23,12 +24,18 @@ class MessageBoxPresenter : public AlertPresenter {
     const QMessageBox::Icon icon = box.kind == AlertKind::Error     ? QMessageBox::Critical
                                    : box.kind == AlertKind::Warning ? QMessageBox::Warning
                                                                     : QMessageBox::Information;
-    const QMessageBox::StandardButtons buttons =
-        box.buttons == AlertButtons::OkCancel ? QMessageBox::Ok | QMessageBox::Cancel : QMessageBox::Ok;
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    if (box.buttons == AlertButtons::OkCancel) buttons = QMessageBox::Ok | QMessageBox::Cancel;
+    if (box.buttons == AlertButtons::YesNoCancel) buttons = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     QMessageBox messageBox(icon, box.caption(), box.text(), buttons, owner);
     // Modal for the whole program, as the user expects of an error.
     messageBox.setWindowModality(Qt::ApplicationModal);
-    return messageBox.exec() == QMessageBox::Ok ? AlertAnswer::Ok : AlertAnswer::Cancel;
+    switch (messageBox.exec()) {
+      case QMessageBox::Ok: return AlertAnswer::Ok;
+      case QMessageBox::Yes: return AlertAnswer::Yes;
+      case QMessageBox::No: return AlertAnswer::No;
+      default: return AlertAnswer::Cancel;  // Cancel, Escape or the close box
+    }
   }
 };
 

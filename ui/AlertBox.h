@@ -2,11 +2,13 @@
 // The program's modal message boxes: an error (stop icon, caption "Error"),
 // a note (information icon, no caption) or a warning (exclamation icon,
 // caption "Warning"), with OK or OK and Cancel. The text is the message, two
-// line breaks and the detail. Boxes go through a presenter that tests replace,
-// so no test has to click.
+// line breaks and the detail. A box may carry a caption of its own and ask
+// Yes / No / Cancel (the save prompt). Boxes go through a presenter that
+// tests replace, so no test has to click.
 
 #include <QString>
 
+#include <deque>
 #include <vector>
 
 class QWidget;
@@ -14,14 +16,16 @@ class QWidget;
 namespace scrivora {
 
 enum class AlertKind { Error, Note, Warning };
-enum class AlertButtons { Ok, OkCancel };
-enum class AlertAnswer { Ok, Cancel };
+enum class AlertButtons { Ok, OkCancel, YesNoCancel };
+enum class AlertAnswer { Ok, Cancel, Yes, No };
 
 struct AlertBox {
   AlertKind kind = AlertKind::Error;
   QString message;
   QString detail;
   AlertButtons buttons = AlertButtons::Ok;
+  // Replaces the kind's caption when not empty.
+  QString title = QString();
 
   QString caption() const;
   // The message, and the detail after two line breaks when there is one.
@@ -51,16 +55,20 @@ class ScopedAlertPresenter {
   AlertPresenter* previous_;
 };
 
-// A presenter that answers every box the same way and keeps what it was
-// shown.
+// A presenter that keeps what it was shown and answers from its queue of
+// answers, then every further box the same way.
 class RecordingAlertPresenter : public AlertPresenter {
  public:
   explicit RecordingAlertPresenter(AlertAnswer answer = AlertAnswer::Ok) : answer_(answer) {}
   AlertAnswer present(const AlertBox& box, QWidget*) override {
     shown.push_back(box);
-    return answer_;
+    if (answers.empty()) return answer_;
+    const AlertAnswer next = answers.front();
+    answers.pop_front();
+    return next;
   }
   std::vector<AlertBox> shown;
+  std::deque<AlertAnswer> answers;
 
  private:
   AlertAnswer answer_;

@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     double load = 0, make = 0, show = 0;
     auto document = std::make_unique<EditorDocument>();
     load = seconds([&] {
-      if (document->load(path) == LoadStatus::ReadFailed) std::abort();
+      if (!document->load(path).loaded()) std::abort();
     });
     make = seconds([&] { window = std::make_unique<DocumentWindow>(std::move(document), find, settings, nullptr); });
     show = seconds([&] { showAndPaint(*window); });

@@ -40,7 +40,8 @@ TEST(ApplicationTest, UnreadableFileIsReportedAndTheProgramStillOpens) {
   f.app->start({f.dir.path()});
   ASSERT_EQ(f.presenter_.shown.size(), 1u);
   EXPECT_EQ(f.presenter_.shown[0].caption(), "Error");
-  EXPECT_EQ(f.presenter_.shown[0].text(), "An error occurred while reading the file from disk.");
+  EXPECT_EQ(f.presenter_.shown[0].message, "An error occurred while reading the file from disk.");
+  EXPECT_TRUE(f.presenter_.shown[0].detail.startsWith(f.dir.path())) << f.presenter_.shown[0].detail.toStdString();
   ASSERT_EQ(f.app->documents().size(), 1u);
   EXPECT_FALSE(f.app->documents().front()->document().hasFile());
 }

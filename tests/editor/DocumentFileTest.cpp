@@ -85,6 +85,15 @@ TEST_F(DocumentFileTest, TmlKeepsItsFileAndHtmlBecomesAnImport) {
   EXPECT_TRUE(html.imported);
   EXPECT_EQ(importedInfo.title, "Home");
   EXPECT_NE(plainText(imported).find("Hello you"), std::string::npos) << plainText(imported);
+
+  TextDocumentModel letter;
+  BookInfo letterInfo;
+  const DocumentOpenResult rtf =
+      openDocumentFile(write("letter.RTF", "{\\rtf1 Dear {\\b reader}}"), letter, letterInfo);
+  EXPECT_EQ(rtf.status, DocumentLoadStatus::Loaded);
+  EXPECT_TRUE(rtf.imported);
+  EXPECT_EQ(plainText(letter), "Dear reader");
+  EXPECT_EQ(letter.styleAt(5).face, kFaceBold);
 }
 
 TEST_F(DocumentFileTest, FailuresComeBackAsMessagesAndLeaveTheViewAlone) {
@@ -111,11 +120,11 @@ TEST_F(DocumentFileTest, FailuresComeBackAsMessagesAndLeaveTheViewAlone) {
        DocumentLoadStatus::ReadFailed,
        "An error occurred while reading the file from disk.",
        dir.filePath("catalog").toStdString() + ": No such file or directory"},
-      {write("letter.rtf", "{\\rtf1 x}"),
+      {write("letter.rtf", "Dear reader,"),
        {kHtmlSupport},
-       DocumentLoadStatus::Unsupported,
-       "An unknown error occurred opening the file.",
-       "RTF files cannot be opened yet."},
+       DocumentLoadStatus::ReadFailed,
+       "An error occurred while reading the file from disk.",
+       dir.filePath("letter.rtf").toStdString() + ": The file is not an RTF file."},
   };
   for (const auto& c : cases) {
     const DocumentOpenResult result = openDocumentFile(c.path, view, info, c.options);
