@@ -136,17 +136,24 @@ class PictureReporter {
                    const PictureFolder::Loader& load) {
     std::string problem;
     std::string name = folder.store(key, key, maxWidth, load, problem);
-    if (name.empty() && reported_.insert(key).second) {
-      if (!folder.available()) {
-        if (!warnedNoFolder_)
-          reportWarning("The pictures of %s are left out: there is no image folder to put them in.", where.c_str());
-        warnedNoFolder_ = true;
-      } else {
-        reportWarning("The picture \"%s\" of %s is left out: %s.", key.substr(0, 200).c_str(), where.c_str(),
-                      problem.c_str());
-      }
-    }
+    if (name.empty()) refuse(folder, key, where, problem);
     return name;
+  }
+
+  // Says once why a picture is left out; always returns no file name.
+  std::string refuse(const PictureFolder& folder, const std::string& key, const std::string& where,
+                     const std::string& problem) {
+    if (!reported_.insert(key).second) return std::string();
+    if (!folder.available()) {
+      if (!warnedNoFolder_)
+        reportWarning("The pictures of %s are left out: there is no image folder to put them in.", where.c_str());
+      warnedNoFolder_ = true;
+    } else {
+      // A picture written into the page can be long: its start names it.
+      reportWarning("The picture \"%s\" of %s is left out: %s.", key.substr(0, 100).c_str(), where.c_str(),
+                    problem.c_str());
+    }
+    return std::string();
   }
 
  private:
@@ -194,9 +201,14 @@ ModernImport importEpub(EpubArchive& archive, const std::string& name, const Mod
   const BookSurvey survey(documents, toc);
   BookWriter writer(documents, survey, characters,
                     [&](size_t document, const std::string& reference, unsigned maxWidth) -> std::string {
-                      if (isExternalReference(reference)) return std::string();
+                      if (reference.compare(0, 5, "data:") == 0)
+                        return reporter.file(folder, reference, name, maxWidth,
+                                             [&](std::string& bytes, std::string& problem) {
+                                               return loadDataReference(reference, bytes, problem);
+                                             });
                       const std::string path = resolveArchivePath(documents[document].path, reference);
-                      return path.empty() ? std::string() : pictureAt(path, maxWidth);
+                      if (path.empty()) return reporter.refuse(folder, reference, name, "it lies outside the book");
+                      return pictureAt(path, maxWidth);
                     });
   // A cover the text does not show stands alone on the first page.
   if (!package.coverImagePath.empty() && !survey.showsPicture(package.coverImagePath)) {
