@@ -43,10 +43,13 @@ DeclaredType documentType(const std::string& page) {
   size_t at = page.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
   for (;;) {
     while (at < page.size() && (std::isspace((unsigned char)page[at]) || (unsigned char)page[at] >= 0x80)) ++at;
+    size_t end = std::string::npos;
     if (startsWithNoCase(page, at, "<?")) {
-      at = page.find("?>", at);
+      end = page.find("?>", at);
+      if (end != std::string::npos) end += 2;
     } else if (startsWithNoCase(page, at, "<!--")) {
-      at = page.find("-->", at + 4);
+      end = page.find("-->", at + 4);
+      if (end != std::string::npos) end += 3;
     } else if (startsWithNoCase(page, at, "<!DOCTYPE")) {
       const size_t end = page.find('>', at);
       std::string declaration = page.substr(at, end == std::string::npos ? std::string::npos : end - at);
@@ -56,8 +59,8 @@ DeclaredType documentType(const std::string& page) {
     } else {
       return DeclaredType::None;
     }
-    if (at == std::string::npos) return DeclaredType::None;
-    at += 2;
+    if (end == std::string::npos) return DeclaredType::None;
+    at = end;
   }
 }
 

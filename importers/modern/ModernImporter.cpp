@@ -135,7 +135,9 @@ class PictureReporter {
   std::string file(PictureFolder& folder, const std::string& key, const std::string& where, unsigned maxWidth,
                    const PictureFolder::Loader& load) {
     std::string problem;
-    std::string name = folder.store(key, key, maxWidth, load, problem);
+    // A picture written into the page has no name of its own.
+    const std::string nameHint = key.compare(0, 5, "data:") == 0 ? std::string("picture") : key;
+    std::string name = folder.store(key, nameHint, maxWidth, load, problem);
     if (name.empty()) refuse(folder, key, where, problem);
     return name;
   }
