@@ -112,8 +112,8 @@ void BookSurvey::indexDocument(size_t index) {
   const ContentDocument& document = documents_[index];
   auto& ids = ids_[index];
   int noteDepth = 0;
-  auto remember = [&](const std::string& id, const xmlNode* node) {
-    if (!id.empty()) ids.emplace(id, node);
+  auto remember = [&](std::string_view id, const xmlNode* node) {
+    if (!id.empty()) ids.emplace(std::string(id), node);
   };
   auto picture = [&](const std::string& reference) {
     const std::string path = resolveArchivePath(document.path, reference);
@@ -125,8 +125,8 @@ void BookSurvey::indexDocument(size_t index) {
         if (node->type != XML_ELEMENT_NODE) return false;
         if (isDroppedElement(node)) return false;
         const std::string_view name = localName(node);
-        remember(attributeValue(node, "id"), node);
-        if (name == "a") remember(attributeValue(node, "name"), node);
+        remember(attributeView(node, "id"), node);
+        if (name == "a") remember(attributeView(node, "name"), node);
         if (isPageBreakMarker(node)) return false;
         if (name == "svg") {
           walkTree(
@@ -212,6 +212,7 @@ void BookSurvey::resolveLinks() {
     linkResolutions_.emplace(link, std::move(resolution));
   }
   // Notes in reading order, whatever order their references came in.
+  if (movedNotes_.empty()) return;
   std::vector<const xmlNode*> ordered;
   for (size_t d = 0; d < documents_.size(); ++d)
     walkTree(

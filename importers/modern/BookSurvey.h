@@ -26,6 +26,8 @@ struct ContentDocument {
   XmlDocument tree;
   // The body element, or the root when there is none.
   xmlNode* body = nullptr;
+  // The size of the file it was read from.
+  size_t sourceSize = 0;
 };
 
 enum class LinkKind {

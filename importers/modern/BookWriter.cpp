@@ -353,8 +353,8 @@ bool BookWriter::enterElement(xmlNode* element, size_t document, Mode mode, TmlC
   }
   if (isPageBreakMarker(element)) return false;
 
-  std::string name(localName(element));
-  std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  // The HTML parser gives names in lower case, as XHTML writes them.
+  const std::string_view name = localName(element);
   Frame& frame = frames_.back();
   if (isParagraphBlock(name)) {
     out.requestParagraphBreak();

@@ -214,13 +214,17 @@ DecodedText decodeDocumentText(std::string_view bytes, MarkupSyntax syntax, cons
   if (charset.empty()) charset = syntax == MarkupSyntax::Xml || looksLikeUtf8(bytes) ? kUtf8 : kWindows1252;
 
   size_t badBytes = 0;
-  if (charset == kUtf8) {
-    decoded.utf8 = decodeUtf8Leniently(bytes, badBytes);
+  decoded.converted_ = true;
+  if (charset == kUtf8 && isValidUtf8(bytes)) {
+    decoded.original = bytes;
+    decoded.converted_ = false;
+  } else if (charset == kUtf8) {
+    decoded.converted = decodeUtf8Leniently(bytes, badBytes);
   } else if (charset == kWindows1252) {
-    decoded.utf8 = decodeWindows1252(bytes);
+    decoded.converted = decodeWindows1252(bytes);
   } else {
     Converter converter(charset);
-    decoded.utf8 = converter.convert(bytes, badBytes);
+    decoded.converted = converter.convert(bytes, badBytes);
   }
   if (badBytes > 0)
     reportWarning("%zu bytes of %s are not valid %s; they were read as well as they could be.", badBytes,

@@ -12,13 +12,19 @@ namespace scrivora::modern {
 enum class MarkupSyntax { Xml, Html };
 
 struct DecodedText {
-  std::string utf8;
   // The charset the bytes were read as, as iconv names it.
   std::string charset;
+  // The text in UTF-8: the bytes themselves (after a byte-order mark) when
+  // they are valid UTF-8 already, so that a large book is not copied.
+  std::string_view utf8() const { return converted_ ? std::string_view(converted) : original; }
+
+  std::string_view original;
+  std::string converted;
+  bool converted_ = false;
 };
 
 // Warnings (an unknown charset, bytes that are not valid in it) go to the
-// build log, naming the document.
+// build log, naming the document. The result may refer to `bytes`.
 DecodedText decodeDocumentText(std::string_view bytes, MarkupSyntax syntax, const std::string& documentName);
 
 // The charset declared inside the first bytes of a document (XML declaration

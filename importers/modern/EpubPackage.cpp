@@ -23,7 +23,7 @@ struct ManifestItem {
 XmlDocument readXmlEntry(EpubArchive& archive, const std::string& path, const std::string& bookName) {
   std::string bytes, problem;
   if (!archive.read(path, archive.limits().maxDocumentBytes, bytes, problem)) throw QXFileException(bookName, problem);
-  XmlDocument document = parseXmlText(decodeDocumentText(bytes, MarkupSyntax::Xml, path).utf8, path);
+  XmlDocument document = parseXmlText(decodeDocumentText(bytes, MarkupSyntax::Xml, path).utf8(), path);
   if (!document) throw QXFileException(bookName, "\"" + path + "\" is not well-formed XML");
   return document;
 }

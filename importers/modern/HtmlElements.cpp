@@ -47,19 +47,19 @@ bool isDroppedElement(const xmlNode* element) {
       name == "title")
     return true;
   if (hasAttribute(element, "hidden")) return true;
-  const std::string style = attributeValue(element, "style");
-  return !style.empty() && styleProperty(style, "display") == "none";
+  const std::string_view style = attributeView(element, "style");
+  return !style.empty() && styleProperty(std::string(style), "display") == "none";
 }
 
 bool isPageBreakMarker(const xmlNode* element) {
-  return hasWord(epubType(element), "pagebreak") || attributeValue(element, "role") == "doc-pagebreak";
+  return hasWord(epubType(element), "pagebreak") || attributeView(element, "role") == "doc-pagebreak";
 }
 
 bool isNoteElement(const xmlNode* element) {
   if (element == nullptr || element->type != XML_ELEMENT_NODE) return false;
-  const std::string type = epubType(element);
+  const std::string_view type = epubType(element);
   if (hasWord(type, "footnote") || hasWord(type, "endnote") || hasWord(type, "rearnote")) return true;
-  const std::string role = attributeValue(element, "role");
+  const std::string_view role = attributeView(element, "role");
   return role == "doc-footnote" || role == "doc-endnote";
 }
 

@@ -33,7 +33,7 @@ const NamedCharacterReference* findNamedReference(std::string_view name) {
   return found != end && name == found->name ? found : nullptr;
 }
 
-std::string withNumericReferences(std::string_view text) {
+std::string resolveNamedReferences(std::string_view text) {
   std::string out;
   size_t copied = 0;
   for (size_t at = text.find('&'); at != std::string_view::npos; at = text.find('&', at + 1)) {

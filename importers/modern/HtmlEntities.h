@@ -1,7 +1,7 @@
 #pragma once
 // HTML's named character references. libxml2 knows only the names of HTML 4
-// (and its XML parser none at all), so named references are rewritten as
-// numeric ones before either parser sees a document.
+// (and its XML parser none at all), so named references are replaced by
+// their characters before either parser sees a document.
 
 #include <cstddef>
 #include <string>
@@ -22,10 +22,12 @@ extern const size_t kNamedCharacterReferenceCount;
 // one), or null.
 const NamedCharacterReference* findNamedReference(std::string_view name);
 
-// The text with every named reference but the five of XML written as a
-// numeric one (&eacute; becomes &#233;), an unknown name and a bare "&" kept
-// as text (&amp;), so that an XML parser reads the document as a browser
-// would instead of failing on the first name it does not know.
-std::string withNumericReferences(std::string_view text);
+// The text (UTF-8) with every named reference but the five of XML replaced
+// by its characters (&eacute; becomes the letter; an ASCII one such as &Tab;
+// becomes the numeric &#9;, which markup and attributes keep as it is), and
+// an unknown name or a bare "&" kept as text (&amp;), so that an XML parser
+// reads the document as a browser would instead of failing on the first name
+// it does not know.
+std::string resolveNamedReferences(std::string_view text);
 
 }  // namespace scrivora::modern

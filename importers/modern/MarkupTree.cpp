@@ -88,9 +88,19 @@ std::string attributeValue(const xmlNode* node, const char* name) {
   return value;
 }
 
+std::string_view attributeView(const xmlNode* node, const char* name) {
+  const xmlAttr* attribute = findAttribute(node, name);
+  if (attribute == nullptr || attribute->children == nullptr) return std::string_view();
+  const xmlNode* value = attribute->children;
+  // Parsed values are one text node; only a reference to an entity the
+  // document defines itself makes more, and such values count as empty.
+  if (value->next == nullptr && value->type == XML_TEXT_NODE && value->content) return text(value->content);
+  return std::string_view();
+}
+
 bool hasAttribute(const xmlNode* node, const char* name) { return findAttribute(node, name) != nullptr; }
 
-std::string epubType(const xmlNode* node) { return attributeValue(node, "epub:type"); }
+std::string_view epubType(const xmlNode* node) { return attributeView(node, "epub:type"); }
 
 bool hasWord(std::string_view list, std::string_view word) {
   size_t at = 0;

@@ -32,9 +32,14 @@ bool isElement(const xmlNode* node, const char* name);
 // "xlink:href" are also found under those names as the HTML parser keeps
 // them. Empty when absent.
 std::string attributeValue(const xmlNode* node, const char* name);
+// The same without a copy, for the questions asked of every element: the
+// value as libxml2 holds it, empty when absent (and for a value made of
+// several parts, which only references to entities a document defines
+// itself produce).
+std::string_view attributeView(const xmlNode* node, const char* name);
 bool hasAttribute(const xmlNode* node, const char* name);
 // The epub:type of an element.
-std::string epubType(const xmlNode* node);
+std::string_view epubType(const xmlNode* node);
 // Whether a space-separated list holds the word.
 bool hasWord(std::string_view list, std::string_view word);
 

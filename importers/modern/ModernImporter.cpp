@@ -41,8 +41,9 @@ xmlNode* bodyOf(xmlDoc* tree) {
 ContentDocument parseContent(const std::string& bytes, const std::string& path, bool xml) {
   ContentDocument document;
   document.path = path;
+  document.sourceSize = bytes.size();
   const DecodedText decoded = decodeDocumentText(bytes, xml ? MarkupSyntax::Xml : MarkupSyntax::Html, path);
-  const std::string text = withNumericReferences(decoded.utf8);
+  const std::string text = resolveNamedReferences(decoded.utf8());
   if (xml) {
     document.tree = parseXmlText(text, path);
     if (!document.tree) reportWarning("%s is not well-formed XML; it was read as HTML.", path.c_str());
@@ -117,11 +118,15 @@ bool hasInformation(const BookInfo& info) {
            info.copyright.empty());
 }
 
-// Puts the pieces together: the information block, the text, and one block
-// per footnote after all of the text.
-std::string assembleTml(const BookInfo& info, BookWriter& writer, const BookSurvey& survey) {
-  std::string tml = hasInformation(info) ? writeInfoBlock(info) : std::string();
-  tml += writer.mainText().finish();
+// The information block the text starts with, when there is information.
+std::string informationBlock(const BookInfo& info) {
+  return hasInformation(info) ? writeInfoBlock(info) : std::string();
+}
+
+// The text after its information block, and one block per footnote after
+// all of the text.
+std::string assembleTml(BookWriter& writer, const BookSurvey& survey) {
+  std::string tml = writer.mainText().finish();
   for (const xmlNode* note : survey.movedNotes()) {
     tml += "\r\r<footnote id=\"" + survey.noteId(note) + "\">\r";
     tml += writer.noteBody(note);
@@ -212,6 +217,9 @@ ModernImport importEpub(EpubArchive& archive, const std::string& name, const Mod
                       if (path.empty()) return reporter.refuse(folder, reference, name, "it lies outside the book");
                       return pictureAt(path, maxWidth);
                     });
+  size_t textSize = 0;
+  for (const ContentDocument& document : documents) textSize += document.sourceSize;
+  writer.mainText().begin(informationBlock(result.info), textSize);
   // A cover the text does not show stands alone on the first page.
   if (!package.coverImagePath.empty() && !survey.showsPicture(package.coverImagePath)) {
     const std::string cover = pictureAt(package.coverImagePath, options.pictures.maxWidth);
@@ -224,7 +232,7 @@ ModernImport importEpub(EpubArchive& archive, const std::string& name, const Mod
     }
   }
   for (size_t i = 0; i < documents.size(); ++i) writer.writeDocument(i);
-  result.tml = assembleTml(result.info, writer, survey);
+  result.tml = assembleTml(writer, survey);
   result.pictures = folder.files();
   return result;
 }
@@ -283,8 +291,9 @@ ModernImport importPage(const std::string& bytes, const std::string& path, const
           return false;
         });
       });
+  writer.mainText().begin(informationBlock(result.info), bytes.size());
   writer.writeDocument(0);
-  result.tml = assembleTml(result.info, writer, survey);
+  result.tml = assembleTml(writer, survey);
   result.pictures = folder.files();
   return result;
 }

@@ -47,7 +47,15 @@ bool isPlainByte(unsigned char c) { return c > ' ' && c < 0x7F && c != '\\'; }
 
 }  // namespace
 
-void TmlComposer::requestBreak(int lineEnds) { pendingLineEnds_ = std::max(pendingLineEnds_, lineEnds); }
+void TmlComposer::begin(std::string preamble, size_t expectedSize) {
+  out_ = std::move(preamble);
+  out_.reserve(out_.size() + expectedSize);
+}
+
+void TmlComposer::requestBreak(int lineEnds) {
+  pendingLineEnds_ = std::max(pendingLineEnds_, lineEnds);
+  settled_ = false;
+}
 
 void TmlComposer::requestPageBreak() {
   pendingPage_ = true;
@@ -55,6 +63,7 @@ void TmlComposer::requestPageBreak() {
 }
 
 void TmlComposer::writeLineEnd() {
+  settled_ = false;
   out_ += '\r';
   ++lineEnds_;
   atLineStart_ = true;
@@ -151,6 +160,7 @@ void TmlComposer::closeEmittedLink() {
 // line ends and layout, chapter entries, the chapter title, styles that end,
 // the space, anchors, styles that begin, and (before text only) the link.
 void TmlComposer::prepareContent(bool opensText) {
+  settled_ = false;
   placeBreaks();
   if (atLineStart_) {
     closeLineLayout();
@@ -186,6 +196,7 @@ void TmlComposer::prepareContent(bool opensText) {
     out_ += "\\q=\"#" + wantedLink_ + "\"";
     writtenLink_ = wantedLink_;
   }
+  settled_ = opensText;
 }
 
 void TmlComposer::placeWaitingMarks() {
@@ -203,6 +214,7 @@ void TmlComposer::contentWritten(size_t columns) {
 }
 
 void TmlComposer::lineEnd() {
+  settled_ = false;
   if (!started_) return;
   if (writtenHeading_ >= 0) {
     pendingSpace_ = true;
@@ -224,9 +236,23 @@ void TmlComposer::text(std::string_view utf8) {
     const unsigned char byte = (unsigned char)utf8[at];
     // Runs of plain ASCII go in whole: they are most of every book.
     if (isPlainByte(byte)) {
+      // Words with single spaces between them come out as they stand.
       size_t end = at + 1;
-      while (end < utf8.size() && isPlainByte((unsigned char)utf8[end])) ++end;
-      prepareContent(true);
+      for (;;) {
+        while (end < utf8.size() && isPlainByte((unsigned char)utf8[end])) ++end;
+        if (end + 1 < utf8.size() && utf8[end] == ' ' && isPlainByte((unsigned char)utf8[end + 1])) {
+          end += 2;
+          continue;
+        }
+        break;
+      }
+      if (!settled_) {
+        prepareContent(true);
+      } else if (pendingSpace_) {
+        out_ += ' ';
+        ++lineColumns_;
+        pendingSpace_ = false;
+      }
       out_.append(utf8.data() + at, end - at);
       contentWritten(end - at);
       at = end;
@@ -267,7 +293,10 @@ void TmlComposer::marker(std::string_view tml, size_t columns) {
   contentWritten(columns);
 }
 
-void TmlComposer::openHeading(int level) { wantedHeading_ = std::clamp(level, 0, 4); }
+void TmlComposer::openHeading(int level) {
+  wantedHeading_ = std::clamp(level, 0, 4);
+  settled_ = false;
+}
 
 void TmlComposer::closeHeading() {
   if (writtenHeading_ >= 0) {
@@ -283,16 +312,21 @@ void TmlComposer::closeHeading() {
   writtenHeading_ = -1;
   wantedHeading_ = -1;
   pendingSpace_ = false;
+  settled_ = false;
   std::vector<std::pair<std::string, std::string>> references;
   references.swap(referencesAfterTitle_);
   for (const auto& [id, mark] : references) noteReference(id, mark);
 }
 
-void TmlComposer::openLink(const std::string& anchorName) { wantedLink_ = anchorName; }
+void TmlComposer::openLink(const std::string& anchorName) {
+  wantedLink_ = anchorName;
+  settled_ = false;
+}
 
 void TmlComposer::closeLink() {
   closeEmittedLink();
   wantedLink_.clear();
+  settled_ = false;
 }
 
 void TmlComposer::noteReference(const std::string& noteId, const std::string& utf8Mark) {
@@ -321,7 +355,10 @@ void TmlComposer::noteReference(const std::string& noteId, const std::string& ut
   contentWritten(mark.size());
 }
 
-void TmlComposer::anchor(const std::string& name) { waitingAnchors_.push_back(name); }
+void TmlComposer::anchor(const std::string& name) {
+  waitingAnchors_.push_back(name);
+  settled_ = false;
+}
 
 void TmlComposer::chapterEntry(int level, const std::string& utf8Title) {
   level = std::clamp(level, 0, 4);
@@ -348,6 +385,7 @@ void TmlComposer::chapterEntry(int level, const std::string& utf8Title) {
   title.resize(std::min(cut, title.size()));
   if (title.empty()) return;
   waitingEntries_.push_back("\\C" + std::string(1, char('0' + level)) + "=\"" + title + "\"");
+  settled_ = false;
 }
 
 void TmlComposer::image(const std::string& fileName) {

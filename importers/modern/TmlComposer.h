@@ -32,11 +32,22 @@ struct InlineStyle {
   bool underline = false;
   bool overstrike = false;
   ScriptPosition script = ScriptPosition::Normal;
+
+  bool operator==(const InlineStyle& other) const {
+    return font == other.font && italic == other.italic && underline == other.underline &&
+           overstrike == other.overstrike && script == other.script;
+  }
+  bool operator!=(const InlineStyle& other) const { return !(*this == other); }
 };
 
 class TmlComposer {
  public:
   explicit TmlComposer(TmlCharacters& characters) : characters_(characters) {}
+
+  // Starts the text with ready TML (the book's information block) and makes
+  // room for about `expectedSize` bytes, so that a whole book is written
+  // without growing the text time after time.
+  void begin(std::string preamble, size_t expectedSize);
 
   // Breaks wanted before the next content; several requests make one break,
   // the largest.
@@ -47,11 +58,17 @@ class TmlComposer {
   // empty line in a row.
   void lineEnd();
 
-  void setAlignment(LineAlignment alignment) { wanted_.alignment = alignment; }
+  void setAlignment(LineAlignment alignment) {
+    if (alignment != wanted_.alignment) wanted_.alignment = alignment, settled_ = false;
+  }
   LineAlignment alignment() const { return wanted_.alignment; }
-  void setIndented(bool indented) { wanted_.indented = indented; }
+  void setIndented(bool indented) {
+    if (indented != wanted_.indented) wanted_.indented = indented, settled_ = false;
+  }
   bool indented() const { return wanted_.indented; }
-  void setStyle(const InlineStyle& style) { wanted_.style = style; }
+  void setStyle(const InlineStyle& style) {
+    if (style != wanted_.style) wanted_.style = style, settled_ = false;
+  }
   const InlineStyle& style() const { return wanted_.style; }
   // Preformatted text keeps its spaces and line ends.
   void setPreformatted(bool preformatted) { preformatted_ = preformatted; }
@@ -127,6 +144,9 @@ class TmlComposer {
   bool pendingSpace_ = false;
   bool preformatted_ = false;
   bool started_ = false;  // visible content has been written
+  // Nothing has changed since text was last written but perhaps a space:
+  // more text needs no tags (the common case, word after word).
+  bool settled_ = false;
   bool atLineStart_ = true;
   int lineEnds_ = 0;  // line ends written since the last content
   size_t lineColumns_ = 0;
