@@ -24,7 +24,7 @@ struct ContentDocument {
   // The archive path (EPUB) or the file's own name (a page): links name it.
   std::string path;
   XmlDocument tree;
-  // The body element, or the root when there is none.
+  // Where the text is: the root element.
   xmlNode* body = nullptr;
   // The size of the file it was read from.
   size_t sourceSize = 0;

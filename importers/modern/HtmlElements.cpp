@@ -43,9 +43,7 @@ std::string styleProperty(const std::string& style, std::string_view property) {
 
 bool isDroppedElement(const xmlNode* element) {
   const std::string_view name = localName(element);
-  if (name == "head" || name == "script" || name == "style" || name == "template" || name == "noscript" ||
-      name == "title")
-    return true;
+  if (name == "script" || name == "style" || name == "template" || name == "noscript" || name == "title") return true;
   if (hasAttribute(element, "hidden")) return true;
   const std::string_view style = attributeView(element, "style");
   return !style.empty() && styleProperty(std::string(style), "display") == "none";

@@ -10,9 +10,12 @@
 
 namespace scrivora::modern {
 
-// Elements whose content never shows: the head, scripts, styles, templates,
-// noscript fallbacks, titles (of the page or of a drawing), and anything
-// marked hidden or "display: none".
+// Elements whose content never shows: scripts, styles, templates, noscript
+// fallbacks, titles (of the page or of a drawing), and anything marked
+// hidden or "display: none". The head itself holds nothing else that shows
+// (its links and meta elements are empty), but libxml2 leaves there the
+// elements of a page's start it does not know (<section>, <nav>), whose text
+// belongs to the book.
 bool isDroppedElement(const xmlNode* element);
 
 // A print page number (epub:type="pagebreak"): its text is not the book's,

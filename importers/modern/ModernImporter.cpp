@@ -30,11 +30,9 @@ bool endsWithNoCase(const std::string& text, const char* suffix) {
   return text.size() >= length && strcasecmp(text.c_str() + text.size() - length, suffix) == 0;
 }
 
-xmlNode* bodyOf(xmlDoc* tree) {
-  xmlNode* root = xmlDocGetRootElement(tree);
-  xmlNode* body = findElement(root, "body");
-  return body ? body : root;
-}
+// The text of a document: everything under its root, the head included
+// (see isDroppedElement).
+xmlNode* bodyOf(xmlDoc* tree) { return xmlDocGetRootElement(tree); }
 
 // A content document as a tree: XML first for XHTML, HTML in recovery mode
 // for HTML and for XHTML that is not well-formed.
