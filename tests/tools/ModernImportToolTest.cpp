@@ -3,6 +3,7 @@
 // and scrivora-inspect shows.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <zlib.h>
 
 #include <QBuffer>
@@ -134,4 +135,22 @@ TEST_F(ModernImportTool, TheHtmlOptionChoosesThePath) {
   const ToolRun broken = folder.run("scrivora-import", {"broken.epub"});
   EXPECT_EQ(broken.status, 1);
   EXPECT_TRUE(contains(broken.err, "scrivora-import: cannot read broken.epub: it is not a ZIP archive")) << broken.err;
+}
+
+TEST_F(ModernImportTool, TheEditorOpensABookAndSavingKeepsItsPictures) {
+  folder.write("book.epub", smallBook());
+  ASSERT_EQ(mkdir(folder.path("tmp").c_str(), 0700), 0);
+  // scrivora-convert opens files as the program's Open does.
+  const ToolRun converted =
+      folder.run("scrivora-convert", {"book.epub", "saved.tml"}, {"", -1, {"TMPDIR=" + folder.path("tmp")}});
+  ASSERT_EQ(converted.status, 0) << converted.err;
+  const std::string saved = readFile(folder.path("saved.tml"));
+  for (const char* part : {"TITLE=\"Small Book\"", "\\m=\"cover.png\"", "\\Fn=\"n\"", "<footnote id=\"n\">"})
+    EXPECT_TRUE(contains(saved, part)) << part << "\n" << saved;
+  EXPECT_EQ(Folder::entriesOf(folder.path("saved_img")), (std::vector<std::string>{"cover.png"}));
+  // The pictures waited in a folder of the program's own, gone when it ended
+  // (Qt leaves a runtime folder of its own there).
+  for (const std::string& name : Folder::entriesOf(folder.path("tmp")))
+    EXPECT_EQ(name.find("scrivora-import-"), std::string::npos) << name;
+  ASSERT_EQ(folder.run("scrivora-make", {"-q", "-o", "saved.tdb", "saved.tml"}).status, 0);
 }
