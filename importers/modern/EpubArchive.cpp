@@ -79,6 +79,7 @@ bool EpubArchive::contains(const std::string& name) const { return locate(name) 
 
 bool EpubArchive::read(const std::string& name, size_t limit, std::string& contents, std::string& problem) {
   contents.clear();
+  lastReadTooLarge_ = false;
   const zip_int64_t index = locate(name);
   if (index < 0) {
     problem = "the book has no file \"" + name + "\"";
@@ -110,6 +111,7 @@ bool EpubArchive::read(const std::string& name, size_t limit, std::string& conte
     }
     if (got == 0) break;
     if (contents.size() + size_t(got) > allowed) {
+      lastReadTooLarge_ = true;
       problem = allowed < limit ? "the book unpacks to more than " + std::to_string(limits_.maxTotalBytes) + " bytes"
                                 : "\"" + name + "\" unpacks to more than " + std::to_string(limit) + " bytes";
       ok = false;

@@ -17,8 +17,11 @@ namespace scrivora::modern {
 struct EpubArchiveLimits {
   size_t maxEntries = 20000;
   size_t maxDocumentBytes = 32u << 20;  // one XHTML, OPF or NCX file
-  size_t maxImageBytes = 16u << 20;     // one picture
-  size_t maxTotalBytes = 512u << 20;    // everything read from one book
+  // All the text documents together: they are kept in memory as trees,
+  // several times their size, for the whole import.
+  size_t maxTextBytes = 64u << 20;
+  size_t maxImageBytes = 16u << 20;   // one picture
+  size_t maxTotalBytes = 256u << 20;  // everything read from one book
 };
 
 class EpubArchive {
@@ -40,6 +43,8 @@ class EpubArchive {
   // Reads one entry whole; false with the reason when it is missing, a
   // symbolic link, encrypted, damaged or larger than `limit` unpacked.
   bool read(const std::string& name, size_t limit, std::string& contents, std::string& problem);
+  // Whether the last read failed for its size alone.
+  bool lastReadTooLarge() const { return lastReadTooLarge_; }
 
   const EpubArchiveLimits& limits() const { return limits_; }
 
@@ -51,6 +56,7 @@ class EpubArchive {
   zip* archive_;
   EpubArchiveLimits limits_;
   size_t bytesRead_ = 0;
+  bool lastReadTooLarge_ = false;
 };
 
 // A path inside the archive, from a reference written in a file at

@@ -2,6 +2,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <memory>
 #include <new>
 
@@ -173,12 +174,17 @@ ModernImport importEpub(EpubArchive& archive, const std::string& name, const Mod
   result.info = bookInfoOf(package.metadata, characters);
 
   std::vector<ContentDocument> documents;
+  size_t textBytes = 0;
   for (const std::string& path : package.spine) {
     std::string bytes, problem;
-    if (!archive.read(path, options.archive.maxDocumentBytes, bytes, problem)) {
+    const size_t room = options.archive.maxTextBytes - textBytes;
+    if (!archive.read(path, std::min(options.archive.maxDocumentBytes, room), bytes, problem)) {
+      if (archive.lastReadTooLarge() && room < options.archive.maxDocumentBytes)
+        problem = "its text is larger than " + std::to_string(options.archive.maxTextBytes) + " bytes in all";
       reportWarning("A part of %s is left out: %s.", name.c_str(), problem.c_str());
       continue;
     }
+    textBytes += bytes.size();
     documents.push_back(parseContent(bytes, path, true));
   }
   if (documents.empty()) throw QXFileException(name, "none of the text of the book can be read");

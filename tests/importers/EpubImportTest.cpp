@@ -237,6 +237,12 @@ TEST(EpubImport, DamagedPartsAreLeftOutAndTheRestImports) {
                 "The reading order of book.epub names \"gone.xhtml\", which is missing from the book; it is left out.",
                 "A part of book.epub is left out: \"bomb.xhtml\" unpacks to more than 1048576 bytes.",
                 "bad.xhtml is not well-formed XML; it was read as HTML."}));
+  // All the text together has a limit too: what lies beyond it is left out.
+  log.clear();
+  options.archive.maxTextBytes = entries[2].data.size() + 10;
+  EXPECT_EQ(importEpubData(zipArchive(entries), "book.epub", options).tml, "First part.");
+  EXPECT_EQ(log.textsOf(LogKind::Warning).back(), "A part of book.epub is left out: its text is larger than " +
+                                                      std::to_string(options.archive.maxTextBytes) + " bytes in all.");
 }
 
 TEST(EpubImport, NothingIsWrittenOutsideTheImageFolderWhateverTheNames) {
