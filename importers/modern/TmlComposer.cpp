@@ -42,8 +42,8 @@ const char* alignmentTag(LineAlignment alignment) {
 
 bool isHtmlSpace(char32_t c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == 0xA0; }
 
-// Bytes that can be copied into the text as they are.
-bool isPlainByte(unsigned char c) { return c > ' ' && c < 0x7F && c != '\\'; }
+// Printable ASCII but the backslash, space included: what text is made of.
+constexpr bool isAsciiTextByte(unsigned char c) { return c >= ' ' && c < 0x7F && c != '\\'; }
 
 }  // namespace
 
@@ -231,30 +231,45 @@ void TmlComposer::writePlainCharacter(char32_t c) {
   characters_.append(c, place, out_);
 }
 
+// Writes a run of printable ASCII without backslashes, spaces included:
+// spaces at its ends become the pending space, runs of spaces inside it one
+// space. This is most of every book, so it goes in pieces, not by the byte.
+void TmlComposer::writeAsciiRun(std::string_view run) {
+  size_t first = 0, last = run.size();
+  while (first < last && run[first] == ' ') ++first;
+  while (last > first && run[last - 1] == ' ') --last;
+  if (first > 0) pendingSpace_ = true;
+  if (first == last) return;
+  if (!settled_) {
+    prepareContent(true);
+  } else if (pendingSpace_) {
+    out_ += ' ';
+    ++lineColumns_;
+    pendingSpace_ = false;
+  }
+  const size_t before = out_.size();
+  for (size_t at = first;;) {
+    const size_t doubled = run.find("  ", at);
+    if (doubled >= last) {
+      out_.append(run.data() + at, last - at);
+      break;
+    }
+    out_.append(run.data() + at, doubled + 1 - at);
+    at = doubled;
+    while (run[at] == ' ') ++at;
+  }
+  contentWritten(out_.size() - before);
+  if (last < run.size()) pendingSpace_ = true;
+}
+
 void TmlComposer::text(std::string_view utf8) {
+  const char* data = utf8.data();
   for (size_t at = 0; at < utf8.size();) {
-    const unsigned char byte = (unsigned char)utf8[at];
-    // Runs of plain ASCII go in whole: they are most of every book.
-    if (isPlainByte(byte)) {
-      // Words with single spaces between them come out as they stand.
+    const unsigned char byte = (unsigned char)data[at];
+    if (!preformatted_ && isAsciiTextByte(byte)) {
       size_t end = at + 1;
-      for (;;) {
-        while (end < utf8.size() && isPlainByte((unsigned char)utf8[end])) ++end;
-        if (end + 1 < utf8.size() && utf8[end] == ' ' && isPlainByte((unsigned char)utf8[end + 1])) {
-          end += 2;
-          continue;
-        }
-        break;
-      }
-      if (!settled_) {
-        prepareContent(true);
-      } else if (pendingSpace_) {
-        out_ += ' ';
-        ++lineColumns_;
-        pendingSpace_ = false;
-      }
-      out_.append(utf8.data() + at, end - at);
-      contentWritten(end - at);
+      while (end < utf8.size() && isAsciiTextByte((unsigned char)data[end])) ++end;
+      writeAsciiRun(utf8.substr(at, end - at));
       at = end;
       continue;
     }

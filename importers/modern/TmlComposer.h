@@ -132,6 +132,7 @@ class TmlComposer {
   void closeEmittedLink();
   void prepareContent(bool opensText);
   void writePlainCharacter(char32_t c);
+  void writeAsciiRun(std::string_view run);
   void contentWritten(size_t columns);
   void protectNoteMarkers();
 

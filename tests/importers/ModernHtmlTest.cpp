@@ -60,8 +60,8 @@ TEST(ModernHtml, ElementsBecomeTml) {
     std::string body, tml;
   } cases[] = {
       {"no space is added around inline elements", "<p>her <i>own</i>.</p>", "her \\iown\\i."},
-      {"white space collapses; styles end before a space and begin after one", "<p>  a <b> b </b> c\n\n d </p>",
-       "a \\bb\\b c d"},
+      {"white space collapses; styles end before a space and begin after one", "<p>  a <b> b </b> c\n\n d  e   f </p>",
+       "a \\bb\\b c d e f"},
       {"other elements keep their content and leave no mark",
        "<div><span class=\"x\">a</span><mark>b</mark><custom-tag>c</custom-tag><section>d</section></div>", "abc\rd"},
       {"headings are chapters at their levels; h6 is bold",
