@@ -28,6 +28,7 @@ const std::vector<FileTypeSpec>& openFileTypes() {
       {".rtf", fourCC("RTF "), "Rich Text"},
       {".html", fourCC("TEXT"), "HyperText Markup Language"},
       {".htm", fourCC("TEXT"), "HyperText Markup Language"},
+      {".epub", fourCC("EPUB"), "EPUB Book"},
   };
   return types;
 }
@@ -65,7 +66,7 @@ void reportLoadResult(const DocumentOpenResult& result, QWidget* owner) {
 }
 
 bool opensWhenDropped(const QString& path) {
-  for (const char* extension : {".txt", ".tml", ".htm", ".html", ".rtf"})
+  for (const char* extension : {".txt", ".tml", ".htm", ".html", ".rtf", ".epub"})
     if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive)) return true;
   return false;
 }

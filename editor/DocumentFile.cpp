@@ -1,5 +1,6 @@
 #include "DocumentFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/stat.h>
@@ -7,8 +8,14 @@
 
 #include <cerrno>
 
+#include <mutex>
+#include <vector>
+
 #include "FileSystem.h"
 #include "HtmlImporter.h"
+#include "ImportPath.h"
+#include "Importer.h"
+#include "ModernImporter.h"
 #include "QXException.h"
 #include "RtfDocument.h"
 #include "TmlLoader.h"
@@ -70,21 +77,48 @@ DocumentOpenResult openTml(const std::string& path, RichTextView& view, BookInfo
   return result;
 }
 
-DocumentOpenResult importHtml(const std::string& path, RichTextView& view, BookInfo& bookInfo,
-                              const DocumentOpenOptions& options) {
-  std::string tml;
-  try {
-    HtmlImporter importer(options.htmlSupportFolder.empty() ? htmlSupportFolderBesideProgram()
-                                                            : options.htmlSupportFolder);
-    tml = importer.convertFile(path);
-  } catch (const QXFileException& failure) {
-    return failed(DocumentLoadStatus::ReadFailed, kReadFailed, failure.path() + ": " + failure.reason());
-  } catch (const QXException& failure) {
-    return failed(DocumentLoadStatus::ReadFailed, failure.message(), path);
+// An imported book has no file until it is saved, so its pictures wait in a
+// private folder of this process; saving copies them into the image folder
+// of the file the book is saved as. The folders go when the program ends.
+class ImportedPictureFolders {
+ public:
+  ~ImportedPictureFolders() {
+    for (const std::string& folder : folders_) {
+      const std::string pictures = folder + "/book_img";
+      if (DIR* listing = ::opendir(pictures.c_str())) {
+        while (const dirent* entry = ::readdir(listing))
+          if (entry->d_name[0] != '.') ::unlink((pictures + "/" + entry->d_name).c_str());
+        ::closedir(listing);
+      }
+      ::rmdir(pictures.c_str());
+      ::rmdir(folder.c_str());
+    }
   }
-  // An imported page keeps no file, and so no image folder either.
-  if (!loadTmlFromMemory(tml, TmlLoadOptions(), &bookInfo, &view))
-    return failed(DocumentLoadStatus::ReadFailed, kReadFailed, path);
+  // The path of a TML file that was never written, whose image folder is
+  // new and empty; empty when no folder can be made.
+  std::string newDocumentPath() {
+    const std::string folder = makeUniqueFolder(systemTemporaryFolder(), "scrivora-import-");
+    if (folder.empty()) return std::string();
+    std::lock_guard<std::mutex> lock(mutex_);
+    folders_.push_back(folder);
+    return folder + "/book.tml";
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> folders_;
+};
+
+ImportedPictureFolders& importedPictureFolders() {
+  static ImportedPictureFolders folders;
+  return folders;
+}
+
+DocumentOpenResult loadImported(const std::string& tml, const std::string& documentPath, const std::string& path,
+                                RichTextView& view, BookInfo& bookInfo) {
+  TmlLoadOptions load;
+  load.documentPath = documentPath;
+  if (!loadTmlFromMemory(tml, load, &bookInfo, &view)) return failed(DocumentLoadStatus::ReadFailed, kReadFailed, path);
   DocumentOpenResult result;
   result.status = DocumentLoadStatus::Loaded;
   result.imported = true;
@@ -104,11 +138,60 @@ DocumentOpenResult importRtf(const std::string& path, RichTextView& view) {
   return result;
 }
 
+template <typename Import>
+DocumentOpenResult importWith(const std::string& path, Import&& import, std::string& tml) {
+  try {
+    tml = import();
+  } catch (const QXFileException& failure) {
+    return failed(DocumentLoadStatus::ReadFailed, kReadFailed, failure.path() + ": " + failure.reason());
+  } catch (const QXException& failure) {
+    return failed(DocumentLoadStatus::ReadFailed, failure.message(), path);
+  }
+  DocumentOpenResult result;
+  result.status = DocumentLoadStatus::Loaded;
+  return result;
+}
+
+DocumentOpenResult importModern(const std::string& path, bool book, RichTextView& view, BookInfo& bookInfo) {
+  const std::string documentPath = importedPictureFolders().newDocumentPath();
+  ModernImportOptions options;
+  if (!documentPath.empty()) options.imageFolder = imageFolderOf(documentPath);
+  std::string tml;
+  const DocumentOpenResult imported = importWith(
+      path, [&] { return book ? importEpubFile(path, options).tml : importModernPage(path, options).tml; }, tml);
+  if (!imported.loaded()) return imported;
+  return loadImported(tml, documentPath, path, view, bookInfo);
+}
+
+DocumentOpenResult importHtml(const std::string& path, RichTextView& view, BookInfo& bookInfo,
+                              const DocumentOpenOptions& options) {
+  std::string page;
+  const DocumentOpenResult read = importWith(
+      path, [&] { return readWholeFile(path); }, page);
+  if (!read.loaded()) return read;
+  if (chooseHtmlImportPath(path, page) == HtmlImportPath::Modern) return importModern(path, false, view, bookInfo);
+  std::string tml;
+  const DocumentOpenResult imported = importWith(
+      path,
+      [&] {
+        HtmlImporter importer(options.htmlSupportFolder.empty() ? htmlSupportFolderBesideProgram()
+                                                                : options.htmlSupportFolder);
+        return importer.convert(page);
+      },
+      tml);
+  if (!imported.loaded()) return imported;
+  // An imported page keeps no file, and so no image folder either.
+  return loadImported(tml, std::string(), path, view, bookInfo);
+}
+
 }  // namespace
 
 DocumentKind documentKindOf(const std::string& path) {
-  if (hasExtension(path, ".htm") || hasExtension(path, ".html")) return DocumentKind::Html;
+  if (hasExtension(path, ".htm") || hasExtension(path, ".html") || hasExtension(path, ".xhtml") ||
+      hasExtension(path, ".xht"))
+    return DocumentKind::Html;
   if (hasExtension(path, ".rtf")) return DocumentKind::Rtf;
+  if (hasExtension(path, ".epub")) return DocumentKind::Epub;
   return DocumentKind::Tml;
 }
 
@@ -116,6 +199,7 @@ DocumentOpenResult openDocumentFile(const std::string& path, RichTextView& view,
                                     const DocumentOpenOptions& options) {
   switch (documentKindOf(path)) {
     case DocumentKind::Html: return importHtml(path, view, bookInfo, options);
+    case DocumentKind::Epub: return importModern(path, true, view, bookInfo);
     case DocumentKind::Rtf: return importRtf(path, view);
     case DocumentKind::Tml: break;
   }

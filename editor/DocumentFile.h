@@ -1,10 +1,11 @@
 #pragma once
 // A document and its file on disk: which files can be opened and how each
-// kind is read into a view (TML and text through the TML loader, HTML through
-// the HTML importer and its clean-up rules, then the loader, RTF through the
-// RTF reader into the editor's fonts), and writing the
-// view back as a TML file. Both the desktop program and scrivora-convert open
-// and save documents here.
+// kind is read into a view (TML and text through the TML loader; HTML through
+// the HTML importer and its clean-up rules, or, for HTML5 and XHTML pages and
+// EPUB books, through the modern import path, then the loader; RTF through the
+// RTF reader into the editor's fonts), and writing the view back as a TML
+// file. Both the desktop program and scrivora-convert open and save documents
+// here.
 
 #include <string>
 
@@ -16,8 +17,10 @@ namespace scrivora {
 // How a file is read, from its name's extension (letter case ignored).
 enum class DocumentKind {
   Tml,   // .tml, .txt and any other name: the TML loader
-  Html,  // .htm, .html: the HTML importer, then the loader
+  Html,  // .htm, .html, .xhtml, .xht: the HTML importer or the modern path
+         // (chosen by the page's document type), then the loader
   Rtf,   // .rtf: the RTF reader
+  Epub,  // .epub: the modern import path, then the loader
 };
 
 DocumentKind documentKindOf(const std::string& path);

@@ -9,6 +9,7 @@ packages=(
   qt6-base-dev
   python3-fonttools fonts-dejavu-core
   libosp-dev opensp sgml-data
+  libxml2-dev libzip-dev qt6-image-formats-plugins
   xvfb xauth
 )
 

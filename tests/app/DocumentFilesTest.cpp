@@ -85,7 +85,8 @@ TEST(DocumentFilesTest, OpenReadsEachKindOfFileItsOwnWay) {
   EXPECT_EQ(f.files.shown[0].mode, FileDialogMode::Open);
   EXPECT_EQ(f.files.shown[0].filters,
             (QStringList{"All Files (*.*)", "Tolm Markup Language (*.tml)", "Text (*.txt)", "Rich Text (*.rtf)",
-                         "HyperText Markup Language (*.html)", "HyperText Markup Language (*.htm)"}));
+                         "HyperText Markup Language (*.html)", "HyperText Markup Language (*.htm)",
+                         "EPUB Book (*.epub)"}));
   EXPECT_EQ(fileDialogFilters({openFileTypes()[0]}, FileDialogMode::Open),
             (QStringList{"Tolm Markup Language (*.tml)", "All Files (*.*)"}));
   EXPECT_TRUE(f.app->documents().empty());

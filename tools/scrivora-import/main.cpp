@@ -1,6 +1,7 @@
-// scrivora-import: turns an HTML page (.htm, .html) or a plain text file
-// (.txt) into TML, or applies a rule text to any file. The TML goes to OUT or
-// to standard output.
+// scrivora-import: turns an EPUB book (.epub), an HTML or XHTML page (.htm,
+// .html, .xhtml) or a plain text file (.txt) into TML, or applies a rule text
+// to any file. The TML goes to OUT or to standard output; the pictures of
+// an EPUB book or a modern page go into the image folder of that TML file.
 //
 // Exit status: 0 done, 1 import or file failure, 2 usage error.
 
@@ -10,12 +11,17 @@
 #include <memory>
 #include <string>
 
+#include "BookBuilder.h"
+#include "BuildLog.h"
 #include "CommandLine.h"
+#include "FileSystem.h"
 #include "HtmlImporter.h"
+#include "ImportPath.h"
+#include "LogPrinter.h"
+#include "ModernImporter.h"
 #include "PlainTextImporter.h"
 #include "QXException.h"
 #include "RegexImporter.h"
-#include "FileSystem.h"
 #include "ToolMain.h"
 
 using namespace scrivora;
@@ -26,14 +32,32 @@ namespace {
 const ProgramSpec kProgram = {
     "scrivora-import",
     SCRIVORA_VERSION,
-    "[-o OUT] [--rules RULES] INPUT",
-    "Turns an HTML page (.htm, .html) or a plain text file (.txt) into TML, or\n"
-    "applies the search-and-replace rules of RULES to any INPUT.",
+    "[-o OUT] [--html=legacy|modern|auto] [--rules RULES] INPUT",
+    "Turns an EPUB book (.epub), an HTML or XHTML page (.htm, .html, .xhtml) or a\n"
+    "plain text file (.txt) into TML, or applies the search-and-replace rules of\n"
+    "RULES to any INPUT.\n"
+    "\n"
+    "HTML takes one of two paths. The HTML importer reads pages that declare an\n"
+    "HTML 2 to 4 (or XHTML 1) document type exactly as it always has; the modern\n"
+    "path reads EPUB books, XHTML files and HTML5 pages (<!DOCTYPE html>, or no\n"
+    "document type but HTML5 elements) with their chapters, links, footnotes,\n"
+    "pictures and characters. --html chooses the path; auto, the default, follows\n"
+    "the rule just given.\n"
+    "\n"
+    "The modern path writes the pictures as PNG files into the image folder of\n"
+    "the TML file: OUT without .tml, followed by _img (-o story.tml gives\n"
+    "story_img/). Without -o they go into the input's name without its extension,\n"
+    "followed by _img, beside the input (book.epub gives book_img/), the folder of\n"
+    "a book.tml saved beside it.",
     {
         {"output", 'o', "OUT", "write the TML to OUT (default: standard output)", true},
+        {"html", 0, "PATH", "legacy, modern or auto: the path HTML takes (default: auto)", false},
         {"rules", 0, "RULES", "apply the rule text in the file RULES instead", true},
     },
     {"INPUT"},
+    "Warnings of the modern path (pictures left out, characters replaced) go to\n"
+    "standard error.\n"
+    "\n"
     "Exit status: 0 done, 1 import or file failure, 2 usage error.\n",
 };
 
@@ -42,7 +66,9 @@ bool endsWithNoCase(const std::string& text, const char* suffix) {
   return text.size() >= length && strcasecmp(text.c_str() + text.size() - length, suffix) == 0;
 }
 
-bool isHtmlName(const std::string& path) { return endsWithNoCase(path, ".htm") || endsWithNoCase(path, ".html"); }
+bool isHtmlName(const std::string& path) {
+  return endsWithNoCase(path, ".htm") || endsWithNoCase(path, ".html") || isXhtmlName(path);
+}
 
 // The rules' own failures, said as precisely as the importer knows them.
 int rulesFailure(const QXException& failure, const std::string& rulesPath, const std::string& ruleText,
@@ -71,6 +97,24 @@ std::string convertWithRules(const std::string& rulesPath, const std::string& in
   }
 }
 
+// The image folder of the TML being made: the compiler's own rule applied to
+// OUT, or to the input's name with its extension replaced by ".tml".
+std::string pictureFolderFor(const std::string& output, const std::string& input) {
+  if (!output.empty()) return imageDirectoryFor(output);
+  const std::string name = fileNameOf(input);
+  const size_t dot = name.rfind('.');
+  const std::string stem =
+      dot == std::string::npos || dot == 0 ? input : input.substr(0, input.size() - (name.size() - dot));
+  return imageDirectoryFor(stem + ".tml");
+}
+
+std::string importHtml(const std::string& input, const std::string& choice, const ModernImportOptions& options) {
+  bool modern = choice == "modern";
+  if (choice == "auto") modern = chooseHtmlImportPath(input, readWholeFile(input)) == HtmlImportPath::Modern;
+  if (modern) return importModernPage(input, options).tml;
+  return HtmlImporter(htmlSupportFolderBesideProgram()).convertFile(input);
+}
+
 int importFile(int argc, char** argv) {
   CommandLine commandLine;
   const int parsed = parseCommandLine(argc, argv, kProgram, commandLine);
@@ -78,12 +122,23 @@ int importFile(int argc, char** argv) {
   const std::string input = commandLine.operands[0];
   const std::string rules = commandLine.value("rules");
   const std::string output = commandLine.value("output");
+  const std::string htmlPath = commandLine.value("html", "auto");
+  if (htmlPath != "legacy" && htmlPath != "modern" && htmlPath != "auto")
+    return usageError(kProgram, "--html takes legacy, modern or auto, not \"" + htmlPath + "\"");
   const bool plainText = endsWithNoCase(input, ".txt");
-  if (rules.empty() && !isHtmlName(input) && !plainText)
+  const bool epub = isEpubName(input);
+  if (rules.empty() && !isHtmlName(input) && !plainText && !epub)
     return usageError(kProgram,
-                      "the input is neither HTML (.htm, .html) nor text (.txt); give --rules to convert other text");
+                      "the input is neither an EPUB book (.epub), HTML (.htm, .html, .xhtml) nor text (.txt); give "
+                      "--rules to convert other text");
   if (!output.empty() && (sameFile(output, input) || (!rules.empty() && sameFile(output, rules))))
     return failure(kProgram.name, "The input and output files are the same! (" + output + ")");
+
+  // Warnings of the modern path go to standard error as they come.
+  LogPrinter printer(stderr, LogFormat::Text, false);
+  ScopedLogSink installed(printer);
+  ModernImportOptions options;
+  options.imageFolder = pictureFolderFor(output, input);
 
   std::string tml;
   try {
@@ -91,8 +146,10 @@ int importFile(int argc, char** argv) {
       tml = convertWithRules(rules, input);
     } else if (plainText) {
       tml = PlainTextImporter().convertFile(input);
+    } else if (epub) {
+      tml = importEpubFile(input, options).tml;
     } else {
-      tml = HtmlImporter(htmlSupportFolderBesideProgram()).convertFile(input);
+      tml = importHtml(input, htmlPath, options);
     }
   } catch (const QXFileException& failure) {
     return cli::failure(kProgram.name, "cannot read " + failure.path() + ": " + failure.reason());
