@@ -97,6 +97,22 @@ TEST(CrashRecoveryTest, ACopyIsKeptOnlyWhileThereAreUnsavedChanges) {
   EXPECT_TRUE(copiesIn(f.recoveryFolder()).isEmpty());
 }
 
+TEST(CrashRecoveryTest, ACopyThatCannotBeWrittenIsReportedOnce) {
+  AppFixture f;
+  // A file where the folder should be.
+  std::ofstream(f.recoveryFolder()) << "in the way";
+  f.app->recovery().setDelay(20ms);
+  DocumentWindow& window = *f.app->newDocument();
+  for (const char* text : {"One. ", "Two. "}) {
+    type(window, text);
+    DocumentRecovery* recovery = CrashRecovery::of(window);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !recovery->writePending(); }, 5000));
+  }
+  ASSERT_EQ(f.presenter_.shown.size(), 1u);
+  EXPECT_EQ(f.presenter_.shown[0].kind, AlertKind::Warning);
+  EXPECT_NE(f.presenter_.shown[0].text().indexOf("recovery"), -1);
+}
+
 // Two runs over one settings file and recovery folder: the first types and
 // ends without closing its windows, the second is offered what it left.
 class RecoveryCycle : public ::testing::Test {
