@@ -30,8 +30,9 @@ class WaitCursor {
 
 }  // namespace
 
-Application::Application(std::unique_ptr<SettingsStore> settings)
+Application::Application(std::unique_ptr<SettingsStore> settings, const std::string& recoveryFolder)
     : settings_(settings ? std::move(settings) : std::make_unique<SettingsStore>(QString::fromLatin1(kProductName))),
+      recovery_(recoveryFolder.empty() ? RecoveryFolder::defaultPath() : recoveryFolder),
       logSink_(buildLog_) {
   if (theApplication == nullptr) theApplication = this;
   loadFindOptions(find_, *settings_);
@@ -73,7 +74,7 @@ EditObjectsDialog& Application::editObjects() {
 }
 
 void Application::start(const QStringList& files) {
-  bool opened = false;
+  bool opened = restoreLeftDocuments();
   for (const QString& file : files) {
     // A word that names no existing file is skipped without a word.
     if (!QFileInfo::exists(file)) continue;
@@ -81,6 +82,15 @@ void Application::start(const QStringList& files) {
     if (perform(cmd::kOpen, &path, 0)) opened = true;
   }
   if (!opened) perform(cmd::kNew, nullptr, 0);
+}
+
+bool Application::restoreLeftDocuments() {
+  bool restored = false;
+  for (CrashRecovery::Restored& left : recovery_.offerLeftCopies(nullptr)) {
+    CrashRecovery::adopt(*show(std::move(left.document)), left.copy);
+    restored = true;
+  }
+  return restored;
 }
 
 int Application::run() {
@@ -96,6 +106,7 @@ int Application::run() {
 DocumentWindow* Application::show(std::unique_ptr<EditorDocument> document) {
   auto* window = new DocumentWindow(std::move(document), find_, *settings_,
                                     [this](DocumentWindow* closing) { documentClosing(closing); });
+  recovery_.watch(*window);
   documents_.push_front(window);
   lastActive_ = window;
   window->show();
@@ -155,6 +166,7 @@ DocumentWindow* Application::openDroppedDocument(const std::string& path) {
 }
 
 void Application::documentClosing(DocumentWindow* window) {
+  recovery_.closed(*window);
   documents_.remove(window);
   // The build log window does not keep the program alive.
   if (documents_.empty()) endMainLoop();

@@ -14,6 +14,7 @@
 
 #include "BuildLogWindow.h"
 #include "CommandTarget.h"
+#include "CrashRecovery.h"
 #include "DocumentFile.h"
 #include "FindSettings.h"
 #include "SettingsStore.h"
@@ -26,8 +27,10 @@ class FindDialog;
 
 class Application : public CommandTarget {
  public:
-  // The store may be given (tests); otherwise the user's own is used.
-  explicit Application(std::unique_ptr<SettingsStore> settings = nullptr);
+  // The store and the folder of recovery copies may be given (tests);
+  // otherwise the user's own are used.
+  explicit Application(std::unique_ptr<SettingsStore> settings = nullptr,
+                       const std::string& recoveryFolder = std::string());
   ~Application() override;
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
@@ -35,8 +38,9 @@ class Application : public CommandTarget {
   // The application of this process, or null.
   static Application* instance();
 
-  // Opens each argument that names an existing file; when none was opened,
-  // one untitled document, so the user always starts with a window.
+  // Offers what a crashed run left, then opens each argument that names an
+  // existing file; when nothing was restored or opened, one untitled
+  // document, so the user always starts with a window.
   void start(const QStringList& files);
   // Runs the main loop until the last document window has closed or Quit
   // has closed them all; the exit code.
@@ -63,6 +67,7 @@ class Application : public CommandTarget {
   // Made by the first "Find..." and kept; null before.
   FindDialog* findDialog() { return findDialog_.get(); }
   SettingsStore& settings() { return *settings_; }
+  CrashRecovery& recovery() { return recovery_; }
   BuildLogWindow& buildLog() { return buildLog_; }
   // The one Edit Objects dialog, made on first use.
   EditObjectsDialog& editObjects();
@@ -78,11 +83,13 @@ class Application : public CommandTarget {
   // when it did not load.
   std::unique_ptr<class EditorDocument> load(const std::string& path, DocumentOpenResult& result);
   void documentClosing(DocumentWindow* window);
+  bool restoreLeftDocuments();
   bool closeAll(int mode);
   void endMainLoop();
   void showFindDialog();
 
   std::unique_ptr<SettingsStore> settings_;
+  CrashRecovery recovery_;
   FindSettings find_;
   std::unique_ptr<FindDialog> findDialog_;
   QPointer<DocumentWindow> lastActive_;

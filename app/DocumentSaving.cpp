@@ -37,9 +37,11 @@ class BusyView {
 };
 
 // The proposed name in the save dialog: the document's file where it has
-// one, so the dialog opens in its folder.
+// one (or had, for a restored copy), so the dialog opens in its folder.
 QString proposedName(EditorDocument& document) {
-  return document.hasFile() ? QString::fromStdString(document.path()) : document.name();
+  if (document.hasFile()) return QString::fromStdString(document.path());
+  if (!document.recoveredFrom().empty()) return QString::fromStdString(document.recoveredFrom());
+  return document.name();
 }
 
 }  // namespace

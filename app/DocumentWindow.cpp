@@ -1,7 +1,9 @@
 #include "DocumentWindow.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QMenuBar>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -20,6 +22,7 @@
 #include "ShortcutRouter.h"
 #include "TextContextMenu.h"
 #include "ViewCommands.h"
+#include "WindowPlacement.h"
 
 namespace scrivora {
 
@@ -67,7 +70,7 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, FindSet
   connect(view_, &QTextEdit::selectionChanged, this, &DocumentWindow::scheduleToolBarRefresh);
   connect(view_->document(), &QTextDocument::contentsChanged, this, &DocumentWindow::scheduleToolBarRefresh);
 
-  restorePlacement(settings);
+  restorePlacement();
   toolBar_->refresh();
   view_->setFocus();
 }
@@ -87,44 +90,55 @@ void DocumentWindow::applyZoomGeometry(int zoom) {
   view_->setZoom(zoom);
 }
 
-void DocumentWindow::restorePlacement(SettingsStore& settings) {
-  // A document's own values are read in this order; the first missing one
-  // leaves the window at its defaults.
-  const SettingsScope scope = document_.get();
-  int32_t x = 0, y = 0, width = 0, height = 0, start = 0, end = 0, zoom = 2, firstChar = 0;
-  const bool restored =
-      settings.readInteger(scope, "Editor.WindowPos.x", x) && settings.readInteger(scope, "Editor.WindowPos.y", y) &&
-      settings.readInteger(scope, "Editor.WindowPos.width", width) &&
-      settings.readInteger(scope, "Editor.WindowPos.height", height) &&
-      settings.readInteger(scope, "Editor.Selection.start", start) &&
-      settings.readInteger(scope, "Editor.Selection.end", end) && settings.readInteger(scope, "Editor.zoom", zoom) &&
-      settings.readInteger(scope, "Editor.firstChar", firstChar);
-  if (!restored) zoom = 2;
-  zoom = std::clamp(int(zoom & 0xFFFF), 1, 4);
-  const ZoomGeometry geometry = ZoomGeometry::at(zoom);
-  if (zoom != document_->text().zoom()) perform(cmd::kZoom1 + Command(zoom - 1), nullptr, 0);
-  applyZoomGeometry(zoom);
-  resize(geometry.width, geometry.defaultHeight);
-  if (!restored) return;
-  move(x, y);
-  resize(geometry.width, std::max(height, geometry.minimumHeight));
-  document_->text().setSelection(start, end);
+void DocumentWindow::restorePlacement() {
+  const std::optional<WindowPlacement> stored = readWindowPlacement(settings_, settingsScope());
+  QList<QRect> screens;
+  for (const QScreen* screen : QGuiApplication::screens()) screens << screen->availableGeometry();
+  const FittedPlacement fitted =
+      stored ? fitWindowPlacement(*stored, document_->text().length(), screens) : FittedPlacement();
+  // The zoom comes back the way the zoom commands set it: window, fonts and
+  // objects together.
+  if (fitted.zoom != document_->text().zoom()) perform(cmd::kZoom1 + Command(fitted.zoom - 1), nullptr, 0);
+  applyZoomGeometry(fitted.zoom);
+  const ZoomGeometry geometry = ZoomGeometry::at(fitted.zoom);
+  resize(geometry.width, stored ? fitted.height : geometry.defaultHeight);
+  if (!stored) return;
+  if (fitted.position) move(*fitted.position);
+  document_->text().setSelection(fitted.selectionStart, fitted.selectionEnd);
+  // The view can scroll only once it is shown at its final size.
+  firstCharToShow_ = fitted.firstChar;
+}
+
+void DocumentWindow::scrollToFirstChar(int position) {
   QTextCursor first(view_->document());
-  first.setPosition(std::clamp(int(firstChar), 0, document_->text().length()));
-  view_->verticalScrollBar()->setValue(int(view_->cursorRect(first).top()) + view_->verticalScrollBar()->value());
+  first.setPosition(std::clamp(position, 0, document_->text().length()));
+  QScrollBar* bar = view_->verticalScrollBar();
+  bar->setValue(bar->value() + view_->cursorRect(first).top());
 }
 
 void DocumentWindow::savePlacement() {
-  const SettingsScope scope = document_.get();
   const TextDocumentModel& text = document_->text();
-  settings_.writeInteger(scope, "Editor.WindowPos.width", width());
-  settings_.writeInteger(scope, "Editor.WindowPos.height", height());
-  settings_.writeInteger(scope, "Editor.WindowPos.x", x());
-  settings_.writeInteger(scope, "Editor.WindowPos.y", y());
-  settings_.writeInteger(scope, "Editor.zoom", text.zoom());
-  settings_.writeInteger(scope, "Editor.Selection.start", text.selectionStart());
-  settings_.writeInteger(scope, "Editor.Selection.end", text.selectionEnd());
-  settings_.writeInteger(scope, "Editor.firstChar", view_->cursorForPosition(QPoint(0, 0)).position());
+  WindowPlacement placement;
+  placement.x = x();
+  placement.y = y();
+  placement.width = width();
+  placement.height = height();
+  placement.zoom = text.zoom();
+  placement.selectionStart = text.selectionStart();
+  placement.selectionEnd = text.selectionEnd();
+  placement.firstChar = firstVisibleCharacter();
+  writeWindowPlacement(settings_, settingsScope(), placement);
+}
+
+int DocumentWindow::firstVisibleCharacter() const {
+  // One pixel down: a line scrolled exactly to the top edge shares that edge
+  // with the bottom of the line above, which would win at the edge itself.
+  return view_->cursorForPosition(QPoint(0, 1)).position();
+}
+
+SettingsScope DocumentWindow::settingsScope() const {
+  // Untitled documents and imports have no file and keep nothing.
+  return SettingsScope::ofDocumentFile(QString::fromStdString(document_->path()));
 }
 
 CommandTarget* DocumentWindow::groupFor(Command command) const {
@@ -182,7 +196,12 @@ bool DocumentWindow::event(QEvent* event) {
   }
   if (event->type() == QEvent::WindowActivate) CommandChain::instance().join(this);
   if (event->type() == QEvent::WindowDeactivate) CommandChain::instance().leave(this);
-  return QMainWindow::event(event);
+  const bool handled = QMainWindow::event(event);
+  if (event->type() == QEvent::Show && firstCharToShow_) {
+    scrollToFirstChar(*firstCharToShow_);
+    firstCharToShow_.reset();
+  }
+  return handled;
 }
 
 void DocumentWindow::closeEvent(QCloseEvent* event) {

@@ -8,10 +8,12 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "CommandMenus.h"
 #include "EditorDocument.h"
+#include "SettingsStore.h"
 #include "ShortcutTable.h"
 
 namespace scrivora {
@@ -19,7 +21,6 @@ namespace scrivora {
 class DocumentTextView;
 class FormattingToolBar;
 class FindSettings;
-class SettingsStore;
 
 // The geometry of a document window at a zoom factor.
 struct ZoomGeometry {
@@ -38,6 +39,8 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
 
   EditorDocument& document() { return *document_; }
   DocumentTextView& view() { return *view_; }
+  // The character at the top left of the text view, kept for the next run.
+  int firstVisibleCharacter() const;
   FormattingToolBar& toolBar() { return *toolBar_; }
   CommandMenus& menus() { return *menus_; }
   const ShortcutTable& shortcuts() const { return shortcuts_; }
@@ -65,8 +68,12 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
 
  private:
   void applyZoomGeometry(int zoom);
-  void restorePlacement(SettingsStore& settings);
+  // The window's place, size, zoom, selection and first visible character,
+  // kept for its file from one run to the next.
+  void restorePlacement();
   void savePlacement();
+  SettingsScope settingsScope() const;
+  void scrollToFirstChar(int position);
   CommandTarget* groupFor(Command command) const;
   void scheduleToolBarRefresh();
 
@@ -81,6 +88,7 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
   std::function<bool(int)> closeQuery_;
   bool closeAgreed_ = false;
   bool toolBarRefreshPending_ = false;
+  std::optional<int> firstCharToShow_;
 };
 
 }  // namespace scrivora

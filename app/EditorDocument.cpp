@@ -23,6 +23,20 @@ std::unique_ptr<EditorDocument> EditorDocument::untitled() {
   return document;
 }
 
+std::unique_ptr<EditorDocument> EditorDocument::recovered(const std::string& tml, const std::string& originPath) {
+  auto document = std::make_unique<EditorDocument>();
+  TmlLoadOptions options;
+  options.imageValuesArePaths = true;
+  if (!loadTmlFromMemory(tml, options, &document->bookInfo_, document->model_.get())) return nullptr;
+  if (originPath.empty())
+    document->takeUntitledNumber();
+  else
+    document->recoveredFrom_ = originPath;
+  document->modified_ = true;
+  document->model_->setCaret(0);
+  return document;
+}
+
 EditorDocument::EditorDocument() : model_(std::make_unique<TextDocumentModel>(&document_, 2)) {
   QObject::connect(&document_, &QTextDocument::undoAvailable, &document_, [this](bool available) {
     if (available) modified_ = true;
@@ -55,10 +69,12 @@ DocumentOpenResult EditorDocument::load(const std::string& path, const DocumentO
 bool EditorDocument::saveTo(const std::string& path, std::string& reason) {
   if (!saveDocumentFile(*model_, bookInfo_, path, reason)) return false;
   path_ = path;
+  recoveredFrom_.clear();
   untitledNumber_ = 0;
   writable_ = true;
   document_.clearUndoRedoStacks();
   modified_ = false;
+  notify(Event::Saved);
   return true;
 }
 
@@ -93,10 +109,12 @@ bool EditorDocument::reloadFromFile(std::string& reason) {
 void EditorDocument::setBookInfo(const BookInfo& info) {
   bookInfo_ = info;
   modified_ = true;
+  notify(Event::Changed);
 }
 
 QString EditorDocument::name() const {
   if (hasFile()) return QFileInfo(QString::fromStdString(path_)).fileName();
+  if (!recoveredFrom_.empty()) return QFileInfo(QString::fromStdString(recoveredFrom_)).fileName();
   return untitledName(untitledNumber_);
 }
 

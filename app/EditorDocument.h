@@ -7,6 +7,7 @@
 #include <QTextDocument>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -26,6 +27,12 @@ class EditorDocument {
   EditorDocument();
   // An untitled document, numbered from the process-wide counter.
   static std::unique_ptr<EditorDocument> untitled();
+  // A document restored from a recovery copy of the file at `originPath`
+  // (empty for a document that never had one): it has no file, is modified,
+  // and goes by the name of its file (or takes the next untitled number).
+  // Image tags in the text name their images by full path. Null when the
+  // text cannot be loaded.
+  static std::unique_ptr<EditorDocument> recovered(const std::string& tml, const std::string& originPath);
   ~EditorDocument();
   EditorDocument(const EditorDocument&) = delete;
   EditorDocument& operator=(const EditorDocument&) = delete;
@@ -57,6 +64,8 @@ class EditorDocument {
 
   bool hasFile() const { return !path_.empty(); }
   const std::string& path() const { return path_; }
+  // The file a restored document was a copy of; empty for any other.
+  const std::string& recoveredFrom() const { return recoveredFrom_; }
   uint32_t untitledNumber() const { return untitledNumber_; }
   // The file name without its folder; Untitled.tml, Untitled2.tml ... without one.
   QString name() const;
@@ -64,19 +73,32 @@ class EditorDocument {
   // Set once the text has something to undo, by imports and by a confirmed
   // change of the book information; cleared only by saving.
   bool modified() const { return modified_; }
-  void markModified() { modified_ = true; }
+  void markModified() {
+    modified_ = true;
+    notify(Event::Changed);
+  }
   bool writable() const { return writable_; }
+
+  // Told after a save, and after a change that the text may not show (the
+  // book information, a mark of modification); one listener at a time.
+  enum class Event { Saved, Changed };
+  void setListener(std::function<void(Event)> listener) { listener_ = std::move(listener); }
 
  private:
   void takeUntitledNumber();
+  void notify(Event event) {
+    if (listener_) listener_(event);
+  }
 
   QTextDocument document_;
   std::unique_ptr<TextDocumentModel> model_;
   BookInfo bookInfo_;
   std::string path_;
+  std::string recoveredFrom_;
   uint32_t untitledNumber_ = 0;
   bool modified_ = false;
   bool writable_ = true;
+  std::function<void(Event)> listener_;
 };
 
 // The name an untitled document with this number is shown under.

@@ -67,17 +67,49 @@ TEST_F(SettingsStoreTest, WriteLeavesAValueOfAnotherTagAlone) {
   EXPECT_EQ(raw("Find.WindowPos.x"), find);
 }
 
-TEST_F(SettingsStoreTest, DocumentValuesAreNeverKeptNorFound) {
+TEST_F(SettingsStoreTest, DocumentValuesAreKeptForEachFileUnderItsCanonicalPath) {
+  // Names that a settings file could mistake for its own syntax, and two
+  // names that a careless encoding would give the same key.
+  const QStringList names = {"plain.tml", "with space.tml", "50% [draft]; #1 = a\\b.tml", "line\nbreak.tml",
+                             "Zürich €.tml", "a%2Fb.tml"};
+  ASSERT_TRUE(QDir(dir_.path()).mkdir("a"));
+  QStringList paths = {dir_.filePath("a/b.tml")};
+  for (const QString& name : names) paths << dir_.filePath(name);
+  for (const QString& path : paths) {
+    QFile out(path);
+    ASSERT_TRUE(out.open(QIODevice::WriteOnly)) << path.toStdString();
+  }
   SettingsStore s("Scrivora", file());
-  const int document = 0;
-  s.writeInteger(&document, "Editor.zoom", 3);
-  int32_t zoom = 2;
-  EXPECT_FALSE(s.readInteger(&document, "Editor.zoom", zoom));
+  for (int i = 0; i < paths.size(); ++i) s.writeInteger(SettingsScope::ofDocumentFile(paths[i]), "Editor.zoom", i + 1);
+  s.writeInteger("Editor.zoom", 99);
+
+  SettingsStore again("Scrivora", file());
+  for (int i = 0; i < paths.size(); ++i) {
+    int32_t zoom = 0;
+    EXPECT_TRUE(again.readInteger(SettingsScope::ofDocumentFile(paths[i]), "Editor.zoom", zoom));
+    EXPECT_EQ(zoom, i + 1) << paths[i].toStdString();
+  }
+  int32_t zoom = 0;
+  // The same file reached through a link and a roundabout path.
+  ASSERT_TRUE(QFile::link(paths[1], dir_.filePath("link.tml")));
+  EXPECT_TRUE(again.readInteger(SettingsScope::ofDocumentFile(dir_.filePath("link.tml")), "Editor.zoom", zoom));
   EXPECT_EQ(zoom, 2);
-  EXPECT_FALSE(s.exists(&document, "Editor.zoom"));
-  // Not even an application value of the same name is found for a document.
-  s.writeInteger("Editor.zoom", 4);
-  EXPECT_FALSE(s.readInteger(&document, "Editor.zoom", zoom));
+  EXPECT_TRUE(again.readInteger(SettingsScope::ofDocumentFile(dir_.filePath("a/../plain.tml")), "Editor.zoom", zoom));
+  EXPECT_EQ(zoom, 2);
+  // The application's value is its own, and stored as every value is.
+  EXPECT_TRUE(again.readInteger("Editor.zoom", zoom));
+  EXPECT_EQ(zoom, 99);
+  EXPECT_EQ(raw("Editor.zoom"), QByteArray("\x01\x00\x63\x00\x00\x00\x00", 7));
+
+  // No file, or a file that is gone: nothing kept, nothing found.
+  for (const QString& path : {QString(), dir_.filePath("gone.tml")}) {
+    const SettingsScope scope = SettingsScope::ofDocumentFile(path);
+    s.writeInteger(scope, "Editor.firstChar", 5);
+    int32_t value = 7;
+    EXPECT_FALSE(s.readInteger(scope, "Editor.firstChar", value));
+    EXPECT_EQ(value, 7);
+  }
+  EXPECT_FALSE(QSettings(file(), QSettings::IniFormat).allKeys().join(' ').contains("firstChar"));
 }
 
 TEST_F(SettingsStoreTest, DamagedOrUnreadableFileGivesDefaults) {

@@ -21,13 +21,15 @@ class AppFixture {
  public:
   AppFixture()
       : alerts_(presenter_),
-        app(std::make_unique<Application>(std::make_unique<SettingsStore>("Scrivora", settingsFile()))) {}
+        app(std::make_unique<Application>(std::make_unique<SettingsStore>("Scrivora", settingsFile()),
+                                          recoveryFolder())) {}
   ~AppFixture() {
     app.reset();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
   }
 
   QString settingsFile() const { return dir.filePath("Scrivora.conf"); }
+  std::string recoveryFolder() const { return dir.filePath("recovery").toStdString(); }
   // Writes a file into the temporary folder and gives its path.
   std::string writeFile(const char* name, const std::string& content) const;
   // Makes a window active and lets its activation arrive.

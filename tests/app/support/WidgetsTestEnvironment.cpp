@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QStandardPaths>
 #include <memory>
 
 namespace {
@@ -17,6 +18,8 @@ class WidgetsTestEnvironment : public ::testing::Environment {
     static char* argv[] = {name, nullptr};
     app_ = std::make_unique<QApplication>(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
+    // Nothing a test does reaches the user's own data folder.
+    QStandardPaths::setTestModeEnabled(true);
   }
   void TearDown() override { app_.reset(); }
 

@@ -1,0 +1,54 @@
+#pragma once
+// Keeps a recovery copy of one document while it has unsaved changes. The
+// first change the copy does not hold yet starts a timer; when it runs out
+// the whole document is written, so the copy is never more than one delay
+// behind the text, and nothing is written while the author does not type.
+// A save removes the copy; so does a clean close, which the owner reports.
+// Going away in any other way (a crash, a kill) leaves the copy for the next
+// start to offer.
+
+#include <QObject>
+#include <QTimer>
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace scrivora {
+
+class EditorDocument;
+class RecoveryFolder;
+
+class DocumentRecovery : public QObject {
+  Q_OBJECT
+
+ public:
+  // Told why a copy could not be written.
+  using FailureReport = std::function<void(const std::string& reason)>;
+
+  DocumentRecovery(EditorDocument& document, RecoveryFolder& folder, std::chrono::milliseconds delay,
+                   FailureReport failed, QObject* parent = nullptr);
+
+  // A restored document goes on in the copy it was restored from.
+  void adopt(const std::string& copyPath) { copyPath_ = copyPath; }
+  // Writes the copy now (whole, then renamed into place). False when it
+  // could not be written; the failure was reported.
+  bool writeCopy();
+  // After a save or a clean close: the copy goes, and so does a pending write.
+  void removeCopy();
+
+  bool writePending() const { return timer_.isActive(); }
+  // Where the copy is, or will be; empty before the first write.
+  const std::string& copyPath() const { return copyPath_; }
+
+ private:
+  void changed();
+
+  EditorDocument& document_;
+  RecoveryFolder& folder_;
+  FailureReport failed_;
+  QTimer timer_;
+  std::string copyPath_;
+};
+
+}  // namespace scrivora
