@@ -14,8 +14,8 @@
 #include "BuildLog.h"
 #include "CommandLine.h"
 #include "DocumentFile.h"
-#include "LogPrinter.h"
 #include "FileSystem.h"
+#include "LogPrinter.h"
 #include "TextDocumentModel.h"
 #include "ToolMain.h"
 
