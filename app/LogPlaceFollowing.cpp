@@ -1,11 +1,25 @@
 #include "LogPlaceFollowing.h"
 
+#include <QScrollBar>
+
 #include "Application.h"
 #include "DocumentTextView.h"
 #include "DocumentWindow.h"
 #include "SourcePlaces.h"
 
 namespace scrivora {
+
+namespace {
+
+// The place is shown in the middle of the view, with the text around it, as
+// far as the text allows; at the view's edge it would be easy to miss.
+void showCaretMidway(QTextEdit& view) {
+  view.ensureCursorVisible();
+  QScrollBar& bar = *view.verticalScrollBar();
+  bar.setValue(bar.value() + view.cursorRect().center().y() - view.viewport()->height() / 2);
+}
+
+}  // namespace
 
 DocumentWindow* followLogPlace(Application& application, const SourcePosition& place) {
   if (!place.known() || place.file.empty()) return nullptr;
@@ -24,7 +38,7 @@ DocumentWindow* followLogPlace(Application& application, const SourcePosition& p
   EditorRange range;
   if (document.hasFile() && findSourcePlace(document.path(), place.line, place.column, document.text(), range)) {
     document.text().setSelection(range.start, range.end);
-    window->view().ensureCursorVisible();
+    showCaretMidway(window->view());
   }
   window->raise();
   window->activateWindow();
