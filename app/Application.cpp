@@ -13,6 +13,7 @@
 #include "EditObjectsDialog.h"
 #include "FindDialog.h"
 #include "FindOptionsStorage.h"
+#include "LogPlaceFollowing.h"
 #include "Product.h"
 
 namespace scrivora {
@@ -46,6 +47,7 @@ Application::Application(std::unique_ptr<SettingsStore> settings, const std::str
   // reports under this thread's sink object and through the function slots.
   installedSink_ = std::make_unique<ScopedLogSink>(logSink_);
   routeLogSlotsTo(&buildLog_);
+  buildLog_.setPlaceFollower([this](const SourcePosition& place) { followLogPlace(*this, place); });
 }
 
 Application::~Application() {

@@ -14,7 +14,9 @@ namespace {
 class ForwardingSink : public BuildLogSink {
  public:
   explicit ForwardingSink(BookBuildWorker& worker) : worker_(worker) {}
-  void receive(const LogMessage& message) override { emit worker_.reported(message.kind, textOfMessage(message.text)); }
+  void receive(const LogMessage& message) override {
+    emit worker_.reported(message.kind, textOfMessage(message.text), message.position);
+  }
 
  private:
   BookBuildWorker& worker_;
@@ -25,6 +27,7 @@ class ForwardingSink : public BuildLogSink {
 BookBuildWorker::BookBuildWorker(std::string sourcePath, std::string outputPath, BookInfo info, QObject* parent)
     : QObject(parent), sourcePath_(std::move(sourcePath)), outputPath_(std::move(outputPath)), info_(std::move(info)) {
   qRegisterMetaType<scrivora::LogKind>("scrivora::LogKind");
+  qRegisterMetaType<scrivora::SourcePosition>("scrivora::SourcePosition");
   // Queued to the owner's thread, behind every message of the build.
   connect(this, &BookBuildWorker::finished, this, [this](bool written) {
     ended_ = true;

@@ -39,7 +39,7 @@ class BookBuildWorker : public QObject {
   bool waitForEnd();
 
  signals:
-  void reported(scrivora::LogKind kind, const QString& message);
+  void reported(scrivora::LogKind kind, const QString& message, const scrivora::SourcePosition& place);
   void finished(bool written);
 
  private:

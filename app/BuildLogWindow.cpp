@@ -1,7 +1,10 @@
 #include "BuildLogWindow.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
-#include <QTextEdit>
+#include <QTextBrowser>
+#include <QUrl>
 
 #include "CodePage.h"
 
@@ -22,9 +25,35 @@ QTextCharFormat entryFormat(bool bold, const QColor& colour) {
   return format;
 }
 
+const char kPlaceScheme[] = "place";
+
+// An entry about a place is one link, label and message included, so a click
+// anywhere on it goes there.
+QTextCharFormat linked(QTextCharFormat format, const QString& link) {
+  if (link.isEmpty()) return format;
+  format.setAnchor(true);
+  format.setAnchorHref(link);
+  return format;
+}
+
+// The place itself is drawn as a link is.
+QTextCharFormat placeFormat(const QString& link) {
+  QTextCharFormat format = linked(entryFormat(false, QColor(0, 0, 255)), link);
+  format.setFontUnderline(true);
+  return format;
+}
+
 }  // namespace
 
-BuildLogView::BuildLogView() : text_(new QTextEdit(this)) {
+QString placeText(const SourcePosition& place) {
+  return QStringLiteral("%1:%2:%3")
+      .arg(QFileInfo(QFile::decodeName(QByteArray::fromStdString(place.file))).fileName())
+      .arg(place.line)
+      .arg(place.column);
+}
+
+BuildLogView::BuildLogView() : text_(new QTextBrowser(this)) {
+  qRegisterMetaType<scrivora::SourcePosition>("scrivora::SourcePosition");
   setWindowTitle(QStringLiteral("Errors"));
   setAttribute(Qt::WA_DeleteOnClose);
   // The log is read beside the documents; it never keeps the program running.
@@ -38,36 +67,71 @@ BuildLogView::BuildLogView() : text_(new QTextEdit(this)) {
   background.setColor(QPalette::Window, Qt::white);
   setPalette(background);
   text_->setReadOnly(true);
+  // Entries name places, not pages to show in the log.
+  text_->setOpenLinks(false);
+  connect(text_, &QTextBrowser::anchorClicked, this, &BuildLogView::entryClicked);
   text_->setFrameShape(QFrame::NoFrame);
   text_->setLineWrapMode(QTextEdit::WidgetWidth);
   text_->setGeometry(2, 2, kWidth - 4, kHeight - 4);
 }
 
-void BuildLogView::append(LogKind kind, const QString& message) {
+QTextEdit& BuildLogView::text() { return *text_; }
+
+void BuildLogView::append(LogKind kind, const QString& message, const SourcePosition& place) {
+  QString link;
+  if (place.known() && !place.file.empty()) {
+    link = QStringLiteral("%1:%2").arg(QLatin1String(kPlaceScheme)).arg(places_.size());
+    places_.push_back(place);
+  }
   QTextCursor cursor(text_->document());
   cursor.movePosition(QTextCursor::End);
   if (kind == LogKind::Error) {
-    cursor.insertText(QStringLiteral("Error: "), entryFormat(true, QColor(255, 0, 0)));
+    cursor.insertText(QStringLiteral("Error: "), linked(entryFormat(true, QColor(255, 0, 0)), link));
   } else if (kind == LogKind::Warning) {
-    cursor.insertText(QStringLiteral("Warning: "), entryFormat(true, Qt::black));
+    cursor.insertText(QStringLiteral("Warning: "), linked(entryFormat(true, Qt::black), link));
+  }
+  if (!link.isEmpty()) {
+    cursor.insertText(placeText(place), placeFormat(link));
+    cursor.insertText(QStringLiteral(": "), linked(entryFormat(false, Qt::black), link));
   }
   // A message that ends with its own line feed leaves an empty line.
-  cursor.insertText(message, entryFormat(false, Qt::black));
-  cursor.insertBlock();
+  cursor.insertText(message, linked(entryFormat(false, Qt::black), link));
+  cursor.insertBlock(QTextBlockFormat(), entryFormat(false, Qt::black));
   text_->setTextCursor(cursor);
   text_->ensureCursorVisible();
 }
 
-void BuildLogView::clear() { text_->clear(); }
+void BuildLogView::clear() {
+  text_->clear();
+  places_.clear();
+}
 
-void BuildLogWindow::add(LogKind kind, const QString& message) {
-  if (view_.isNull()) view_ = new BuildLogView;
+void BuildLogView::entryClicked(const QUrl& link) {
+  if (link.scheme() != QLatin1String(kPlaceScheme)) return;
+  bool number = false;
+  const size_t index = size_t(link.path().toULongLong(&number));
+  if (number && index < places_.size()) emit placeClicked(places_[index]);
+}
+
+void BuildLogWindow::add(LogKind kind, const QString& message, const SourcePosition& place) {
+  if (held_) return;
+  if (view_.isNull()) {
+    view_ = new BuildLogView;
+    // The place is followed once the click is over: following it may open a
+    // window, or a box that runs its own loop.
+    QObject::connect(
+        view_.data(), &BuildLogView::placeClicked, view_.data(),
+        [this](const SourcePosition& clicked) {
+          if (follower_) follower_(clicked);
+        },
+        Qt::QueuedConnection);
+  }
   if (kind != LogKind::Status && !view_->isVisible()) view_->show();
-  view_->append(kind, message);
+  view_->append(kind, message, place);
 }
 
 void BuildLogWindow::clear() {
-  if (!view_.isNull()) view_->clear();
+  if (!view_.isNull() && !held_) view_->clear();
 }
 
 void BuildLogWindow::destroy() { delete view_.data(); }
@@ -79,7 +143,9 @@ QString textOfMessage(const std::string& bytes) {
   return text;
 }
 
-void BuildLogWindowSink::receive(const LogMessage& message) { window_.add(message.kind, textOfMessage(message.text)); }
+void BuildLogWindowSink::receive(const LogMessage& message) {
+  window_.add(message.kind, textOfMessage(message.text), message.position);
+}
 
 namespace {
 

@@ -56,8 +56,9 @@ bool build(DocumentWindow& window, const QString& bookFile, BuildLogWindow& log)
   progress.bookName().setToolTip(bookFile);
   QTimer bar;
   QObject::connect(&bar, &QTimer::timeout, &progress, [&] { progress.setPercent(worker.percent()); });
-  QObject::connect(&worker, &BookBuildWorker::reported, &worker,
-                   [&log](LogKind kind, const QString& message) { log.add(kind, message); });
+  QObject::connect(
+      &worker, &BookBuildWorker::reported, &worker,
+      [&log](LogKind kind, const QString& message, const SourcePosition& place) { log.add(kind, message, place); });
   QObject::connect(&progress, &BuildProgressWindow::cancelRequested, &worker, &BookBuildWorker::cancel);
   progress.show();
   progress.repaint();

@@ -9,6 +9,7 @@
 #include "BuildLog.h"
 #include "FileSystem.h"
 #include "InfoBlock.h"
+#include "SourcePlaces.h"
 #include "TmlTags.h"
 
 namespace scrivora {
@@ -39,18 +40,24 @@ struct LoadState {
 // CR LF and lone LF become CR. The bytes 0x00 to 0x08 are dropped, as the
 // compiler drops them: they mean nothing in a book, and a code 1 would pass
 // for an object in the editor text.
-std::string normaliseLineEnds(const std::string& text) {
+// With `offsets`, records where the result parts from the text.
+std::string normaliseLineEnds(const std::string& text, OffsetMap* offsets) {
   std::string out;
   out.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (c == '\r') {
       out.push_back('\r');
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+      if (i + 1 < text.size() && text[i + 1] == '\n') {
+        ++i;
+        if (offsets) offsets->resumeAt(out.size(), i + 1);
+      }
     } else if (c == '\n') {
       out.push_back('\r');
     } else if (static_cast<unsigned char>(c) > 0x08) {
       out.push_back(c);
+    } else if (offsets) {
+      offsets->resumeAt(out.size(), i + 1);
     }
   }
   return out;
@@ -84,6 +91,7 @@ class TmlLoader {
   void run(std::string text) {
     text_ = std::move(text);
     size_t p = takeInfoBlock();
+    notePlace(p, false);
     while (true) {
       const size_t slash = text_.find('\\', p);
       if (slash == std::string::npos) {
@@ -94,7 +102,9 @@ class TmlLoader {
       applyCurrentStyle();
       if (slash > p) insertBody(p, slash);
       if (slash + 1 >= text_.size()) break;  // a lone backslash at the very end
+      notePlace(slash, true);
       p = dispatch(slash);
+      notePlace(p, false);
     }
     flushComment();
     flushText();
@@ -103,6 +113,14 @@ class TmlLoader {
 
  private:
   char at(size_t i) const { return i < text_.size() ? text_[i] : '\0'; }
+
+  // Where the editor text stands at a place of the text, kept when the load
+  // is to be followed to a place (SourcePlaces.h).
+  void notePlace(size_t offset, bool tagStarts) {
+    if (options_.places != nullptr && options_.places->recordsEditorPlaces())
+      options_.places->reached(offset, caretWithQueue(), tagStarts);
+  }
+  SourcePosition placeOf(size_t offset) const { return sourcePositionAt(options_.places, offset); }
 
   // The book's information is read from the block that opens the file, line
   // by line, by the same reader every program uses. The block keeps its own
@@ -312,7 +330,7 @@ class TmlLoader {
   // argument when it has one, and reported by its backslash and letter.
   size_t unknownTag(size_t slash, size_t length = 2) {
     const std::string tag = text_.substr(slash, length);
-    reportWarning("Unrecognized tag: %s", tag.substr(0, 2).c_str());
+    reportWarningAt(placeOf(slash), "Unrecognized tag: %s", tag.substr(0, 2).c_str());
     keepAsWritten(tag);
     return slash + length;
   }
@@ -843,7 +861,7 @@ bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options, B
   const int start = view->caret();
   view->beginEditGroup();
   TmlLoader loader(*view, bookInfo, options);
-  loader.run(normaliseLineEnds(text));
+  loader.run(normaliseLineEnds(text, options.places != nullptr ? &options.places->normalisation() : nullptr));
   view->endEditGroup();
   // Tabs are measured where they stand, which the layout knows only now.
   if (loader.tabsInserted() > 0) relayoutTabs(*view, start, view->caret());
@@ -854,12 +872,13 @@ namespace {
 
 // The file's bytes as Windows-1252 TML, converted from UTF-8 where the file
 // is UTF-8 (or is to be read so), with a word in the log either way.
-std::string windows1252TextOf(const std::string& path, const std::string& bytes, InputEncoding encoding) {
+std::string windows1252TextOf(const std::string& path, const std::string& bytes, InputEncoding encoding,
+                              OffsetMap& conversion) {
   if (encoding == InputEncoding::Windows1252) return bytes;
   const SourceEncodingGuess guess = guessSourceEncoding(bytes);
   if (encoding == InputEncoding::Utf8 || guess.byteOrderMark) {
     reportStatus("The file %s is UTF-8; converting it to Windows-1252.", path.c_str());
-    return utf8ToWindows1252Tml(bytes);
+    return utf8ToWindows1252Tml(bytes, &conversion);
   }
   if (guess.looksLikeUtf8) {
     SourcePosition where;
@@ -875,14 +894,19 @@ std::string windows1252TextOf(const std::string& path, const std::string& bytes,
 
 }  // namespace
 
-bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view, InputEncoding encoding) {
+bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view, InputEncoding encoding,
+             SourcePlaces* places) {
   if (view == nullptr || path.empty()) return false;
   std::vector<uint8_t> bytes;
   if (!readWholeFile(path, bytes)) return false;
   reportStatus("Opening file \"%s\"", path.c_str());
-  const std::string text = windows1252TextOf(path, std::string(bytes.begin(), bytes.end()), encoding);
+  SourcePlaces ownPlaces;
+  if (places == nullptr) places = &ownPlaces;
+  places->setFile(path, std::string(bytes.begin(), bytes.end()));
+  const std::string text = windows1252TextOf(path, places->fileBytes(), encoding, places->conversion());
   TmlLoadOptions options;
   options.documentPath = path;
+  options.places = places;
   return loadTmlFromMemory(text, options, bookInfo, view);
 }
 

@@ -22,6 +22,8 @@
 
 namespace scrivora {
 
+class SourcePlaces;
+
 struct TmlLoadOptions {
   // The document's file; its image folder holds the images. Empty when the
   // text has no file, in which case image tags are dropped.
@@ -30,6 +32,9 @@ struct TmlLoadOptions {
   bool imageValuesArePaths = false;
   // A paste records its changes for undo; opening a file does not.
   bool keepUndo = false;
+  // The file the text was read from, for the places messages name; null for
+  // a text without a file (an import, a paste), whose messages name none.
+  SourcePlaces* places = nullptr;
 };
 
 // Reads the whole file and inserts it at the view's caret. False, with the view
@@ -37,8 +42,9 @@ struct TmlLoadOptions {
 // A file that starts with the UTF-8 byte-order mark (or any file, when asked
 // for UTF-8) is converted to Windows-1252 first, with a status line saying
 // so; one that only looks like UTF-8 is read as Windows-1252 with a warning.
+// With `places`, the places of the load are kept there (SourcePlaces.h).
 bool loadTml(const std::string& path, BookInfo* bookInfo, RichTextView* view,
-             InputEncoding encoding = InputEncoding::Detect);
+             InputEncoding encoding = InputEncoding::Detect, SourcePlaces* places = nullptr);
 // The same for a text already in memory (importers, clipboard).
 bool loadTmlFromMemory(const std::string& text, const TmlLoadOptions& options, BookInfo* bookInfo, RichTextView* view);
 

@@ -64,7 +64,7 @@ TEST(BuildLogWindowTest, OpeningAFileEmptiesTheLogBeforeTheLoadersMessages) {
   ASSERT_NE(f.app->buildLog().view(), nullptr);
   const QString log = f.app->buildLog().view()->text().toPlainText();
   EXPECT_FALSE(log.contains("earlier"));
-  EXPECT_TRUE(log.contains("Warning: Unrecognized tag: \\Z")) << log.toStdString();
+  EXPECT_TRUE(log.contains("Warning: tags.tml:1:3: Unrecognized tag: \\Z")) << log.toStdString();
 }
 
 }  // namespace

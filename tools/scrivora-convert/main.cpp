@@ -14,8 +14,8 @@
 #include "BuildLog.h"
 #include "CommandLine.h"
 #include "DocumentFile.h"
-#include "LogPrinter.h"
 #include "FileSystem.h"
+#include "LogPrinter.h"
 #include "TextDocumentModel.h"
 #include "ToolMain.h"
 
@@ -33,8 +33,9 @@ const ProgramSpec kProgram = {
         {"info", 0, nullptr, "print the book information found in IN"},
     },
     {"IN", "OUT"},
-    "Loader messages go to standard error. Exit status: 0 done, 1 failure, 2 usage\n"
-    "error.\n",
+    "Loader messages go to standard error, one per line, as scrivora-make prints\n"
+    "them: a message about a place in IN starts with IN:LINE:COLUMN: (the column\n"
+    "counts bytes of the file). Exit status: 0 done, 1 failure, 2 usage error.\n",
 };
 
 // Qt's own notes about the platform (no runtime folder and the like) are not
