@@ -168,14 +168,6 @@ TEST_F(TextDocumentModelTest, ColoursCompareOnTheirLowBytes) {
   EXPECT_EQ(headingLevelOfColour(Rgb{1, 99, 2}), -1);
 }
 
-TEST_F(TextDocumentModelTest, SwitchesReturnTheStateTheyReplace) {
-  EXPECT_TRUE(view.setUndoEnabled(false));
-  EXPECT_FALSE(view.setUndoEnabled(true));
-  EXPECT_TRUE(view.setNotificationsEnabled(false));
-  EXPECT_FALSE(view.notificationsEnabled());
-  EXPECT_FALSE(view.setNotificationsEnabled(true));
-}
-
 TEST_F(TextDocumentModelTest, EditGroupUndoesAsOneStep) {
   insertStyled("base", plainStyle());
   view.document()->clearUndoRedoStacks();
