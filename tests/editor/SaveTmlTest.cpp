@@ -46,20 +46,6 @@ TEST_F(SaveTmlTest, SavedFileHoldsTheBlockAndTheBodyInPlaceOfTheOldOne) {
             "\\v\\cTitle\\c\r\nBody");
 }
 
-TEST_F(SaveTmlTest, SavedFileLoadsBackWithItsInformation) {
-  loadText(view, "\\iItalic\\i and \\Q=\"a\"anchor");
-  BookInfo info;
-  info.title = "T";
-  info.eisbn = "978-0";
-  ASSERT_TRUE(saveTml(view, &info, path("book.tml")));
-  TextDocumentModel again;
-  BookInfo read;
-  ASSERT_TRUE(loadTml(path("book.tml"), &read, &again));
-  EXPECT_EQ(read, info);
-  EXPECT_EQ(modelText(again), modelText(view));
-  EXPECT_TRUE(again.styleAt(0).italic);
-}
-
 // Writes beyond a small size fail for the duration of a scope, as on a full
 // disk; the signal such a write raises is ignored so the write reports it.
 class FileSizeLimit {

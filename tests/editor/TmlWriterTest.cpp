@@ -157,25 +157,6 @@ TEST_F(TmlWriterTest, BlockIndentWrapsEveryLine) {
   EXPECT_EQ(saveText(view), "\\tOne\\t\r\n\\tTwo\\t\r\n\r\nEnd");
 }
 
-TEST_F(TmlWriterTest, BookInfoIsWrittenWholeAndReadBack) {
-  BookInfo empty;
-  EXPECT_EQ(saveText(view, &empty),
-            "\\v\r\nTITLE=\"\"\r\nAUTHOR=\"\"\r\nPUBLISHER=\"\"\r\nEISBN=\"\"\r\nCOPYRIGHT=\"\"\r\n\\v");
-  BookInfo info;
-  info.title = "The Title";
-  info.copyright = "(c) 2026";
-  insertStyled(view, "Body", plainStyle());
-  const std::string saved = saveText(view, &info);
-  EXPECT_EQ(saved,
-            "\\v\r\nTITLE=\"The Title\"\r\nAUTHOR=\"\"\r\nPUBLISHER=\"\"\r\nEISBN=\"\"\r\n"
-            "COPYRIGHT=\"(c) 2026\"\r\n\\vBody");
-  TextDocumentModel again;
-  BookInfo read;
-  loadText(again, saved, &read);
-  EXPECT_EQ(read, info);
-  EXPECT_EQ(modelText(again), "Body");
-}
-
 TEST_F(TmlWriterTest, InformationBlockKeepsItsSpellingUntilChanged) {
   const std::string block = "\\v\r\nAUTHOR=\"B\"\r\nSUBTITLE=\"S\"\r\nTITLE=\"Caf\\a233\"\r\n\\vBody";
   BookInfo info;
