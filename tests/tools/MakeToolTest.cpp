@@ -118,6 +118,22 @@ TEST_F(MakeTool, NoBookWrittenExitsWithOneAndPrefixedErrors) {
   EXPECT_TRUE(S_ISFIFO(info.st_mode));
 }
 
+TEST_F(MakeTool, JsonLogWritesOneObjectPerMessage) {
+  // The title comes from the information block, byte 0xE9 and all.
+  folder.write("say \"cafe\".tml", "\\v\nTITLE=\"Caf\xe9: Menu\"\n\\vtext");
+  const ToolRun make = folder.run("scrivora-make", {"--log-format=json", "say \"cafe\".tml"});
+  EXPECT_EQ(make.status, 0);
+  const std::vector<std::string> messages = lines(make.err);
+  ASSERT_GE(messages.size(), 3u);
+  EXPECT_EQ(messages[0],
+            "{\"kind\": \"warning\", \"message\": \"Colons are not currently permitted in the book title. "
+            "Translating colons to hyphens.\"}");
+  EXPECT_EQ(messages[1],
+            "{\"kind\": \"status\", \"message\": \"Writing book <Caf\\u00e9- Menu> from file "
+            "<say \\\"cafe\\\".tml>...\"}");
+  EXPECT_EQ(messages.back(), "{\"kind\": \"status\", \"message\": \"Done.\"}");
+}
+
 TEST_F(MakeTool, AMessageAboutAPlaceNamesItsLineAndColumn) {
   // The excerpt runs over two line ends, which stay inside the one line.
   folder.write("bad.tml", "First line\r\nab\\zz\r\nnext\r\n");
