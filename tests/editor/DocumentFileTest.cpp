@@ -68,32 +68,30 @@ TEST(DocumentKind, TheExtensionDecidesIgnoringCase) {
   for (const auto& c : cases) EXPECT_EQ(documentKindOf(c.name), c.kind) << c.name;
 }
 
-TEST_F(DocumentFileTest, TmlKeepsItsFileAndHtmlBecomesAnImport) {
-  const DocumentOpenResult tml = open(write("story.TXT", "\\v\nTITLE=\"Tide\"\n\\vOnce \\ithere\\i."));
-  EXPECT_EQ(tml.status, DocumentLoadStatus::Loaded);
-  EXPECT_FALSE(tml.imported);
-  EXPECT_EQ(info.title, "Tide");
-  EXPECT_EQ(plainText(view), "Once there.");
-
-  TextDocumentModel imported;
-  BookInfo importedInfo;
-  DocumentOpenOptions options;
-  options.htmlSupportFolder = kHtmlSupport;
-  const DocumentOpenResult html =
-      openDocumentFile(write("page.HTML", "<title>Home</title><p>Hello <b>you</b>"), imported, importedInfo, options);
-  EXPECT_EQ(html.status, DocumentLoadStatus::Loaded);
-  EXPECT_TRUE(html.imported);
-  EXPECT_EQ(importedInfo.title, "Home");
-  EXPECT_NE(plainText(imported).find("Hello you"), std::string::npos) << plainText(imported);
-
-  TextDocumentModel letter;
-  BookInfo letterInfo;
-  const DocumentOpenResult rtf =
-      openDocumentFile(write("letter.RTF", "{\\rtf1 Dear {\\b reader}}"), letter, letterInfo);
-  EXPECT_EQ(rtf.status, DocumentLoadStatus::Loaded);
-  EXPECT_TRUE(rtf.imported);
-  EXPECT_EQ(plainText(letter), "Dear reader");
-  EXPECT_EQ(letter.styleAt(5).face, kFaceBold);
+TEST_F(DocumentFileTest, TmlKeepsItsFileAndHtmlAndRtfBecomeImports) {
+  const struct {
+    const char *name, *contents;
+    bool imported;
+    const char *title, *text;
+  } cases[] = {
+      {"story.TXT", "\\v\nTITLE=\"Tide\"\n\\vOnce \\ithere\\i.", false, "Tide", "Once there."},
+      {"page.HTML", "<title>Home</title><p>Hello <b>you</b>", true, "Home", "Hello you"},
+      {"letter.RTF", "{\\rtf1 Dear {\\b reader}}", true, "", "Dear reader"},
+  };
+  for (const auto& c : cases) {
+    TextDocumentModel fresh;
+    BookInfo freshInfo;
+    DocumentOpenOptions options;
+    options.htmlSupportFolder = kHtmlSupport;
+    const DocumentOpenResult result = openDocumentFile(write(c.name, c.contents), fresh, freshInfo, options);
+    EXPECT_EQ(result.status, DocumentLoadStatus::Loaded) << c.name;
+    EXPECT_EQ(result.imported, c.imported) << c.name;
+    EXPECT_EQ(freshInfo.title, c.title) << c.name;
+    EXPECT_NE(plainText(fresh).find(c.text), std::string::npos) << plainText(fresh);
+  }
+  // The importer's formatting reaches the editor's styles.
+  ASSERT_EQ(open(write("bold.rtf", "{\\rtf1 Dear {\\b reader}}")).status, DocumentLoadStatus::Loaded);
+  EXPECT_EQ(view.styleAt(5).face, kFaceBold);
 }
 
 TEST_F(DocumentFileTest, FailuresComeBackAsMessagesAndLeaveTheViewAlone) {

@@ -35,52 +35,29 @@ TEST_F(TextDocumentModelTest, CharactersReadAsTheirModelCodes) {
   EXPECT_EQ(view.textOf(5, 8), (std::u32string{kOutsideCodePage + 0x263A, kOutsideCodePage + 0xFFFC, kObjectChar}));
 }
 
-TEST_F(TextDocumentModelTest, CodePageRoundTripsEveryByte) {
-  for (int byte = 0; byte < 256; ++byte)
-    EXPECT_EQ(codePageFromUnicode(unicodeFromCodePage(uint8_t(byte))), byte) << byte;
-  EXPECT_EQ(codePageFromUnicode(0x0080), -1);  // a C1 control the code page replaced
-  EXPECT_EQ(codePageFromUnicode(0x2014), 0x97);
-}
-
-TEST_F(TextDocumentModelTest, ObjectTakesTheStyleAroundItAndKeepsTheRunWhole) {
-  CharStyle italic = plainStyle();
+// Runs follow the styles, not Qt's fragments: an object takes the style
+// around it, a link object starts a run, a paragraph end keeps the style it
+// was typed in.
+TEST_F(TextDocumentModelTest, StyleRunsFollowStylesAndLinks) {
+  CharStyle italic = plainStyle(), link = plainStyle(), bold = plainStyle();
   italic.italic = true;
+  link.colour = kLinkColour;
+  link.underline = true;
+  bold.face = kFaceBold;
   insertStyled("ab", italic);
   insertAnchor(view, "n");
   view.insertText("cd");
-  const std::vector<StyleRun> runs = view.styleRuns();
-  ASSERT_EQ(runs.size(), 1u);
-  EXPECT_EQ(runs[0].start, 0);
-  EXPECT_EQ(runs[0].end, 5);
-  EXPECT_TRUE(runs[0].style.italic);
-}
-
-TEST_F(TextDocumentModelTest, LinkObjectBeginsARunOfItsOwn) {
-  CharStyle link = plainStyle();
-  link.colour = kLinkColour;
-  link.underline = true;
   view.applyStyleAtCaret(link);
   insertLink(view, "#a");
   view.insertText("one");
   insertLink(view, "#b");
   view.insertText("two");
-  const std::vector<StyleRun> runs = view.styleRuns();
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[0].end, 4);
-  EXPECT_EQ(runs[1].start, 4);
-  EXPECT_EQ(runs[1].end, 8);
-}
-
-TEST_F(TextDocumentModelTest, ParagraphEndCarriesTheStyleItWasTypedIn) {
-  CharStyle bold = plainStyle();
-  bold.face = kFaceBold;
-  insertStyled("a", plainStyle());
   insertStyled("b\rc", bold);
-  EXPECT_EQ(view.styleAt(2).face, kFaceBold);
-  const std::vector<StyleRun> runs = view.styleRuns();
-  ASSERT_EQ(runs.size(), 2u);
-  EXPECT_EQ(runs[1].start, 1);
-  EXPECT_EQ(runs[1].end, 4);
+  std::vector<std::pair<int, int>> bounds;
+  for (const StyleRun& run : view.styleRuns()) bounds.emplace_back(run.start, run.end);
+  EXPECT_EQ(bounds, (std::vector<std::pair<int, int>>{{0, 5}, {5, 9}, {9, 13}, {13, 16}}));
+  EXPECT_TRUE(view.styleAt(4).italic);
+  EXPECT_EQ(view.styleAt(14).face, kFaceBold);
 }
 
 TEST_F(TextDocumentModelTest, ParagraphRunsJoinEqualParagraphs) {
@@ -189,14 +166,6 @@ TEST_F(TextDocumentModelTest, ColoursCompareOnTheirLowBytes) {
   EXPECT_NE((Rgb{1, 1, 252}), kLinkColour);
   EXPECT_EQ(headingLevelOfColour(Rgb{1, 97, 2}), 3);
   EXPECT_EQ(headingLevelOfColour(Rgb{1, 99, 2}), -1);
-}
-
-TEST_F(TextDocumentModelTest, SwitchesReturnTheStateTheyReplace) {
-  EXPECT_TRUE(view.setUndoEnabled(false));
-  EXPECT_FALSE(view.setUndoEnabled(true));
-  EXPECT_TRUE(view.setNotificationsEnabled(false));
-  EXPECT_FALSE(view.notificationsEnabled());
-  EXPECT_FALSE(view.setNotificationsEnabled(true));
 }
 
 TEST_F(TextDocumentModelTest, EditGroupUndoesAsOneStep) {

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "HtmlImporter.h"
 #include "HtmlTmlWriter.h"
@@ -139,27 +140,24 @@ TEST_F(HtmlImport, BeyondTheFlagStackElementsChangeNoFormatting) {
   EXPECT_EQ(tml.substr(tml.size() - ending.size()), ending);
 }
 
-TEST_F(HtmlImport, Utf8PageDeclaredByMetaCharset) {
-  std::string page =
-      "<html><head><meta charset=\"utf-8\"><title>t</title></head><body>"
-      "\xE2\x80\x9CIt\xE2\x80\x99s caf\xC3\xA9\xE2\x80\x9D \xE2\x80\x94 \xCE\xB1\xC5\x91</body></html>";
-  std::string tml = import(page);
-  EXPECT_NE(tml.find("\\a147It\\a146s caf\\a233\\a148 \\a151 \\U03B1\\U0151"), std::string::npos) << tml;
-}
-
-TEST_F(HtmlImport, Utf8PageMarkedByByteOrderMark) {
-  std::string tml = import("\xEF\xBB\xBF<p>na\xC3\xAFve");
-  EXPECT_NE(tml.find("na\\a239ve"), std::string::npos) << tml;
-}
-
-TEST_F(HtmlImport, Html5ElementsKeepTheirText) {
-  std::string tml = import(
-      "<!DOCTYPE html><title>t</title><header>Heading text</header>"
-      "<main><section><p>Main text</section><article>More <mark>marked</mark></article></main>"
-      "<custom-thing>own</custom-thing>");
-  for (const char* words : {"Heading text", "Main text", "More", "marked", "own"})
-    EXPECT_NE(tml.find(words), std::string::npos) << words << " in " << tml;
-  EXPECT_NE(tml.find("(CUSTOM-THING"), std::string::npos);
+TEST_F(HtmlImport, PagesKeepTheirTextInAnyEncodingAndElement) {
+  const struct {
+    std::string page;
+    std::vector<const char*> pieces;
+  } cases[] = {
+      {"<html><head><meta charset=\"utf-8\"><title>t</title></head><body>"
+       "\xE2\x80\x9CIt\xE2\x80\x99s caf\xC3\xA9\xE2\x80\x9D \xE2\x80\x94 \xCE\xB1\xC5\x91</body></html>",
+       {"\\a147It\\a146s caf\\a233\\a148 \\a151 \\U03B1\\U0151"}},
+      {"\xEF\xBB\xBF<p>na\xC3\xAFve", {"na\\a239ve"}},
+      {"<!DOCTYPE html><title>t</title><header>Heading text</header>"
+       "<main><section><p>Main text</section><article>More <mark>marked</mark></article></main>"
+       "<custom-thing>own</custom-thing>",
+       {"Heading text", "Main text", "More", "marked", "own", "(CUSTOM-THING"}},
+  };
+  for (const auto& c : cases) {
+    const std::string tml = import(c.page);
+    for (const char* piece : c.pieces) EXPECT_NE(tml.find(piece), std::string::npos) << piece << " in " << tml;
+  }
 }
 
 TEST_F(HtmlImport, BrokenMarkupImportsQuietlyAsFarAsItGoes) {
@@ -202,5 +200,4 @@ TEST(HtmlElementTables, NamesMatchWithoutCaseAndInFullLength) {
   EXPECT_EQ(findHtmlElementRule("big", 3)->flags, HtmlFlag::kLargeFont);
   EXPECT_EQ(findHtmlElementRule("BIGGER", 6), nullptr);
   EXPECT_EQ(findHtmlElementRule("SPAN", 4), nullptr);
-  EXPECT_EQ(htmlElementRuleCount(), 70u);
 }

@@ -217,34 +217,6 @@ TEST(RtfReader, RefusesWhatIsNotRtf) {
   EXPECT_THROW(readRtfFile(kSamples + "no-such-file.rtf"), QXFileException);
 }
 
-TEST(RtfReader, ReadsAWordProcessorFileAsItsAuthorSeesIt) {
-  const RtfReadResult result = readRtfFile(kSamples + "word-processor.rtf");
-  ASSERT_TRUE(result.isRtf);
-  EXPECT_EQ(result.problem, "");
-  // Plain text is in the default font, Times New Roman.
-  const std::string times = "@Times New Roman|";
-  EXPECT_EQ(describe(result.content, true),
-            "<c>[b@Arial|Chapter One]¶"
-            "[" +
-                times + "It was a bright, ][i" + times + "cold][" + times +
-                " day in the caf\u00E9; the na\u00EFve clocks were striking thirteen.]¶"
-                "[" +
-                times + "\u201CQuoted,\u201D she said \u2013 and left\u2014\u2026 ][b" + times + "bold][" + times +
-                ", ][u" + times + "underlined][" + times + ", ][s" + times + "struck][" + times + ", E=mc][^" + times +
-                "2][" + times + " and H][_" + times + "2][" + times +
-                "O.]¶"
-                "[" +
-                times + "\u041F\u0440\u0438\u0432\u0435\u0442 and ][@Arial Cyr|\u041C\u0438\u0440][" + times +
-                " and \U0001F600.]¶"
-                "[@Symbol|\u00B7\t][" +
-                times + "A listed item with a ][u" + times + "link][" + times +
-                ".]¶"
-                "<c>¶"
-                "[" +
-                times + "Before the break.\f][@TolmText12|Large][" + times + " and ][@TolmText9|small][" + times +
-                "\vsecond line]¶");
-}
-
 TEST(RtfReader, ReadsAMinimalFile) {
   const RtfReadResult result = readRtfFile(kSamples + "minimal.rtf");
   EXPECT_EQ(result.problem, "");

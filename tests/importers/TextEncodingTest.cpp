@@ -9,25 +9,23 @@
 
 using namespace scrivora;
 
-TEST(EncodingDetection, ByteOrderMarksWin) {
-  EXPECT_EQ(detectHtmlEncoding("\xEF\xBB\xBF<meta charset=iso-8859-1>").encoding, TextEncoding::Utf8);
+TEST(EncodingDetection, MarkThenMetaOrXmlDeclarationThenWindows1252) {
+  const struct {
+    std::string page;
+    TextEncoding encoding;
+  } cases[] = {
+      {"\xEF\xBB\xBF<meta charset=iso-8859-1>", TextEncoding::Utf8},  // the byte-order mark wins
+      {std::string("\xFF\xFE<\0", 4), TextEncoding::Utf16LittleEndian},
+      {std::string("\xFE\xFF\0<", 4), TextEncoding::Utf16BigEndian},
+      {"<html><head><META CHARSET=\"UTF-8\">", TextEncoding::Utf8},
+      {"<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">", TextEncoding::Utf8},
+      {"<meta content=\"text/html;charset=iso-8859-1\">", TextEncoding::Windows1252},
+      {"<?xml version=\"1.0\" encoding='utf-8'?><html>", TextEncoding::Utf8},
+      {"<html><p>caf\xE9", TextEncoding::Windows1252},
+      {"<p>charset=utf-8</p>", TextEncoding::Windows1252},  // outside a meta element it declares nothing
+  };
+  for (const auto& c : cases) EXPECT_EQ(detectHtmlEncoding(c.page).encoding, c.encoding) << c.page;
   EXPECT_EQ(detectHtmlEncoding("\xEF\xBB\xBFx").byteOrderMarkLength, 3u);
-  EXPECT_EQ(detectHtmlEncoding("\xFF\xFE<\0").encoding, TextEncoding::Utf16LittleEndian);
-  EXPECT_EQ(detectHtmlEncoding("\xFE\xFF\0<").encoding, TextEncoding::Utf16BigEndian);
-}
-
-TEST(EncodingDetection, MetaCharsetInEitherForm) {
-  EXPECT_EQ(detectHtmlEncoding("<html><head><META CHARSET=\"UTF-8\">").encoding, TextEncoding::Utf8);
-  EXPECT_EQ(detectHtmlEncoding("<meta http-equiv=\"Content-Type\" content=\"text/html; charset=utf-8\">").encoding,
-            TextEncoding::Utf8);
-  EXPECT_EQ(detectHtmlEncoding("<meta content=\"text/html;charset=iso-8859-1\">").encoding, TextEncoding::Windows1252);
-}
-
-TEST(EncodingDetection, XmlDeclarationAndTheDefault) {
-  EXPECT_EQ(detectHtmlEncoding("<?xml version=\"1.0\" encoding='utf-8'?><html>").encoding, TextEncoding::Utf8);
-  EXPECT_EQ(detectHtmlEncoding("<html><p>caf\xE9").encoding, TextEncoding::Windows1252);
-  // "charset" in the text, outside a meta element, declares nothing.
-  EXPECT_EQ(detectHtmlEncoding("<p>charset=utf-8</p>").encoding, TextEncoding::Windows1252);
 }
 
 TEST(Decoding, Windows1252BytesBecomeTheirCharacters) {

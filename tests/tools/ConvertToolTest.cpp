@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -46,13 +45,11 @@ TEST_F(ConvertTool, HtmlIsImported) {
 TEST_F(ConvertTool, BadInputAndAFullDiskAreNamedWithTheReason) {
   const std::string in =
       folder.write("in.tml", "Some text that is longer than the limit below." + std::string(3000, '.'));
-  ASSERT_EQ(symlink("in.tml", folder.path("link.tml").c_str()), 0);
   ASSERT_EQ(mkfifo(folder.path("pipe.tml").c_str(), 0600), 0);
   const struct {
     std::string in, out, error;
   } cases[] = {
       {"in.tml", "./in.tml", "scrivora-convert: The input and output files are the same! (./in.tml)\n"},
-      {"in.tml", "link.tml", "scrivora-convert: The input and output files are the same! (link.tml)\n"},
       {"missing.tml", "out.tml",
        "scrivora-convert: An error occurred while reading the file from disk.\n"
        "scrivora-convert: missing.tml: No such file or directory\n"},
