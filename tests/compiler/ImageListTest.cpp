@@ -77,7 +77,7 @@ class ImageListTest : public testing::Test {
 
   // Writes the image and lists it as the tag would, with its real size.
   std::string addImage(const std::string& name, const Bytes& png, uint16_t width, uint16_t height) {
-    pngtest::writeFile(imageDir + "/" + name, png);
+    booktest::writeFile(imageDir + "/" + name, png);
     const std::string path = joinImagePath(imageDir, name);
     EXPECT_TRUE(images.add(path, width, height));
     return path;
@@ -100,7 +100,7 @@ class ImageListTest : public testing::Test {
   std::string root;
   std::string imageDir;
   ImageList images;
-  pngtest::CapturedLog log;
+  booktest::LogCapture log;
 };
 
 TEST_F(ImageListTest, EachPathIsListedOnceUpTo255Bytes) {
@@ -244,9 +244,9 @@ TEST_F(ImageListTest, ImageThatCannotBeReencodedFailsWithItsMessage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    pngtest::CapturedLog attempt;
+    booktest::LogCapture attempt;
     ImageList list;
-    if (c.written) pngtest::writeFile(imageDir + "/" + c.name, c.png);
+    if (c.written) booktest::writeFile(imageDir + "/" + c.name, c.png);
     const std::string path = joinImagePath(imageDir, c.name);
     list.add(path, c.width, c.height);
     EXPECT_FALSE(list.finish());
@@ -296,7 +296,7 @@ class BookImagesTest : public ImageListTest {
   bool build(const std::string& text) {
     source = root + "/book.tml";
     output = root + "/book.tdb";
-    pngtest::writeFile(source, Bytes(text.begin(), text.end()));
+    booktest::writeFile(source, Bytes(text.begin(), text.end()));
     BookInfo info;
     info.title = "Pictures";
     return buildBook(source, output, info);
@@ -315,11 +315,11 @@ TEST_F(BookImagesTest, ImagesComeBackAsPlainPngsOfTheSamePixels) {
   palette.palette = pngtest::rampPalette(16);
   palette.transparency = {0, 0, 0, 90};
   palette.pixels = pngtest::noisePixels(palette, 12);
-  pngtest::writeFile(imageDir + "/Shield.PNG", pngtest::encodePng(palette));
+  booktest::writeFile(imageDir + "/Shield.PNG", pngtest::encodePng(palette));
   PngPicture grey = greySpec(200, 30, 13);  // wider than a line: measured small, stored whole
   grey.bitDepth = 8;
   grey.textAndGamma = true;
-  pngtest::writeFile(imageDir + "/map.png", pngtest::encodePng(grey));
+  booktest::writeFile(imageDir + "/map.png", pngtest::encodePng(grey));
 
   ASSERT_TRUE(build("A map \\m=\"map.png\" and a shield \\m=\"Shield.PNG\".\nThe map again: \\m=\"map.png\"\n"));
   BookReader reader;

@@ -44,7 +44,7 @@ class ImageTagTest : public testing::Test {
   }
   void TearDown() override { std::filesystem::remove_all(root); }
 
-  void writeImage(const std::string& name, const Bytes& bytes) { pngtest::writeFile(imageDir + "/" + name, bytes); }
+  void writeImage(const std::string& name, const Bytes& bytes) { booktest::writeFile(imageDir + "/" + name, bytes); }
 
   void writeGreyImage(const std::string& name, uint32_t width, uint32_t height) {
     pngtest::PngPicture picture;
@@ -73,7 +73,7 @@ class ImageTagTest : public testing::Test {
   std::string imageDir;
   ImageList images;
   bool failed = false;
-  pngtest::CapturedLog log;
+  booktest::LogCapture log;
 };
 
 TEST_F(ImageTagTest, GoodImagesAreMeasuredAndListedAtTheirOwnSize) {
@@ -121,7 +121,7 @@ TEST_F(ImageTagTest, BadNameOrMissingFileFailsInBothPassesButIsReportedOnce) {
       {"absent.png", "Image \"absent.png\" doesn't exist!"},
   };
   for (const auto& [name, message] : cases) {
-    pngtest::CapturedLog attempt;
+    booktest::LogCapture attempt;
     ImageList list;
     bool caseFailed = false;
     const ImageMeasure m = imageTag(imageDir, name, ImagePass::Small, false, list, caseFailed);

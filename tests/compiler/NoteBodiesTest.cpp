@@ -183,7 +183,7 @@ TEST_F(NoteBodyTags, ImageInABodyIsCheckedAndListed) {
   picture.width = 20;
   picture.height = 10;
   picture.pixels = pngtest::noisePixels(picture, 3);
-  pngtest::writeFile(dir.file("book_img/fig.png"), pngtest::encodePng(picture));
+  booktest::writeFile(dir.file("book_img/fig.png"), pngtest::encodePng(picture));
   check("Figure: \\m=\"fig.png\" and again \\m=\"fig.png\"");
   EXPECT_TRUE(log.errors().empty());
   EXPECT_TRUE(images.named);

@@ -244,7 +244,7 @@ TEST(ReencodeFailure, FailureLeavesTheBufferAsItWas) {
 }
 
 TEST(ReencodeMessages, EachResultHasItsMessageNamingThePath) {
-  pngtest::CapturedLog log;
+  booktest::LogCapture log;
   const std::string path = "C:\\books\\novel_img\\pic.png";
   reportReencodeFailure(PngReencodeResult::Success, path);
   EXPECT_TRUE(log.messages().empty());
