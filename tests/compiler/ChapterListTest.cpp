@@ -208,11 +208,4 @@ TEST_F(ChapterListTest, PageTitlesAndLevelTitlesAreListedInTextOrderThroughTheTe
   EXPECT_EQ(book.chapters.at(2).position, 13u + 10u + 40u);
 }
 
-TEST_F(ChapterListTest, MappingFailureInATitleFailsTheTextPass) {
-  PassedBook book("\\C0=\"caf\\U00E9\"");
-  EXPECT_TRUE(book.failed);
-  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Don't know how to map unicode character 00E9"), 2);
-  EXPECT_EQ(book.chapters.at(0).title, "caf ");
-}
-
 }  // namespace

@@ -123,47 +123,4 @@ TEST_F(CharacterMappingTest, PlainLettersForUnicode) {
   EXPECT_EQ(scrivora::plainLetterForUnicode(0x0041), -1);
 }
 
-TEST_F(CharacterMappingTest, UnicodeInATitleIsMappedWithAWarning) {
-  std::string text = "\\x Ma\\U0142y\\x";
-  scrivora::U32Table ends{0, uint32_t(text.size())};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  EXPECT_EQ(scrivora::unicodeInTitle(context, 5), 'l');
-  EXPECT_FALSE(context.failed());
-  EXPECT_EQ(log.count(scrivora::LogKind::Warning,
-                      "Unicode characters currently aren't allowed in chapter or index specifications! Mapping "
-                      "them. Begins with \"Ma\\U0142y\\x\""),
-            1);
-}
-
-TEST_F(CharacterMappingTest, UnicodeWithoutPlainLetterFailsAndGivesASpace) {
-  std::string text = "\\U00E9";
-  scrivora::U32Table ends{0, 6};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  context.beginPass(scrivora::FontPass::Large);
-  EXPECT_EQ(scrivora::unicodeInTitle(context, 0), ' ');
-  EXPECT_TRUE(context.failed());
-  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Don't know how to map unicode character 00E9"), 1);
-  EXPECT_TRUE(log.warnings().empty());  // warnings belong to the small pass
-}
-
-TEST_F(CharacterMappingTest, BadDigitInATitleIsReportedByTheTitleReader) {
-  std::string text = "\\U01g1";
-  scrivora::U32Table ends{0, 6};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  EXPECT_EQ(scrivora::unicodeInTitle(context, 0), ' ');
-  EXPECT_EQ(log.errors(), (std::vector<std::string>{"Error in \\U specification: \"\\U01g1\"",
-                                                    "Don't know how to map unicode character 0001"}));
-  EXPECT_TRUE(context.failed());
-}
-
-TEST_F(CharacterMappingTest, OnlyTheFirstHundredMappingWarningsAreShown) {
-  std::string text = "\\U0141";
-  scrivora::U32Table ends{0, 6};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  for (int i = 0; i < 150; ++i) scrivora::unicodeInTitle(context, 0);
-  EXPECT_EQ(log.warnings().size(), 101u);
-  EXPECT_EQ(log.count(scrivora::LogKind::Warning, "Showing only the first 100 mapping warnings."), 1);
-  EXPECT_EQ(context.mappingWarningCount(), 150);
-}
-
 }  // namespace

@@ -200,18 +200,3 @@ TEST_F(LinkTableTest, BarredFirstTagNamesTheLinkCutTo79) {
 }
 
 }  // namespace
-
-namespace {
-
-TEST(LinksThroughTheTextPass, UnusedAnchorsAreDroppedAndMissingOnesWritten) {
-  booktest::LogCapture log;
-  passtest::PassedBook book("\\Q=\"top\"Start \\Q=\"unused\"\\q=\"#Top\"back\\q \\q=\"#nowhere\"x\\q");
-  EXPECT_FALSE(book.failed);
-  ASSERT_EQ(book.links.recordCount(), 2u);
-  EXPECT_EQ(booktest::recordBytes(book.links, 0),
-            booktest::join({booktest::u32(0xFFFFFFFF), booktest::cstring("nowhere")}));
-  EXPECT_EQ(booktest::recordBytes(book.links, 1), booktest::join({booktest::u32(9), booktest::cstring("top")}));
-  EXPECT_EQ(log.warnings(), std::vector<std::string>{"Link \"nowhere\" has not been defined"});
-}
-
-}  // namespace

@@ -11,8 +11,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "support/PngTestImages.h"
 #include "support/BookTestSupport.h"
+#include "support/PngTestImages.h"
 #include "support/TextPassTestSupport.h"
 
 using namespace passtest;

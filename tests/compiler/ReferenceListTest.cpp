@@ -7,18 +7,13 @@
 #include "support/TextPassTestSupport.h"
 
 using namespace scrivora;
+using passtest::idsOf;
 
 namespace {
 
 class ReferenceListTest : public ::testing::Test {
  protected:
   booktest::LogCapture log;
-
-  static std::vector<std::string> idsOf(const ReferenceList& list) {
-    std::vector<std::string> ids;
-    for (size_t i = 0; i < list.idCount(); ++i) ids.push_back(list.idAt(i));
-    return ids;
-  }
 };
 
 TEST_F(ReferenceListTest, FootnoteIdIsLowerCasedAndTheScanResumesAfterTheQuote) {
@@ -29,23 +24,6 @@ TEST_F(ReferenceListTest, FootnoteIdIsLowerCasedAndTheScanResumesAfterTheQuote) 
   EXPECT_FALSE(book.failed);
   EXPECT_TRUE(log.errors().empty());
   EXPECT_TRUE(log.warnings().empty());
-}
-
-TEST_F(ReferenceListTest, TagInsideAFootnoteFailsOnceInEachPass) {
-  passtest::PassedBook book("\\Fn=\"note1\"Text\\i\\Fn");
-  EXPECT_TRUE(book.failed);
-  EXPECT_EQ(log.errors(),
-            std::vector<std::string>(2, "Tags are not permitted within footnote references, see reference to note1"));
-  // Collected in the small pass only.
-  EXPECT_EQ(book.footnotes.idCount(), 1u);
-}
-
-TEST_F(ReferenceListTest, TagInsideASidebarNamesTheIdAsWritten) {
-  passtest::PassedBook book("\\Sd=\"Side A\"x\\Sb\\Sd");
-  EXPECT_EQ(log.errors(),
-            std::vector<std::string>(2, "Tags are not permitted within sidebar references, see reference to Side A"));
-  EXPECT_EQ(idsOf(book.sidebars), std::vector<std::string>{"side a"});
-  EXPECT_TRUE(book.footnotes.empty());
 }
 
 TEST_F(ReferenceListTest, TagInsideNamesALongIdWholeAndInItsOwnCase) {
@@ -92,13 +70,6 @@ TEST_F(ReferenceListTest, BadSyntaxIsAnExcerptErrorAndResumesAfterTheTagName) {
   EXPECT_TRUE(sidebar.sidebars.empty());
 }
 
-TEST_F(ReferenceListTest, LongIdsAreCutTo255Bytes) {
-  ReferenceList list;
-  list.add(std::string(300, 'I'));
-  ASSERT_EQ(list.idCount(), 1u);
-  EXPECT_EQ(list.idAt(0), std::string(255, 'i'));
-}
-
 TEST_F(ReferenceListTest, FinishingSortsAsSignedBytesAndDropsRepeats) {
   ReferenceList list;
   for (const char* id : {"b", "A", "\xE9t\xE9", "a", "B2", "\xE9t\xE9"}) list.add(id);
@@ -137,24 +108,6 @@ TEST_F(ReferenceListTest, FinishingOrderRunsSidebarsAndFootnotesToo) {
   EXPECT_EQ(idsOf(book.sidebars), (std::vector<std::string>{"y", "z"}));
   EXPECT_EQ(idsOf(book.footnotes), std::vector<std::string>{"q"});
   EXPECT_FALSE(book.failed);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ReferencesThroughTheTextPass, TagInsideAFootnoteFailsOnceInEachPass) {
-  booktest::LogCapture log;
-  passtest::PassedBook book("See \\Fn=\"Note1\"Text\\i\\Fn and \\Sd=\"b\"side\\Sd \\Sd=\"A\"more\\Sd.");
-  EXPECT_TRUE(book.failed);
-  EXPECT_EQ(
-      log.count(scrivora::LogKind::Error, "Tags are not permitted within footnote references, see reference to Note1"),
-      2);
-  EXPECT_EQ(book.footnotes.idCount(), 1u);
-  EXPECT_EQ(book.footnotes.idAt(0), "note1");
-  ASSERT_EQ(book.sidebars.idCount(), 2u);
-  EXPECT_EQ(book.sidebars.idAt(0), "a");
-  EXPECT_EQ(book.sidebars.idAt(1), "b");
 }
 
 }  // namespace

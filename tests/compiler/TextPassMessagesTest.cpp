@@ -115,42 +115,4 @@ TEST_F(TextPassMessagesTest, IndexTermOpenedWithAStyleOnIsStillReadInTheSmallPas
   EXPECT_EQ(terms.offsets, (std::vector<uint32_t>{7}));
 }
 
-TEST_F(TextPassMessagesTest, ClosedReferencesAreAccepted) {
-  struct Ids : scrivora::TextPassCollector {
-    void footnoteReference(scrivora::TextPassContext& c, size_t, size_t b, size_t e) override {
-      ids.push_back("F" + c.slice(b, e));
-    }
-    void sidebarReference(scrivora::TextPassContext& c, size_t, size_t b, size_t e) override {
-      ids.push_back("S" + c.slice(b, e));
-    }
-    std::vector<std::string> ids;
-  } ids;
-  PassedBook result("\\Fn=\"n1\"one\\Fn and \\Sd=\"s1\"two\\Sd", collectingInto(ids));
-  EXPECT_FALSE(result.failed);
-  EXPECT_EQ(ids.ids, (std::vector<std::string>{"Fn1", "Ss1"}));
-}
-
-TEST_F(TextPassMessagesTest, ChapterEntryWithoutArgumentMakesNoEntry) {
-  struct Count : scrivora::TextPassCollector {
-    void chapterTag(scrivora::TextPassContext&, ChapterForm, size_t, int, size_t, size_t) override { ++made; }
-    int made = 0;
-  } count;
-  PassedBook result("\\C1Title", collectingInto(count));
-  EXPECT_TRUE(result.failed);
-  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Chapter syntax is \\Cx=\"chapter title\"; you have \"C1Tit\""), 1);
-  EXPECT_EQ(count.made, 0);
-}
-
-TEST_F(TextPassMessagesTest, ChapterArgumentSpanEndsAtTheClosingQuote) {
-  struct Span : scrivora::TextPassCollector {
-    void chapterTag(scrivora::TextPassContext& c, ChapterForm, size_t, int level, size_t b, size_t e) override {
-      if (c.smallPass()) titles.push_back(std::to_string(level) + ":" + c.slice(b, e));
-    }
-    std::vector<std::string> titles;
-  } span;
-  PassedBook result("\\C2=\"Intro \\a065\"after", collectingInto(span));
-  EXPECT_FALSE(result.failed);
-  EXPECT_EQ(span.titles, (std::vector<std::string>{"2:Intro \\a065"}));
-}
-
 }  // namespace
