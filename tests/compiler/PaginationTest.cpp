@@ -6,9 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <vector>
 
 #include "support/BookTestSupport.h"
@@ -186,20 +183,12 @@ TEST_F(PaginationTest, LineThatCannotFitAnyPageStaysOnTheFreshPage) {
 }
 
 TEST_F(PaginationTest, ImageTakesItsWidthAndHeight) {
-  char pattern[] = "/tmp/pagination-images-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  std::string folder = pattern;
-  pngtest::PngPicture picture;
-  picture.width = 100;
-  picture.height = 50;
-  picture.pixels = pngtest::noisePixels(picture, 7);
-  booktest::writeFile(folder + "/pic.png", pngtest::encodePng(picture));
+  booktest::TempDir folder;
+  pngtest::writeGreyPng(folder.file("pic.png"), 100, 50);
   // Line 13: 8 'm' (64) and the image (100) overflow; the image goes to
   // line 14 at 32, whose 50 pixels do not fit under 143: page 1 at 32.
-  std::string text = repeat("a\n", 12) + std::string(8, 'm') + "\\m=\"pic.png\"";
-  PassedBook result(text, {{}, folder});
-  std::remove((folder + "/pic.png").c_str());
-  rmdir(folder.c_str());
+  const std::string text = repeat("a\n", 12) + std::string(8, 'm') + "\\m=\"pic.png\"";
+  PassedBook result(text, {{}, folder.path()});
   EXPECT_FALSE(result.failed);
   EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 32, 32, 0}}));
 }
