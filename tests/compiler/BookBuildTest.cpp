@@ -273,6 +273,24 @@ TEST_F(BookBuildTest, FootnotesAndSidebarsAreStoredAndTheTextEndsBeforeThem) {
   EXPECT_EQ(book.bookHeader.footnoteCount, 2) << "the index record and one body record";
 }
 
+TEST_F(BookBuildTest, ChaptersLinksAndIndexTermsReachTheBook) {
+  //                  0         1         2         3
+  //                  0123456789012345678901234567890123456789
+  ASSERT_TRUE(build("nav", "\\C1=\"One\"\\Q=\"Top\"text \\q=\"#top\"up\\q \\Ikey\\I"));
+  const BookContents book = read("nav");
+  ASSERT_EQ(book.chapters.size(), 1u);
+  EXPECT_EQ(book.chapters[0].title, "    One");
+  EXPECT_EQ(book.chapters[0].position, 0u);
+  ASSERT_EQ(book.links.size(), 1u);
+  EXPECT_EQ(book.links[0].name, "top");
+  EXPECT_EQ(book.links[0].target, 18u) << "just after the anchor's closing quote";
+  EXPECT_EQ(book.indexDirectory, Strings{"key"});
+  ASSERT_EQ(book.indexEntries.size(), 1u);
+  EXPECT_EQ(book.indexEntries[0].term, "key");
+  EXPECT_EQ(book.indexEntries[0].record, 1);
+  EXPECT_EQ(book.indexEntries[0].offset, 36);
+}
+
 TEST_F(BookBuildTest, BodyWithoutItsEndTagHasNoRecordsAndTheBookIsStillWritten) {
   ASSERT_TRUE(build("open", "See\\Fn=\"n\"1\\Fn.\n<footnote id=\"n\">Never closed."));
   EXPECT_EQ(log.errors(), Strings{"No end tag for sidebar or footnote named n was found."});

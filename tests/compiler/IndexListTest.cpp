@@ -203,12 +203,7 @@ TEST_F(IndexListTest, FinishingReportsTheStatusOnlyForAnIndex) {
   EXPECT_EQ(some.index.recordCount(), 2u);
 }
 
-}  // namespace
-
-namespace {
-
-TEST(IndexThroughTheTextPass, TermOnALineMovedToTheNextPageIsWrittenOnce) {
-  booktest::LogCapture log;
+TEST_F(IndexListTest, TermOnALineMovedToTheNextPageIsWrittenOnce) {
   std::string text;
   for (int i = 0; i < 13; ++i) text += "a\n";
   passtest::PassedBook book(text + "\\IZebra\\I and \\Iapple\\I\n");
@@ -221,61 +216,6 @@ TEST(IndexThroughTheTextPass, TermOnALineMovedToTheNextPageIsWrittenOnce) {
   EXPECT_EQ(book.index.at(1).term, "Zebra");
   EXPECT_EQ(book.index.at(1).offset, 26u);
   EXPECT_EQ(log.count(scrivora::LogKind::Status, "Processing index records..."), 1);
-}
-
-}  // namespace
-
-// ---- the sections in a written book
-
-#include "BookDatabaseWriter.h"
-#include "support/BookTestSupport.h"
-
-namespace {
-
-std::vector<uint8_t> bookRecord(const std::vector<uint8_t>& book, size_t k) {
-  const size_t n = readU16(&book[76]);
-  const uint32_t start = readU32(&book[78 + 8 * k]);
-  const size_t end = k + 1 < n ? readU32(&book[78 + 8 * (k + 1)]) : book.size();
-  return std::vector<uint8_t>(book.begin() + start, book.begin() + end);
-}
-
-TEST(NavigationSectionsInTheBook, ChapterLinkAndIndexRecordsAreWrittenAsCollected) {
-  booktest::LogCapture log;
-  //                        0         1         2         3
-  //                        0123456789012345678901234567890123456789
-  passtest::PassedBook book("\\C1=\"One\"\\Q=\"Top\"text \\q=\"#top\"up\\q \\Ikey\\I");
-  ASSERT_FALSE(book.failed);
-
-  booktest::TempDir dir;
-  BuildTables tables;
-  booktest::writeTextRecords(dir.file("book.tml.tmp"), book.text, tables);
-  BookDatabaseInput input;
-  input.textTempPath = dir.file("book.tml.tmp");
-  input.sidebarTempPath = dir.file("book.tml.sid");
-  input.footnoteTempPath = dir.file("book.tml.ftn");
-  input.outputPath = dir.file("book.tdb");
-  input.bookName = "Sample";
-  input.tables = &tables;
-  input.smallPageTable = &book.smallPages;
-  input.largePageTable = &book.largePages;
-  input.chapters = &book.chapters;
-  input.links = &book.links;
-  input.index = &book.index;
-  ASSERT_TRUE(writeBookDatabase(input));
-  const std::vector<uint8_t> file = booktest::readFile(input.outputPath);
-
-  const std::vector<uint8_t> header = bookRecord(file, 0);
-  ASSERT_EQ(header.size(), 132u);
-  EXPECT_EQ(readU16(&header[14]), 1u);  // chapters
-  EXPECT_EQ(readU16(&header[22]), 1u);  // links
-  EXPECT_EQ(readU16(&header[26]), 2u);  // index records
-  EXPECT_EQ(bookRecord(file, readU16(&header[32])), booktest::join({booktest::u32(0), booktest::cstring("    One")}));
-  // The anchor's closing quote is at 16.
-  EXPECT_EQ(bookRecord(file, readU16(&header[42])), booktest::join({booktest::u32(18), booktest::cstring("top")}));
-  const size_t firstIndex = readU16(&header[46]);
-  EXPECT_EQ(bookRecord(file, firstIndex), booktest::cstring("key"));
-  EXPECT_EQ(bookRecord(file, firstIndex + 1),
-            booktest::join({booktest::u16(1), booktest::u16(36), booktest::cstring("key")}));
 }
 
 }  // namespace
