@@ -211,55 +211,33 @@ TEST_F(PaginationTest, AsManyPagesAsTheBookCanNumberAreAccepted) {
   EXPECT_EQ(result.smallPages.at(65534).page, 65534);
 }
 
-// Keeps the chapter entries as the navigation lists would: made at each
-// chapter tag, withdrawn when their line moves on.
-class RecordingCollector : public scrivora::TextPassCollector {
- public:
-  void chapterTag(scrivora::TextPassContext& context, ChapterForm, size_t tag, int level, size_t, size_t) override {
-    if (!context.smallPass()) return;
-    chapters.push_back({tag, level});
-    ++made;
-  }
-  void withdrawChapters(scrivora::TextPassContext& context, size_t lineStart) override {
-    if (!context.smallPass()) return;
-    while (!chapters.empty() && chapters.back().first >= lineStart) {
-      chapters.pop_back();
-      ++withdrawn;
-    }
-  }
-  std::vector<std::pair<size_t, int>> chapters;
-  int made = 0;
-  int withdrawn = 0;
-};
-
-TEST_F(PaginationTest, ChapterOnAMovedLineIsWithdrawnAndMadeAgain) {
-  std::string text = repeat("a\n", 13) + "ab\\X1Title\\X1";
-  RecordingCollector collector;
-  PassedBook result(text, collectingInto(collector));
+// A chapter whose line moves to the next page is withdrawn and made again
+// there: the book lists it once, where the line now stands.
+TEST_F(PaginationTest, ChapterOnAMovedLineIsListedOnceWhereItNowStands) {
+  PassedBook result(repeat("a\n", 13) + "ab\\X1Title\\X1");
   EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
-  EXPECT_EQ(collector.made, 2);
-  EXPECT_EQ(collector.withdrawn, 1);
-  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 1}}));
+  EXPECT_EQ(result.chapterTitles(), std::vector<std::string>{"    Title"});
+  EXPECT_EQ(result.chapters.at(0).position, 28u);
+  EXPECT_EQ(result.chapters.count(), 1);
 }
 
 TEST_F(PaginationTest, ChapterTagAtTheTextEndStillEndsTheLastLine) {
   // Line 14 "ab" is followed only by \X1: the line still ends at the text
   // end, does not fit and moves to page 1 at 26.
-  RecordingCollector collector;
-  PassedBook result(repeat("a\n", 13) + "ab\\X1", collectingInto(collector));
+  PassedBook result(repeat("a\n", 13) + "ab\\X1");
   EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
-  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 1}}));
+  ASSERT_EQ(result.chapters.size(), 1u);
+  EXPECT_EQ(result.chapters.at(0).position, 28u);
 }
 
 TEST_F(PaginationTest, PageTitleWhoseLineMovesIsWithdrawnAndMadeAgain) {
   // "ab" ends at the \x but does not fit: it moves to page 1 (26), the \x
   // is met again and opens page 2 at its own position (28).
-  std::string text = repeat("a\n", 13) + "ab\\xT\\x";
-  RecordingCollector collector;
-  PassedBook result(text, collectingInto(collector));
+  PassedBook result(repeat("a\n", 13) + "ab\\xT\\x");
   EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 28, 28, 0}}));
-  EXPECT_EQ(collector.withdrawn, 1);
-  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 0}}));
+  EXPECT_EQ(result.chapterTitles(), std::vector<std::string>{"T"});
+  EXPECT_EQ(result.chapters.at(0).position, 28u);
+  EXPECT_EQ(result.chapters.count(), 1);
 }
 
 TEST_F(PaginationTest, VerticalSpaceCountsTowardsThePageHeight) {
