@@ -3,11 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "CharacterMapping.h"
-#include "TextPassContext.h"
 #include "support/BookTestSupport.h"
-#include "support/TextPassTestSupport.h"
 
-using namespace passtest;
 using scrivora::normaliseText;
 
 namespace {
@@ -79,15 +76,6 @@ TEST_F(CharacterMappingTest, OnlyTheFiveMissingBytesAreUnmappable) {
     bool missing = byte == 0x8D || byte == 0x8E || byte == 0x8F || byte == 0x90 || byte == 0x99;
     EXPECT_EQ(scrivora::isMappableByte(uint8_t(byte)), !missing) << byte;
   }
-}
-
-TEST_F(CharacterMappingTest, DecimalEscapeTakesThreeDigitsModulo256) {
-  const uint8_t* a065 = reinterpret_cast<const uint8_t*>("\\a065");
-  const uint8_t* a300 = reinterpret_cast<const uint8_t*>("\\a300");
-  const uint8_t* a149 = reinterpret_cast<const uint8_t*>("\\a149");
-  EXPECT_EQ(scrivora::decimalEscapeValue(a065, 5, 2), 'A');
-  EXPECT_EQ(scrivora::decimalEscapeValue(a300, 5, 2), 44);
-  EXPECT_EQ(scrivora::decimalEscapeValue(a149, 5, 2), 149);
 }
 
 TEST_F(CharacterMappingTest, HexEscapeStopsAtTheFirstNonDigit) {
