@@ -1,7 +1,7 @@
 // Whole builds from source file to book: the path checks, the book name, the
-// temporaries, the footnote and sidebar bodies, the images, the failures
-// that stop a build and what each leaves behind, the source's encoding,
-// progress and cancelling, and builds side by side.
+// temporaries, the navigation, the footnote and sidebar bodies, the images,
+// the failures that stop a build and what each leaves behind, the source's
+// encoding, progress and cancelling, and builds side by side.
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -48,8 +48,7 @@ class BookBuildTest : public testing::Test {
     return reader.contents();
   }
 
-  // An image of the book NAME, whose header passes the checks but whose body
-  // libpng cannot read.
+  // A PNG whose header passes the checks but whose body libpng cannot read.
   void writeCutImage(const std::string& path) {
     pngtest::Bytes png = pngtest::encodePng(pngtest::greyPicture(40, 40));
     png.resize(40);

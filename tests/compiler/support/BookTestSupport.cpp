@@ -70,6 +70,10 @@ int LogCapture::count(scrivora::LogKind kind, const std::string& text) const {
   return int(std::count(all.begin(), all.end(), text));
 }
 
+namespace {
+
+// Compresses text into a records file the way a build does and fills the
+// text tables (leading 0 entries included).
 void writeTextRecords(const std::string& path, const std::string& text, scrivora::BuildTables& tables) {
   scrivora::BookFileWriter out;
   ASSERT_TRUE(out.open(path));
@@ -79,6 +83,8 @@ void writeTextRecords(const std::string& path, const std::string& text, scrivora
                                         tables.textRecordSizes, &tables.textRecordEnds));
   ASSERT_TRUE(out.close());
 }
+
+}  // namespace
 
 scrivora::BookDatabaseInput bookInputFor(const TempDir& dir, const std::string& stem, const std::string& text,
                                          scrivora::BuildTables& tables) {

@@ -62,10 +62,6 @@ class LogCapture {
   scrivora::ScopedLogSink installed_;
 };
 
-// Compresses text into a records file the way a build does and fills the
-// text tables (leading 0 entries included).
-void writeTextRecords(const std::string& path, const std::string& text, scrivora::BuildTables& tables);
-
 // Writes the text records of `text` to STEM.tmp in `dir` and returns a writer
 // input for STEM.tdb with the temporary files beside it and `tables`; the
 // caller adds the name, information, time and sections.

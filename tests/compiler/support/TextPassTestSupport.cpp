@@ -42,18 +42,6 @@ std::vector<std::string> PassedBook::chapterTitles() const {
   return titles;
 }
 
-std::vector<std::string> PassedBook::indexTerms() const {
-  std::vector<std::string> terms;
-  for (size_t i = 0; i < index.size(); ++i) terms.push_back(index.at(i).term);
-  return terms;
-}
-
-std::vector<std::string> PassedBook::linkNames() const {
-  std::vector<std::string> names;
-  for (size_t i = 0; i < links.size(); ++i) names.push_back(links.at(i).name);
-  return names;
-}
-
 PassOptions collectingInto(scrivora::TextPassCollector& collector) {
   PassOptions options;
   options.collector = &collector;

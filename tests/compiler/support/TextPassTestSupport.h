@@ -62,8 +62,6 @@ struct PassedBook {
   bool failed = false;
 
   std::vector<std::string> chapterTitles() const;
-  std::vector<std::string> indexTerms() const;
-  std::vector<std::string> linkNames() const;
 };
 
 // Options that hand what the pass finds to a collector of the test's own.
