@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "CharacterMapping.h"
-#include "TextPassContext.h"
-#include "support/TextPassTestSupport.h"
+#include "support/BookTestSupport.h"
 
-using namespace passtest;
 using scrivora::normaliseText;
 
 namespace {
 
 class CharacterMappingTest : public ::testing::Test {
  protected:
-  void SetUp() override { captureLog(); }
+  booktest::LogCapture log;
 
   static std::string normalised(std::string text) {
     normaliseText(text);
@@ -38,14 +36,14 @@ TEST_F(CharacterMappingTest, ControlBytesBelowTabAreDropped) {
   text.insert(1, 1, '\0');
   text += "\x08\t";
   EXPECT_EQ(normalised(text), "ab\t");
-  EXPECT_TRUE(loggedMessages().empty());
+  EXPECT_TRUE(log.messages().empty());
 }
 
 TEST_F(CharacterMappingTest, UnmappableByteIsKeptWithOneWarning) {
   EXPECT_EQ(normalised("Brand\x99 name"), "Brand\x99 name");
-  EXPECT_EQ(countOf(Kind::Warning, kNonAscii), 1);
-  EXPECT_EQ(countOf(Kind::Warning, "Unmappable character in string \"Brand\x99 name\""), 1);
-  EXPECT_EQ(loggedMessages().size(), 2u);
+  EXPECT_EQ(log.count(scrivora::LogKind::Warning, kNonAscii), 1);
+  EXPECT_EQ(log.count(scrivora::LogKind::Warning, "Unmappable character in string \"Brand\x99 name\""), 1);
+  EXPECT_EQ(log.messages().size(), 2u);
 }
 
 TEST_F(CharacterMappingTest, UnmappableExcerptStartsFortyBytesBeforeTheByte) {
@@ -53,8 +51,8 @@ TEST_F(CharacterMappingTest, UnmappableExcerptStartsFortyBytesBeforeTheByte) {
   std::string after(60, 'a');
   normalised(before + "\x8D" + after);
   // 40 bytes before it, the byte, and 38 after: 79 in all.
-  EXPECT_EQ(countOf(Kind::Warning,
-                    "Unmappable character in string \"" + std::string(40, 'b') + "\x8D" + std::string(38, 'a') + "\""),
+  EXPECT_EQ(log.count(scrivora::LogKind::Warning, "Unmappable character in string \"" + std::string(40, 'b') + "\x8D" +
+                                                      std::string(38, 'a') + "\""),
             1);
 }
 
@@ -62,13 +60,15 @@ TEST_F(CharacterMappingTest, UnmappableExcerptNearTheStartKeepsOnlyItsWindowInsi
   // The window runs from 40 bytes before the byte to 38 after it; the part
   // before the text start is simply missing, it is not made up at the end.
   normalised("ab\x8F" + std::string(60, 'a'));
-  EXPECT_EQ(countOf(Kind::Warning, "Unmappable character in string \"ab\x8F" + std::string(38, 'a') + "\""), 1);
+  EXPECT_EQ(
+      log.count(scrivora::LogKind::Warning, "Unmappable character in string \"ab\x8F" + std::string(38, 'a') + "\""),
+      1);
 }
 
 TEST_F(CharacterMappingTest, EveryEuroSignWarnsButNonAsciiOnlyOnce) {
   EXPECT_EQ(normalised("\x80 5 and \x80 7 \xE9"), "\x80 5 and \x80 7 \xE9");
-  EXPECT_EQ(countOf(Kind::Warning, kNonAscii), 1);
-  EXPECT_EQ(countOf(Kind::Warning, kEuro), 2);
+  EXPECT_EQ(log.count(scrivora::LogKind::Warning, kNonAscii), 1);
+  EXPECT_EQ(log.count(scrivora::LogKind::Warning, kEuro), 2);
 }
 
 TEST_F(CharacterMappingTest, OnlyTheFiveMissingBytesAreUnmappable) {
@@ -76,15 +76,6 @@ TEST_F(CharacterMappingTest, OnlyTheFiveMissingBytesAreUnmappable) {
     bool missing = byte == 0x8D || byte == 0x8E || byte == 0x8F || byte == 0x90 || byte == 0x99;
     EXPECT_EQ(scrivora::isMappableByte(uint8_t(byte)), !missing) << byte;
   }
-}
-
-TEST_F(CharacterMappingTest, DecimalEscapeTakesThreeDigitsModulo256) {
-  const uint8_t* a065 = reinterpret_cast<const uint8_t*>("\\a065");
-  const uint8_t* a300 = reinterpret_cast<const uint8_t*>("\\a300");
-  const uint8_t* a149 = reinterpret_cast<const uint8_t*>("\\a149");
-  EXPECT_EQ(scrivora::decimalEscapeValue(a065, 5, 2), 'A');
-  EXPECT_EQ(scrivora::decimalEscapeValue(a300, 5, 2), 44);
-  EXPECT_EQ(scrivora::decimalEscapeValue(a149, 5, 2), 149);
 }
 
 TEST_F(CharacterMappingTest, HexEscapeStopsAtTheFirstNonDigit) {
@@ -118,49 +109,6 @@ TEST_F(CharacterMappingTest, PlainLettersForUnicode) {
   EXPECT_EQ(scrivora::plainLetterForUnicode(0x2011), '-');
   EXPECT_EQ(scrivora::plainLetterForUnicode(0x00E9), -1);
   EXPECT_EQ(scrivora::plainLetterForUnicode(0x0041), -1);
-}
-
-TEST_F(CharacterMappingTest, UnicodeInATitleIsMappedWithAWarning) {
-  std::string text = "\\x Ma\\U0142y\\x";
-  scrivora::U32Table ends{0, uint32_t(text.size())};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  EXPECT_EQ(scrivora::unicodeInTitle(context, 5), 'l');
-  EXPECT_FALSE(context.failed());
-  EXPECT_EQ(countOf(Kind::Warning,
-                    "Unicode characters currently aren't allowed in chapter or index specifications! Mapping "
-                    "them. Begins with \"Ma\\U0142y\\x\""),
-            1);
-}
-
-TEST_F(CharacterMappingTest, UnicodeWithoutPlainLetterFailsAndGivesASpace) {
-  std::string text = "\\U00E9";
-  scrivora::U32Table ends{0, 6};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  context.beginPass(scrivora::FontPass::Large);
-  EXPECT_EQ(scrivora::unicodeInTitle(context, 0), ' ');
-  EXPECT_TRUE(context.failed());
-  EXPECT_EQ(countOf(Kind::Error, "Don't know how to map unicode character 00E9"), 1);
-  EXPECT_TRUE(textsOf(Kind::Warning).empty());  // warnings belong to the small pass
-}
-
-TEST_F(CharacterMappingTest, BadDigitInATitleIsReportedByTheTitleReader) {
-  std::string text = "\\U01g1";
-  scrivora::U32Table ends{0, 6};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  EXPECT_EQ(scrivora::unicodeInTitle(context, 0), ' ');
-  EXPECT_EQ(textsOf(Kind::Error), (std::vector<std::string>{"Error in \\U specification: \"\\U01g1\"",
-                                                            "Don't know how to map unicode character 0001"}));
-  EXPECT_TRUE(context.failed());
-}
-
-TEST_F(CharacterMappingTest, OnlyTheFirstHundredMappingWarningsAreShown) {
-  std::string text = "\\U0141";
-  scrivora::U32Table ends{0, 6};
-  scrivora::TextPassContext context(reinterpret_cast<const uint8_t*>(text.data()), text.size(), ends);
-  for (int i = 0; i < 150; ++i) scrivora::unicodeInTitle(context, 0);
-  EXPECT_EQ(textsOf(Kind::Warning).size(), 101u);
-  EXPECT_EQ(countOf(Kind::Warning, "Showing only the first 100 mapping warnings."), 1);
-  EXPECT_EQ(context.mappingWarningCount(), 150);
 }
 
 }  // namespace

@@ -5,11 +5,9 @@
 #include "ImageList.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -23,14 +21,6 @@ using pngtest::Bytes;
 using pngtest::PngPicture;
 
 namespace {
-
-PngPicture greySpec(uint32_t width, uint32_t height, uint32_t seed) {
-  PngPicture picture;
-  picture.width = width;
-  picture.height = height;
-  picture.pixels = pngtest::noisePixels(picture, seed);
-  return picture;
-}
 
 // The size a PNG has after re-encoding, found by re-encoding it.
 uint32_t reencodedSize(const Bytes& png) {
@@ -53,7 +43,7 @@ bool noiseImageOfReencodedSize(uint32_t target, Bytes& png) {
   for (uint32_t seed = 42; seed < 52; ++seed) {
     uint32_t width = target - 100;
     for (int step = 0; step < 30; ++step) {
-      png = pngtest::encodePng(greySpec(width, 1, seed));
+      png = pngtest::encodePng(pngtest::greyPicture(width, 1, seed));
       const uint32_t size = reencodedSize(png);
       if (size == 0) return false;
       if (size == target) return true;
@@ -66,41 +56,30 @@ bool noiseImageOfReencodedSize(uint32_t target, Bytes& png) {
 
 class ImageListTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/scrivora-imagelist-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root = pattern;
-    imageDir = root + "/book_img";
-    ASSERT_EQ(mkdir(imageDir.c_str(), 0755), 0);
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
+  void SetUp() override { booktest::makeFolder(imageDir); }
 
   // Writes the image and lists it as the tag would, with its real size.
   std::string addImage(const std::string& name, const Bytes& png, uint16_t width, uint16_t height) {
-    pngtest::writeFile(imageDir + "/" + name, png);
+    booktest::writeFile(imageDir + "/" + name, png);
     const std::string path = joinImagePath(imageDir, name);
     EXPECT_TRUE(images.add(path, width, height));
     return path;
   }
   std::string addGrey(const std::string& name, uint32_t width, uint32_t height, uint32_t seed = 1) {
-    return addImage(name, pngtest::encodePng(greySpec(width, height, seed)), uint16_t(width), uint16_t(height));
+    return addImage(name, pngtest::encodePng(pngtest::greyPicture(width, height, seed)), uint16_t(width),
+                    uint16_t(height));
   }
 
-  Bytes record(size_t i) const {
-    ByteBuffer out;
-    images.appendRecord(i, out);
-    EXPECT_EQ(out.size(), images.recordSize(i));
-    return Bytes(out.bytes().begin(), out.bytes().end());
-  }
+  Bytes record(size_t i) const { return booktest::recordBytes(images, i); }
   Bytes recordPng(size_t i) const {
     const Bytes r = record(i);
     return Bytes(r.begin() + 62, r.end());
   }
 
-  std::string root;
-  std::string imageDir;
+  booktest::TempDir root;
+  const std::string imageDir = root.file("book_img");
   ImageList images;
-  pngtest::CapturedLog log;
+  booktest::LogCapture log;
 };
 
 TEST_F(ImageListTest, EachPathIsListedOnceUpTo255Bytes) {
@@ -136,7 +115,7 @@ TEST_F(ImageListTest, RecordsHoldTheHeaderAndTheReencodedPng) {
   palette.transparency = {10, 20};
   palette.pixels = pngtest::noisePixels(palette, 8);
   addImage("pal.png", pngtest::encodePng(palette), 7, 3);
-  const PngPicture grey = greySpec(0x0102, 3, 4);
+  const PngPicture grey = pngtest::greyPicture(0x0102, 3, 4);
   addImage("grey.png", pngtest::encodePng(grey), 0x0102, 3);
   ASSERT_TRUE(images.finish());
   EXPECT_TRUE(log.messages().empty());
@@ -224,7 +203,7 @@ TEST_F(ImageListTest, FinishingStopsAtTheFirstFailure) {
 }
 
 TEST_F(ImageListTest, ImageThatCannotBeReencodedFailsWithItsMessage) {
-  Bytes truncated = pngtest::encodePng(greySpec(50, 40, 6));
+  Bytes truncated = pngtest::encodePng(pngtest::greyPicture(50, 40, 6));
   truncated.resize(truncated.size() - 30);
   struct Case {
     std::string name;
@@ -244,9 +223,9 @@ TEST_F(ImageListTest, ImageThatCannotBeReencodedFailsWithItsMessage) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    pngtest::CapturedLog attempt;
+    booktest::LogCapture attempt;
     ImageList list;
-    if (c.written) pngtest::writeFile(imageDir + "/" + c.name, c.png);
+    if (c.written) booktest::writeFile(imageDir + "/" + c.name, c.png);
     const std::string path = joinImagePath(imageDir, c.name);
     list.add(path, c.width, c.height);
     EXPECT_FALSE(list.finish());
@@ -257,8 +236,8 @@ TEST_F(ImageListTest, ImageThatCannotBeReencodedFailsWithItsMessage) {
 }
 
 TEST_F(ImageListTest, SecondFinishingHoldsExactlyEachImageOnce) {
-  const PngPicture zed = greySpec(6, 6, 3);
-  const PngPicture mid = greySpec(9, 2, 5);
+  const PngPicture zed = pngtest::greyPicture(6, 6, 3);
+  const PngPicture mid = pngtest::greyPicture(9, 2, 5);
   addImage("zed.png", pngtest::encodePng(zed), 6, 6);
   ASSERT_TRUE(images.finish());
   const uint32_t zedSize = images.entry(0).dataSize;
@@ -294,9 +273,9 @@ TEST(ImagePathTest, StoredPathsUseABackslashThatThisPlatformOpensAsASeparator) {
 class BookImagesTest : public ImageListTest {
  protected:
   bool build(const std::string& text) {
-    source = root + "/book.tml";
-    output = root + "/book.tdb";
-    pngtest::writeFile(source, Bytes(text.begin(), text.end()));
+    source = root.file("book.tml");
+    output = root.file("book.tdb");
+    booktest::writeFile(source, Bytes(text.begin(), text.end()));
     BookInfo info;
     info.title = "Pictures";
     return buildBook(source, output, info);
@@ -315,11 +294,11 @@ TEST_F(BookImagesTest, ImagesComeBackAsPlainPngsOfTheSamePixels) {
   palette.palette = pngtest::rampPalette(16);
   palette.transparency = {0, 0, 0, 90};
   palette.pixels = pngtest::noisePixels(palette, 12);
-  pngtest::writeFile(imageDir + "/Shield.PNG", pngtest::encodePng(palette));
-  PngPicture grey = greySpec(200, 30, 13);  // wider than a line: measured small, stored whole
+  booktest::writeFile(imageDir + "/Shield.PNG", pngtest::encodePng(palette));
+  PngPicture grey = pngtest::greyPicture(200, 30, 13);  // wider than a line: measured small, stored whole
   grey.bitDepth = 8;
   grey.textAndGamma = true;
-  pngtest::writeFile(imageDir + "/map.png", pngtest::encodePng(grey));
+  booktest::writeFile(imageDir + "/map.png", pngtest::encodePng(grey));
 
   ASSERT_TRUE(build("A map \\m=\"map.png\" and a shield \\m=\"Shield.PNG\".\nThe map again: \\m=\"map.png\"\n"));
   BookReader reader;

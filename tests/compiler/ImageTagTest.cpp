@@ -5,18 +5,13 @@
 #include "ImageTag.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
-#include "PageTable.h"
-#include "TextPass.h"
 #include "support/PngTestImages.h"
+#include "support/TextPassTestSupport.h"
 
 using namespace scrivora;
 using pngtest::Bytes;
@@ -35,23 +30,11 @@ Bytes pngHead(uint32_t width, uint32_t height, uint8_t colourType) {
 
 class ImageTagTest : public testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/scrivora-imagetag-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    root = pattern;
-    imageDir = root + "/novel_img";
-    ASSERT_EQ(mkdir(imageDir.c_str(), 0755), 0);
-  }
-  void TearDown() override { std::filesystem::remove_all(root); }
+  void SetUp() override { booktest::makeFolder(imageDir); }
 
-  void writeImage(const std::string& name, const Bytes& bytes) { pngtest::writeFile(imageDir + "/" + name, bytes); }
-
+  void writeImage(const std::string& name, const Bytes& bytes) { booktest::writeFile(imageDir + "/" + name, bytes); }
   void writeGreyImage(const std::string& name, uint32_t width, uint32_t height) {
-    pngtest::PngPicture picture;
-    picture.width = width;
-    picture.height = height;
-    picture.pixels = pngtest::noisePixels(picture, width + height);
-    writeImage(name, pngtest::encodePng(picture));
+    pngtest::writeGreyPng(imageDir + "/" + name, width, height);
   }
 
   ImageMeasure tag(const std::string& name, ImagePass pass, bool indentOn = false) {
@@ -69,11 +52,11 @@ class ImageTagTest : public testing::Test {
     EXPECT_TRUE(failed) << "large pass";
   }
 
-  std::string root;
-  std::string imageDir;
+  booktest::TempDir root;
+  const std::string imageDir = root.file("novel_img");
   ImageList images;
   bool failed = false;
-  pngtest::CapturedLog log;
+  booktest::LogCapture log;
 };
 
 TEST_F(ImageTagTest, GoodImagesAreMeasuredAndListedAtTheirOwnSize) {
@@ -121,7 +104,7 @@ TEST_F(ImageTagTest, BadNameOrMissingFileFailsInBothPassesButIsReportedOnce) {
       {"absent.png", "Image \"absent.png\" doesn't exist!"},
   };
   for (const auto& [name, message] : cases) {
-    pngtest::CapturedLog attempt;
+    booktest::LogCapture attempt;
     ImageList list;
     bool caseFailed = false;
     const ImageMeasure m = imageTag(imageDir, name, ImagePass::Small, false, list, caseFailed);
@@ -252,41 +235,16 @@ TEST_F(ImageTagTest, OverlongNameOrPathIsReportedOnceAndNotListed) {
   EXPECT_TRUE(images.empty());
 }
 
-// The tag as the text pass meets it: both passes, the list, the finishing.
-class ImageTagInTextTest : public ImageTagTest {
- protected:
-  bool runText(const std::string& text) {
-    source = text;
-    recordEnds = {0, uint32_t(source.size())};
-    TextPassInput input;
-    input.text = reinterpret_cast<const uint8_t*>(source.data());
-    input.length = source.size();
-    input.imageDirectory = imageDir;
-    input.textRecordEnds = &recordEnds;
-    input.smallPages = &smallPages;
-    input.largePages = &largePages;
-    input.images = &images;
-    return TextPass().run(input);
-  }
-  std::string source;
-  U32Table recordEnds;
-  PageTable smallPages;
-  PageTable largePages;
-};
-
-TEST_F(ImageTagInTextTest, OversizeImageTakesLessRoomOnThePage) {
+TEST_F(ImageTagTest, OversizeImageTakesLessRoomOnThePageOfTheTextPass) {
   // Two 100-pixel-high lines do not fit one 148-pixel page; two 16-pixel
   // placeholders do.
   writeGreyImage("tall.png", 10, 100);
   writeGreyImage("huge.png", 200, 100);
-  ASSERT_FALSE(runText("\\m=\"tall.png\"\n\\m=\"tall.png\"\n"));
-  const size_t tallPages = smallPages.count();
-  smallPages.clear();
-  largePages.clear();
-  ImageList fresh;
-  std::swap(images, fresh);
-  ASSERT_FALSE(runText("\\m=\"huge.png\"\n\\m=\"huge.png\"\n"));
-  EXPECT_EQ(smallPages.count() + 1, tallPages);
+  const passtest::PassedBook tall("\\m=\"tall.png\"\n\\m=\"tall.png\"\n", {{}, imageDir});
+  const passtest::PassedBook huge("\\m=\"huge.png\"\n\\m=\"huge.png\"\n", {{}, imageDir});
+  ASSERT_FALSE(tall.failed);
+  ASSERT_FALSE(huge.failed);
+  EXPECT_EQ(huge.smallPages.count() + 1, tall.smallPages.count());
 }
 
 }  // namespace

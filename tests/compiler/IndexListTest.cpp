@@ -5,16 +5,16 @@
 
 #include <cstdio>
 
-#include "support/NavigationTestSupport.h"
+#include "support/BookTestSupport.h"
+#include "support/TextPassTestSupport.h"
 
 using namespace scrivora;
-using navtest::Kind;
 
 namespace {
 
 class IndexListTest : public ::testing::Test {
  protected:
-  void SetUp() override { navtest::captureLog(); }
+  booktest::LogCapture log;
 
   static std::vector<std::string> termsOf(const IndexList& list) {
     std::vector<std::string> terms;
@@ -111,9 +111,9 @@ TEST_F(IndexListTest, SmallIndexGivesDirectoryAndOneDataRecord) {
   list.buildRecords();
   ASSERT_EQ(list.recordCount(), 2u);
   EXPECT_EQ(list.recordSize(0), 6u);
-  EXPECT_EQ(navtest::recordBytes(list, 0), navtest::cstring("apple"));
+  EXPECT_EQ(booktest::recordBytes(list, 0), booktest::cstring("apple"));
   EXPECT_EQ(list.recordSize(1), 10u + 10u);
-  EXPECT_EQ(navtest::recordBytes(list, 1),
+  EXPECT_EQ(booktest::recordBytes(list, 1),
             (std::vector<uint8_t>{0, 1, 0, 5, 'a', 'p', 'p', 'l', 'e', 0, 0, 2, 1, 0x10, 'z', 'e', 'b', 'r', 'a', 0}));
 }
 
@@ -136,16 +136,16 @@ TEST_F(IndexListTest, LargeIndexIsSplitAfterTheEntryThatPassesTheLimit) {
   EXPECT_EQ(list.recordSize(1), 776u * 80u);
   EXPECT_EQ(list.recordSize(2), 776u * 80u);
   EXPECT_EQ(list.recordSize(3), 48u * 80u);
-  EXPECT_EQ(navtest::recordBytes(list, 0),
-            navtest::join({navtest::cstring(terms[0]), navtest::cstring(terms[776]), navtest::cstring(terms[1552])}));
-  for (size_t r = 0; r < 4; ++r) EXPECT_EQ(navtest::recordBytes(list, r).size(), list.recordSize(r)) << r;
+  EXPECT_EQ(booktest::recordBytes(list, 0), booktest::join({booktest::cstring(terms[0]), booktest::cstring(terms[776]),
+                                                            booktest::cstring(terms[1552])}));
+  for (size_t r = 0; r < 4; ++r) EXPECT_EQ(booktest::recordBytes(list, r).size(), list.recordSize(r)) << r;
   // Record 2 starts with entry 776: text record 8, offset 76.
-  std::vector<uint8_t> second = navtest::recordBytes(list, 2);
+  std::vector<uint8_t> second = booktest::recordBytes(list, 2);
   EXPECT_EQ(std::vector<uint8_t>(second.begin(), second.begin() + 4), (std::vector<uint8_t>{0, 8, 0, 76}));
   EXPECT_EQ(std::string(second.begin() + 4, second.begin() + 79), terms[776]);
   EXPECT_EQ(second[79], 0);
   // The last record ends with entry 1599.
-  std::vector<uint8_t> third = navtest::recordBytes(list, 3);
+  std::vector<uint8_t> third = booktest::recordBytes(list, 3);
   EXPECT_EQ(std::vector<uint8_t>(third.end() - 80, third.end() - 76), (std::vector<uint8_t>{0, 16, 0, 99}));
 }
 
@@ -160,13 +160,13 @@ TEST_F(IndexListTest, RecordThatReachesTheLimitExactlyTakesTheNextEntryToo) {
   ASSERT_EQ(list.dataRecordCount(), 2u);
   EXPECT_EQ(list.recordSize(1), 62000u + 6u);
   EXPECT_EQ(list.recordSize(2), 6u);
-  EXPECT_EQ(navtest::recordBytes(list, 0),
-            navtest::join({navtest::cstring(std::string(61995, 'a')), navtest::cstring("c")}));
+  EXPECT_EQ(booktest::recordBytes(list, 0),
+            booktest::join({booktest::cstring(std::string(61995, 'a')), booktest::cstring("c")}));
 }
 
 TEST_F(IndexListTest, TermsAreCollectedAtTheLocationOfTheTagInTheSmallPassOnly) {
   //                        0123456789 0123456789
-  navtest::PassedBook book("plain text\\Ifirst\\I \\Isecond\\I", {0, 10, 30});
+  passtest::PassedBook book("plain text\\Ifirst\\I \\Isecond\\I", {{0, 10, 30}});
   ASSERT_EQ(book.index.size(), 2u);
   // Position 10 is the start of record 2, so it belongs to record 1.
   EXPECT_EQ(book.index.at(0).record, 1u);
@@ -178,40 +178,35 @@ TEST_F(IndexListTest, TermsAreCollectedAtTheLocationOfTheTagInTheSmallPassOnly) 
 }
 
 TEST_F(IndexListTest, LongTermIsCutAndWarned) {
-  navtest::PassedBook book("\\I" + std::string(90, 'i') + "\\I");
+  passtest::PassedBook book("\\I" + std::string(90, 'i') + "\\I");
   ASSERT_EQ(book.index.size(), 1u);
   EXPECT_EQ(book.index.at(0).term, std::string(80, 'i'));
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning),
+  EXPECT_EQ(log.warnings(),
             std::vector<std::string>{"Indexed item is > 80 characters; mismatched index markers? Begins with \"" +
                                      std::string(40, 'i') + "\""});
   EXPECT_FALSE(book.failed);
 }
 
 TEST_F(IndexListTest, TermTakesTheTitleRulesAndDropsTheBullet) {
-  navtest::PassedBook book("\\I\\a149 Item\nof \\iNote\\i\\I");
+  passtest::PassedBook book("\\I\\a149 Item\nof \\iNote\\i\\I");
   ASSERT_EQ(book.index.size(), 1u);
   EXPECT_EQ(book.index.at(0).term, " Item of Note");
 }
 
 TEST_F(IndexListTest, FinishingReportsTheStatusOnlyForAnIndex) {
-  navtest::PassedBook none("text");
-  EXPECT_EQ(navtest::countOf(Kind::Status, "Processing index records..."), 0);
+  passtest::PassedBook none("text");
+  EXPECT_EQ(log.count(scrivora::LogKind::Status, "Processing index records..."), 0);
   EXPECT_EQ(none.index.recordCount(), 0u);
-  navtest::clearLog();
-  navtest::PassedBook some("\\Ix\\I");
-  EXPECT_EQ(navtest::countOf(Kind::Status, "Processing index records..."), 1);
+  log.clear();
+  passtest::PassedBook some("\\Ix\\I");
+  EXPECT_EQ(log.count(scrivora::LogKind::Status, "Processing index records..."), 1);
   EXPECT_EQ(some.index.recordCount(), 2u);
 }
 
-}  // namespace
-
-namespace {
-
-TEST(IndexThroughTheTextPass, TermOnALineMovedToTheNextPageIsWrittenOnce) {
-  navtest::captureLog();
+TEST_F(IndexListTest, TermOnALineMovedToTheNextPageIsWrittenOnce) {
   std::string text;
   for (int i = 0; i < 13; ++i) text += "a\n";
-  navtest::PassedBook book(text + "\\IZebra\\I and \\Iapple\\I\n");
+  passtest::PassedBook book(text + "\\IZebra\\I and \\Iapple\\I\n");
   EXPECT_FALSE(book.failed);
   ASSERT_GE(book.smallPages.count(), 2u);
   EXPECT_EQ(book.smallPages.at(1).position, 26u);
@@ -220,62 +215,7 @@ TEST(IndexThroughTheTextPass, TermOnALineMovedToTheNextPageIsWrittenOnce) {
   EXPECT_EQ(book.index.at(0).offset, 26u + 14u);
   EXPECT_EQ(book.index.at(1).term, "Zebra");
   EXPECT_EQ(book.index.at(1).offset, 26u);
-  EXPECT_EQ(navtest::countOf(Kind::Status, "Processing index records..."), 1);
-}
-
-}  // namespace
-
-// ---- the sections in a written book
-
-#include "BookDatabaseWriter.h"
-#include "support/BookTestSupport.h"
-
-namespace {
-
-std::vector<uint8_t> bookRecord(const std::vector<uint8_t>& book, size_t k) {
-  const size_t n = readU16(&book[76]);
-  const uint32_t start = readU32(&book[78 + 8 * k]);
-  const size_t end = k + 1 < n ? readU32(&book[78 + 8 * (k + 1)]) : book.size();
-  return std::vector<uint8_t>(book.begin() + start, book.begin() + end);
-}
-
-TEST(NavigationSectionsInTheBook, ChapterLinkAndIndexRecordsAreWrittenAsCollected) {
-  navtest::captureLog();
-  //                        0         1         2         3
-  //                        0123456789012345678901234567890123456789
-  navtest::PassedBook book("\\C1=\"One\"\\Q=\"Top\"text \\q=\"#top\"up\\q \\Ikey\\I");
-  ASSERT_FALSE(book.failed);
-
-  booktest::TempDir dir;
-  BuildTables tables;
-  booktest::writeTextRecords(dir.file("book.tml.tmp"), book.text, tables);
-  BookDatabaseInput input;
-  input.textTempPath = dir.file("book.tml.tmp");
-  input.sidebarTempPath = dir.file("book.tml.sid");
-  input.footnoteTempPath = dir.file("book.tml.ftn");
-  input.outputPath = dir.file("book.tdb");
-  input.bookName = "Sample";
-  input.tables = &tables;
-  input.smallPageTable = &book.smallPages;
-  input.largePageTable = &book.largePages;
-  input.chapters = &book.chapters;
-  input.links = &book.links;
-  input.index = &book.index;
-  ASSERT_TRUE(writeBookDatabase(input));
-  const std::vector<uint8_t> file = booktest::readFile(input.outputPath);
-
-  const std::vector<uint8_t> header = bookRecord(file, 0);
-  ASSERT_EQ(header.size(), 132u);
-  EXPECT_EQ(readU16(&header[14]), 1u);  // chapters
-  EXPECT_EQ(readU16(&header[22]), 1u);  // links
-  EXPECT_EQ(readU16(&header[26]), 2u);  // index records
-  EXPECT_EQ(bookRecord(file, readU16(&header[32])), navtest::join({navtest::u32(0), navtest::cstring("    One")}));
-  // The anchor's closing quote is at 16.
-  EXPECT_EQ(bookRecord(file, readU16(&header[42])), navtest::join({navtest::u32(18), navtest::cstring("top")}));
-  const size_t firstIndex = readU16(&header[46]);
-  EXPECT_EQ(bookRecord(file, firstIndex), navtest::cstring("key"));
-  EXPECT_EQ(bookRecord(file, firstIndex + 1),
-            navtest::join({navtest::u16(1), navtest::u16(36), navtest::cstring("key")}));
+  EXPECT_EQ(log.count(scrivora::LogKind::Status, "Processing index records..."), 1);
 }
 
 }  // namespace

@@ -3,17 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include "support/NavigationTestSupport.h"
+#include "support/BookTestSupport.h"
 #include "support/TextPassTestSupport.h"
 
 using namespace scrivora;
-using navtest::Kind;
 
 namespace {
 
 class LinkTableTest : public ::testing::Test {
  protected:
-  void SetUp() override { navtest::captureLog(); }
+  booktest::LogCapture log;
 
   static std::vector<std::string> namesOf(const LinkTable& table) {
     std::vector<std::string> names;
@@ -24,25 +23,25 @@ class LinkTableTest : public ::testing::Test {
 
 TEST_F(LinkTableTest, AnchorAndLinkGiveOneRecordWithTheTarget) {
   //                        0123456789012345678901234
-  navtest::PassedBook book("ab\\Q=\"Home\"\\q=\"#HOME\"go\\q");
+  passtest::PassedBook book("ab\\Q=\"Home\"\\q=\"#HOME\"go\\q");
   ASSERT_EQ(book.links.recordCount(), 1u);
   // The closing quote of the anchor is at 10: the target is 12.
   EXPECT_EQ(book.links.recordSize(0), 9u);
-  EXPECT_EQ(navtest::recordBytes(book.links, 0), (std::vector<uint8_t>{0, 0, 0, 12, 'h', 'o', 'm', 'e', 0}));
-  EXPECT_TRUE(navtest::messagesOf(Kind::Error).empty());
-  EXPECT_TRUE(navtest::messagesOf(Kind::Warning).empty());
+  EXPECT_EQ(booktest::recordBytes(book.links, 0), (std::vector<uint8_t>{0, 0, 0, 12, 'h', 'o', 'm', 'e', 0}));
+  EXPECT_TRUE(log.errors().empty());
+  EXPECT_TRUE(log.warnings().empty());
   EXPECT_FALSE(book.failed);
 }
 
 TEST_F(LinkTableTest, AnchorAtTheVeryEndTargetsTheEndOfTheText) {
-  navtest::PassedBook book("\\q=\"#end\"x\\q \\Q=\"end\"");
+  passtest::PassedBook book("\\q=\"#end\"x\\q \\Q=\"end\"");
   ASSERT_EQ(book.links.recordCount(), 1u);
   // The quote closing the anchor is the last byte (20): the target is the
   // text's end, 21, not two bytes after the quote.
-  EXPECT_EQ(navtest::recordBytes(book.links, 0), (std::vector<uint8_t>{0, 0, 0, 21, 'e', 'n', 'd', 0}));
-  navtest::PassedBook unclosed("\\q=\"#end\"x\\q \\Q=\"end");
+  EXPECT_EQ(booktest::recordBytes(book.links, 0), (std::vector<uint8_t>{0, 0, 0, 21, 'e', 'n', 'd', 0}));
+  passtest::PassedBook unclosed("\\q=\"#end\"x\\q \\Q=\"end");
   ASSERT_EQ(unclosed.links.recordCount(), 1u);
-  EXPECT_EQ(navtest::recordBytes(unclosed.links, 0), (std::vector<uint8_t>{0, 0, 0, 20, 'e', 'n', 'd', 0}));
+  EXPECT_EQ(booktest::recordBytes(unclosed.links, 0), (std::vector<uint8_t>{0, 0, 0, 20, 'e', 'n', 'd', 0}));
 }
 
 TEST_F(LinkTableTest, LinkBeforeItsAnchorIsResolved) {
@@ -51,13 +50,13 @@ TEST_F(LinkTableTest, LinkBeforeItsAnchorIsResolved) {
   table.addDefinition("LATER", 0x00012345);
   table.finish();
   ASSERT_EQ(table.size(), 1u);
-  EXPECT_EQ(navtest::recordBytes(table, 0), navtest::join({navtest::u32(0x12345), navtest::cstring("later")}));
-  EXPECT_TRUE(navtest::loggedMessages().empty());
+  EXPECT_EQ(booktest::recordBytes(table, 0), booktest::join({booktest::u32(0x12345), booktest::cstring("later")}));
+  EXPECT_TRUE(log.messages().empty());
 }
 
 TEST_F(LinkTableTest, TwoAnchorsOfOneNameWarnWithTheNameAsWritten) {
-  navtest::PassedBook book("\\Q=\"A\" text \\Q=\"a\"");
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning), std::vector<std::string>{"Link \"a\" defined more than once"});
+  passtest::PassedBook book("\\Q=\"A\" text \\Q=\"a\"");
+  EXPECT_EQ(log.warnings(), std::vector<std::string>{"Link \"a\" defined more than once"});
   EXPECT_FALSE(book.failed);
   // The first anchor stays the target.
   ASSERT_NE(book.links.find("A"), nullptr);
@@ -68,7 +67,7 @@ TEST_F(LinkTableTest, AnchorMetAgainAtTheSamePlaceIsQuiet) {
   LinkTable table;
   table.addDefinition("here", 40);
   table.addDefinition("Here", 40);
-  EXPECT_TRUE(navtest::loggedMessages().empty());
+  EXPECT_TRUE(log.messages().empty());
   EXPECT_EQ(table.size(), 1u);
 }
 
@@ -76,9 +75,9 @@ TEST_F(LinkTableTest, UndefinedLinkWarnsAndIsWrittenWithoutTarget) {
   LinkTable table;
   table.addReference("Nowhere");
   table.finish();
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning), std::vector<std::string>{"Link \"nowhere\" has not been defined"});
+  EXPECT_EQ(log.warnings(), std::vector<std::string>{"Link \"nowhere\" has not been defined"});
   ASSERT_EQ(table.recordCount(), 1u);
-  EXPECT_EQ(navtest::recordBytes(table, 0),
+  EXPECT_EQ(booktest::recordBytes(table, 0),
             (std::vector<uint8_t>{0xFF, 0xFF, 0xFF, 0xFF, 'n', 'o', 'w', 'h', 'e', 'r', 'e', 0}));
 }
 
@@ -101,7 +100,7 @@ TEST_F(LinkTableTest, WithoutAnyLinkEveryAnchorIsKeptInNameOrder) {
   table.finish();
   EXPECT_FALSE(table.hasReferences());
   EXPECT_EQ(namesOf(table), (std::vector<std::string>{"a", "b", "c"}));
-  EXPECT_TRUE(navtest::loggedMessages().empty());
+  EXPECT_TRUE(log.messages().empty());
 }
 
 TEST_F(LinkTableTest, NamesSortAsSignedBytes) {
@@ -128,18 +127,17 @@ TEST_F(LinkTableTest, NameEndCountsAsAZeroByteWhenComparingSignedBytes) {
 
 TEST_F(LinkTableTest, BadLinkSyntaxIsAnExcerptErrorAndResumesAfterTheTag) {
   //                        0123456789012345678901
-  navtest::PassedBook book("A link: \\q=\"x\"text\\q");
+  passtest::PassedBook book("A link: \\q=\"x\"text\\q");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(
-      navtest::messagesOf(Kind::Error),
-      std::vector<std::string>{"Link syntax incorrect.  You have 'A link: \\q=\"x\"text\\q' and it should be \\q=\"#"});
+  EXPECT_EQ(log.errors(), std::vector<std::string>{
+                              "Link syntax incorrect.  You have 'A link: \\q=\"x\"text\\q' and it should be \\q=\"#"});
   EXPECT_EQ(book.links.size(), 0u);
 }
 
 TEST_F(LinkTableTest, ExcerptBeforeTheStartOfTheTextKeepsWhatIsInside) {
-  navtest::PassedBook book("\\Q\"n\" and then more text");
+  passtest::PassedBook book("\\Q\"n\" and then more text");
   // The window starts 8 bytes before the tag: only its last 12 bytes exist.
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+  EXPECT_EQ(log.errors(),
             std::vector<std::string>{"Link syntax incorrect.  You have '\\Q\"n\" and th' and it should be \\Q=\""});
   EXPECT_EQ(book.links.size(), 0u);
 }
@@ -155,33 +153,32 @@ TEST_F(LinkTableTest, LinksAndAnchorsAreCollectedInTheSmallPassOnly) {
     }
     std::vector<std::string> names;
   } names;
-  passtest::PassResult result = passtest::runPass("\\Q=\"a\"\\q=\"#b\"x\\q", {}, &names);
+  passtest::PassedBook result("\\Q=\"a\"\\q=\"#b\"x\\q", passtest::collectingInto(names));
   EXPECT_FALSE(result.failed);
   EXPECT_EQ(names.names, (std::vector<std::string>{"small anchor a@7", "small link b"}));
 }
 
 TEST_F(LinkTableTest, LongLinkNameIsAnErrorAndCutTo79) {
   std::string name(81, 'L');
-  navtest::PassedBook book("\\q=\"#" + name + "\"x\\q");
+  passtest::PassedBook book("\\q=\"#" + name + "\"x\\q");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(
-      navtest::messagesOf(Kind::Error),
-      std::vector<std::string>{"Link reference is longer than 80 characters: \"\\q=\"#" + std::string(35, 'L') + "\""});
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"Link reference is longer than 80 characters: \"\\q=\"#" +
+                                                   std::string(35, 'L') + "\""});
   ASSERT_EQ(book.links.size(), 1u);
   EXPECT_EQ(book.links.at(0).name, std::string(79, 'l'));
 }
 
 TEST_F(LinkTableTest, EightyCharacterNamesAreKept) {
-  navtest::PassedBook book("x\\Q=\"" + std::string(80, 'n') + "\"");
+  passtest::PassedBook book("x\\Q=\"" + std::string(80, 'n') + "\"");
   EXPECT_FALSE(book.failed);
   ASSERT_EQ(book.links.size(), 1u);
   EXPECT_EQ(book.links.at(0).name.size(), 80u);
 }
 
 TEST_F(LinkTableTest, LongAnchorNameIsAnErrorWithItsOwnExcerpt) {
-  navtest::PassedBook book("x\\Q=\"" + std::string(85, 'n') + "\"");
+  passtest::PassedBook book("x\\Q=\"" + std::string(85, 'n') + "\"");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+  EXPECT_EQ(log.errors(),
             std::vector<std::string>{"Link is longer than 80 characters: \"x\\Q=\"" + std::string(35, 'n') + "\""});
   ASSERT_EQ(book.links.size(), 1u);
   EXPECT_EQ(book.links.at(0).name.size(), 79u);
@@ -190,31 +187,16 @@ TEST_F(LinkTableTest, LongAnchorNameIsAnErrorWithItsOwnExcerpt) {
 TEST_F(LinkTableTest, BarredFirstTagInLinkTextIsReportedWithoutFailing) {
   // The first link's first tag is \i, which is allowed; the second link
   // starts with an anchor.
-  navtest::PassedBook book("\\q=\"#Spot\"see \\ithis\\i \\Q=\"x\"\\q \\q=\"#two\"\\Q=\"two\"term\\q");
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>{"Illegal tag \"\\Q\" in link reference to \"two\""});
+  passtest::PassedBook book("\\q=\"#Spot\"see \\ithis\\i \\Q=\"x\"\\q \\q=\"#two\"\\Q=\"two\"term\\q");
+  EXPECT_EQ(log.errors(), std::vector<std::string>{"Illegal tag \"\\Q\" in link reference to \"two\""});
   EXPECT_FALSE(book.failed);
 }
 
 TEST_F(LinkTableTest, BarredFirstTagNamesTheLinkCutTo79) {
-  navtest::PassedBook book("\\q=\"#" + std::string(81, 'k') + "\"\\dtext\\q");
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Illegal tag \"\\d\" in link reference to \"" + std::string(79, 'k') + "\""),
-            1);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(LinksThroughTheTextPass, UnusedAnchorsAreDroppedAndMissingOnesWritten) {
-  navtest::captureLog();
-  navtest::PassedBook book("\\Q=\"top\"Start \\Q=\"unused\"\\q=\"#Top\"back\\q \\q=\"#nowhere\"x\\q");
-  EXPECT_FALSE(book.failed);
-  ASSERT_EQ(book.links.recordCount(), 2u);
-  EXPECT_EQ(navtest::recordBytes(book.links, 0),
-            navtest::join({navtest::u32(0xFFFFFFFF), navtest::cstring("nowhere")}));
-  EXPECT_EQ(navtest::recordBytes(book.links, 1), navtest::join({navtest::u32(9), navtest::cstring("top")}));
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning), std::vector<std::string>{"Link \"nowhere\" has not been defined"});
+  passtest::PassedBook book("\\q=\"#" + std::string(81, 'k') + "\"\\dtext\\q");
+  EXPECT_EQ(
+      log.count(scrivora::LogKind::Error, "Illegal tag \"\\d\" in link reference to \"" + std::string(79, 'k') + "\""),
+      1);
 }
 
 }  // namespace

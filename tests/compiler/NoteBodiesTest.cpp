@@ -3,14 +3,12 @@
 // may not hold, and the records each body becomes.
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <string>
 
 #include "NoteBodies.h"
 #include "NotesBlock.h"
 #include "support/BookTestSupport.h"
-#include "support/PngTestImages.h"
 
 using namespace scrivora;
 using booktest::LogCapture;
@@ -109,20 +107,6 @@ TEST(NoteBodyLookup, BlockIsFoundByItsWholeIdInAnyCaseAndItsBodyEndsBeforeItsEnd
   }
 }
 
-TEST(NoteBodyLookup, ResolvingReportsEveryMissingIdAndSetsTheOthers) {
-  LogCapture log;
-  NotesBlock notes = notesOf("<footnote id=\"b\">\nBee</footnote>");
-  ReferenceList ids;
-  ids.add("a");
-  ids.add("b");
-  ids.add("c");
-  ids.finish();
-  EXPECT_FALSE(resolveNoteReferences(notes, NoteKind::Footnote, ids));
-  EXPECT_EQ(log.errors(),
-            (std::vector<std::string>{"No footnote named \"a\" was found.", "No footnote named \"c\" was found."}));
-  EXPECT_EQ(ids.bodyStartAt(1), 18u);
-}
-
 // --- tags inside a body ---------------------------------------------------
 
 class NoteBodyTags : public testing::Test {
@@ -177,32 +161,9 @@ TEST_F(NoteBodyTags, ImageWithoutItsArgumentIsAWarning) {
   EXPECT_EQ(list.size(), 0u);
 }
 
-TEST_F(NoteBodyTags, ImageInABodyIsCheckedAndListed) {
-  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
-  pngtest::PngPicture picture;
-  picture.width = 20;
-  picture.height = 10;
-  picture.pixels = pngtest::noisePixels(picture, 3);
-  pngtest::writeFile(dir.file("book_img/fig.png"), pngtest::encodePng(picture));
-  check("Figure: \\m=\"fig.png\" and again \\m=\"fig.png\"");
-  EXPECT_TRUE(log.errors().empty());
-  EXPECT_TRUE(images.named);
-  EXPECT_FALSE(images.failed);
-  ASSERT_EQ(list.size(), 1u);
-  EXPECT_EQ(list.entry(0).path, dir.file("book_img") + "\\fig.png");
-  EXPECT_EQ(list.entry(0).width, 20);
-  EXPECT_EQ(list.entry(0).height, 10);
-}
-
-TEST_F(NoteBodyTags, MissingImageInABodyMarksTheFailure) {
-  check("\\m=\"gone.png\"");
-  EXPECT_TRUE(images.failed);
-  EXPECT_TRUE(log.hasError("Image \"gone.png\" doesn't exist!"));
-}
-
 TEST_F(NoteBodyTags, ImageNameIsScannedForTagsLikeTheRestOfTheBody) {
   // The tag scan goes on right after the letter m, into the quoted name.
-  ASSERT_EQ(mkdir(dir.file("book_img").c_str(), 0755), 0);
+  booktest::makeFolder(dir.file("book_img"));
   check("\\m=\"a\\Qb.png\"");
   EXPECT_EQ(log.errors(),
             (std::vector<std::string>{"Illegal tag \"\\Q\" in file \"n1\"", "Image \"a\\Qb.png\" doesn't exist!"}));

@@ -6,11 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdio>
 #include <vector>
 
+#include "support/BookTestSupport.h"
 #include "support/PngTestImages.h"
 #include "support/TextPassTestSupport.h"
 
@@ -20,39 +18,39 @@ namespace {
 
 class PaginationTest : public ::testing::Test {
  protected:
-  void SetUp() override { captureLog(); }
+  booktest::LogCapture log;
 };
 
 constexpr uint16_t kLarge = 16;
 
 TEST_F(PaginationTest, EmptyTextHasOnePageInEachTable) {
-  PassResult result = runPass("", {0});
+  PassedBook result("", {{0}});
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}}));
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}}));
 }
 
 TEST_F(PaginationTest, LongWordBreaksBeforeTheLetterThatDoesNotFit) {
   // Small: 13 lines of 19 letters, the 14th line starts at 247.
   // Large: 10 lines of 15 letters, the 11th line starts at 150.
-  PassResult result = runPass(std::string(248, 'm'));
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 247, 247, 0}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 150, 150, kLarge}}));
+  PassedBook result(std::string(248, 'm'));
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 247, 247, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 150, 150, kLarge}}));
 }
 
 TEST_F(PaginationTest, PageStartsAreLocatedInTheirTextRecords) {
-  PassResult result = runPass(std::string(248, 'm'), {0, 100, 200, 248});
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 3, 47, 247, 0}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 2, 50, 150, kLarge}}));
+  PassedBook result(std::string(248, 'm'), {{0, 100, 200, 248}});
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 3, 47, 247, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 2, 50, 150, kLarge}}));
 }
 
 TEST_F(PaginationTest, PageStartingExactlyAtARecordStartBelongsToThePreviousRecord) {
   // 198 'a' take 7 lines in either font; \p at 198 starts page 1 at 200,
   // where record 3 begins: it is entered as record 2 at offset 100.
   std::string text = std::string(198, 'a') + "\\p" + "b";
-  PassResult result = runPass(text, {0, 100, 200, 201});
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 2, 100, 200, 0}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 2, 100, 200, kLarge}}));
+  PassedBook result(text, {{0, 100, 200, 201}});
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 2, 100, 200, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 2, 100, 200, kLarge}}));
 }
 
 TEST_F(PaginationTest, TrailingSpacesAfterAFullLineDoNotOverflowIt) {
@@ -61,9 +59,9 @@ TEST_F(PaginationTest, TrailingSpacesAfterAFullLineDoNotOverflowIt) {
   // In the large font ('w' 10) each source line takes two lines.
   std::string line = std::string(19, 'm') + "w   \n";
   ASSERT_EQ(line.size(), 24u);
-  PassResult result = runPass(repeat(line, 14));
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 312, 312, 0}}));
-  EXPECT_EQ(pagesOf(result.large),
+  PassedBook result(repeat(line, 14));
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 312, 312, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages),
             (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 120, 120, kLarge}, {2, 1, 240, 240, kLarge}}));
 }
 
@@ -71,10 +69,10 @@ TEST_F(PaginationTest, RuleInMidLineStandsOnALineOfItsOwn) {
   // Lines 12 "abc", 13 the rule (from 25), 14 "def" (from 33) on page 1.
   // Large: ten 'a' lines fill page 0, the 11th (at 20) opens page 1.
   std::string text = repeat("a\n", 11) + "abc\\w=\"50%\"def";
-  PassResult result = runPass(text);
+  PassedBook result(text);
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 33, 33, 0}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 20, 20, kLarge}}));
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 33, 33, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 20, 20, kLarge}}));
 }
 
 TEST_F(PaginationTest, LineMovedToTheNextPageIsScannedAgainFromItsStart) {
@@ -82,9 +80,10 @@ TEST_F(PaginationTest, LineMovedToTheNextPageIsScannedAgainFromItsStart) {
   // state of that start (italic off). Scanned again, \i turns italic on, so
   // the page that \p opens at 35 carries italic (0x8000).
   std::string text = repeat("a\n", 13) + "ab\\icd\n\\pef";
-  PassResult result = runPass(text);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 35, 35, 0x8000}}));
-  EXPECT_EQ(pagesOf(result.large),
+  PassedBook result(text);
+  EXPECT_EQ(pagesOf(result.smallPages),
+            (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 35, 35, 0x8000}}));
+  EXPECT_EQ(pagesOf(result.largePages),
             (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 20, 20, kLarge}, {2, 1, 35, 35, 0x8000 | kLarge}}));
 }
 
@@ -92,9 +91,9 @@ TEST_F(PaginationTest, EmptyLinesAtThePageTopTakeNoRoom) {
   // Page 1 starts at 3; its three line feeds are swallowed, 13 'b' lines fill
   // it and 'c' at 32 opens page 2 (large: the 11th 'b' line, at 26).
   std::string text = "a\\p\n\n\n" + repeat("b\n", 13) + "c";
-  PassResult result = runPass(text);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 3, 3, 0}, {2, 1, 32, 32, 0}}));
-  EXPECT_EQ(pagesOf(result.large),
+  PassedBook result(text);
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 3, 3, 0}, {2, 1, 32, 32, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages),
             (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 3, 3, kLarge}, {2, 1, 26, 26, kLarge}}));
 }
 
@@ -144,22 +143,22 @@ TEST_F(PaginationTest, SecondSmallFontPageBeginsWhereTheLineRulesSay) {
       {"\\t" + std::string(18 * 13 + 1, 'm'), 236, 0x2000},
   };
   for (const SecondPage& c : cases) {
-    clearLog();
-    PassResult result = runPass(c.text);
+    log.clear();
+    PassedBook result(c.text);
     EXPECT_FALSE(result.failed) << c.text;
     std::vector<Page> expected{{0, 1, 0, 0, 0}};
     if (c.position > 0) expected.push_back({1, 1, uint16_t(c.position), c.position, c.state});
-    EXPECT_EQ(pagesOf(result.small), expected) << c.text;
+    EXPECT_EQ(pagesOf(result.smallPages), expected) << c.text;
   }
 }
 
 TEST_F(PaginationTest, PageEntriesCarryStyleAlignmentAndFont) {
   // Centre (1), bold font 1 (1 << 3), italic, underline and bold style.
   std::string text = "\\c\\b\\i\\u\\Bab\\pcd";
-  PassResult result = runPass(text);
+  PassedBook result(text);
   uint16_t state = 0x8000 | 0x4000 | 0x0080 | 1 | (1 << 3);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 14, 14, state}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 14, 14, state}}));
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 14, 14, state}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 14, 14, state}}));
 }
 
 TEST_F(PaginationTest, LargeBoldLinesAreFifteenHigh) {
@@ -167,114 +166,86 @@ TEST_F(PaginationTest, LargeBoldLinesAreFifteenHigh) {
   // large pass \l returns to the large base font, so both tables agree;
   // the state is bold style (0x80) and font 2 (16).
   std::string text = "\\l\\B" + repeat("a\n", 10);
-  PassResult result = runPass(text);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 22, 22, 0x90}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 22, 22, 0x90}}));
+  PassedBook result(text);
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 22, 22, 0x90}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 22, 22, 0x90}}));
 }
 
 TEST_F(PaginationTest, LineThatCannotFitAnyPageStaysOnTheFreshPage) {
   // Five \d add 165 to the line: it moves to page 1 (at 0), still does not
   // fit there and stays; the next line moves on to page 2 as usual.
   std::string text = "\\d\\d\\d\\d\\dabc\ndef";
-  PassResult result = runPass(text);
+  PassedBook result(text);
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 0, 0, 0}, {2, 1, 14, 14, 0}}));
-  EXPECT_EQ(pagesOf(result.large),
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 0, 0, 0}, {2, 1, 14, 14, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages),
             (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 0, 0, kLarge}, {2, 1, 14, 14, kLarge}}));
 }
 
 TEST_F(PaginationTest, ImageTakesItsWidthAndHeight) {
-  char pattern[] = "/tmp/pagination-images-XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  std::string folder = pattern;
-  pngtest::PngPicture picture;
-  picture.width = 100;
-  picture.height = 50;
-  picture.pixels = pngtest::noisePixels(picture, 7);
-  pngtest::writeFile(folder + "/pic.png", pngtest::encodePng(picture));
+  booktest::TempDir folder;
+  pngtest::writeGreyPng(folder.file("pic.png"), 100, 50);
   // Line 13: 8 'm' (64) and the image (100) overflow; the image goes to
   // line 14 at 32, whose 50 pixels do not fit under 143: page 1 at 32.
-  std::string text = repeat("a\n", 12) + std::string(8, 'm') + "\\m=\"pic.png\"";
-  PassResult result = runPass(text, {}, nullptr, folder);
-  std::remove((folder + "/pic.png").c_str());
-  rmdir(folder.c_str());
+  const std::string text = repeat("a\n", 12) + std::string(8, 'm') + "\\m=\"pic.png\"";
+  PassedBook result(text, {{}, folder.path()});
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 32, 32, 0}}));
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 32, 32, 0}}));
 }
 
 TEST_F(PaginationTest, TooManyPagesFailsForEachFont) {
-  PassResult result = runPass(repeat("a\\p", 65535));
+  PassedBook result(repeat("a\\p", 65535));
   EXPECT_TRUE(result.failed);
-  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the small font; at most 65535 are allowed."),
+  EXPECT_EQ(log.count(scrivora::LogKind::Error,
+                      "The book has too many pages (65536) for the small font; at most 65535 are allowed."),
             1);
-  EXPECT_EQ(countOf(Kind::Error, "The book has too many pages (65536) for the large font; at most 65535 are allowed."),
+  EXPECT_EQ(log.count(scrivora::LogKind::Error,
+                      "The book has too many pages (65536) for the large font; at most 65535 are allowed."),
             1);
 }
 
 TEST_F(PaginationTest, AsManyPagesAsTheBookCanNumberAreAccepted) {
-  PassResult result = runPass(repeat("a\\p", 65534));
+  PassedBook result(repeat("a\\p", 65534));
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(result.small.count(), 65535u);
-  EXPECT_EQ(result.small.at(65534).page, 65534);
+  EXPECT_EQ(result.smallPages.count(), 65535u);
+  EXPECT_EQ(result.smallPages.at(65534).page, 65534);
 }
 
-// Keeps the chapter entries as the navigation lists would: made at each
-// chapter tag, withdrawn when their line moves on.
-class RecordingCollector : public scrivora::TextPassCollector {
- public:
-  void chapterTag(scrivora::TextPassContext& context, ChapterForm, size_t tag, int level, size_t, size_t) override {
-    if (!context.smallPass()) return;
-    chapters.push_back({tag, level});
-    ++made;
-  }
-  void withdrawChapters(scrivora::TextPassContext& context, size_t lineStart) override {
-    if (!context.smallPass()) return;
-    while (!chapters.empty() && chapters.back().first >= lineStart) {
-      chapters.pop_back();
-      ++withdrawn;
-    }
-  }
-  std::vector<std::pair<size_t, int>> chapters;
-  int made = 0;
-  int withdrawn = 0;
-};
-
-TEST_F(PaginationTest, ChapterOnAMovedLineIsWithdrawnAndMadeAgain) {
-  std::string text = repeat("a\n", 13) + "ab\\X1Title\\X1";
-  RecordingCollector collector;
-  PassResult result = runPass(text, {}, &collector);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
-  EXPECT_EQ(collector.made, 2);
-  EXPECT_EQ(collector.withdrawn, 1);
-  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 1}}));
+// A chapter whose line moves to the next page is withdrawn and made again
+// there: the book lists it once, where the line now stands.
+TEST_F(PaginationTest, ChapterOnAMovedLineIsListedOnceWhereItNowStands) {
+  PassedBook result(repeat("a\n", 13) + "ab\\X1Title\\X1");
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
+  EXPECT_EQ(result.chapterTitles(), std::vector<std::string>{"    Title"});
+  EXPECT_EQ(result.chapters.at(0).position, 28u);
+  EXPECT_EQ(result.chapters.count(), 1);
 }
 
 TEST_F(PaginationTest, ChapterTagAtTheTextEndStillEndsTheLastLine) {
   // Line 14 "ab" is followed only by \X1: the line still ends at the text
   // end, does not fit and moves to page 1 at 26.
-  RecordingCollector collector;
-  PassResult result = runPass(repeat("a\n", 13) + "ab\\X1", {}, &collector);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
-  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 1}}));
+  PassedBook result(repeat("a\n", 13) + "ab\\X1");
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}}));
+  ASSERT_EQ(result.chapters.size(), 1u);
+  EXPECT_EQ(result.chapters.at(0).position, 28u);
 }
 
 TEST_F(PaginationTest, PageTitleWhoseLineMovesIsWithdrawnAndMadeAgain) {
   // "ab" ends at the \x but does not fit: it moves to page 1 (26), the \x
   // is met again and opens page 2 at its own position (28).
-  std::string text = repeat("a\n", 13) + "ab\\xT\\x";
-  RecordingCollector collector;
-  PassResult result = runPass(text, {}, &collector);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 28, 28, 0}}));
-  EXPECT_EQ(collector.withdrawn, 1);
-  EXPECT_EQ(collector.chapters, (std::vector<std::pair<size_t, int>>{{28, 0}}));
+  PassedBook result(repeat("a\n", 13) + "ab\\xT\\x");
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 26, 26, 0}, {2, 1, 28, 28, 0}}));
+  EXPECT_EQ(result.chapterTitles(), std::vector<std::string>{"T"});
+  EXPECT_EQ(result.chapters.at(0).position, 28u);
+  EXPECT_EQ(result.chapters.count(), 1);
 }
 
 TEST_F(PaginationTest, VerticalSpaceCountsTowardsThePageHeight) {
   // Four \d (132) and the line "a" make 143 in the small font and 146 in the
   // large one; the line "b" no longer fits in either and opens page 1 at 10.
-  PassResult result = runPass("\\d\\d\\d\\da\nb");
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 10, 10, 0}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 10, 10, kLarge}}));
+  PassedBook result("\\d\\d\\d\\da\nb");
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 10, 10, 0}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 10, 10, kLarge}}));
 }
 
 TEST_F(PaginationTest, InvisibleTextIsNotMeasuredButUnicodeInsideItIs) {
@@ -282,15 +253,15 @@ TEST_F(PaginationTest, InvisibleTextIsNotMeasuredButUnicodeInsideItIs) {
   // 15 \U fill 150 pixels, the 16th (at 24 + 2 + 301 + 90) starts line 14,
   // which opens page 1 with the invisible style on.
   std::string text = repeat("a\n", 12) + "\\v" + std::string(300, 'm') + "\n" + repeat("\\U0041", 16) + "\\v";
-  PassResult result = runPass(text);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 417, 417, 0x0800}}));
+  PassedBook result(text);
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 417, 417, 0x0800}}));
 }
 
 TEST_F(PaginationTest, SwitchedAlignmentIsCarriedIntoTheNextPage) {
   // \c then \r leaves right alignment (2) on at the page that \p opens.
-  PassResult result = runPass("\\cab\\rcd\\pef");
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 10, 10, 2}}));
-  EXPECT_EQ(pagesOf(result.large), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 10, 10, kLarge | 2}}));
+  PassedBook result("\\cab\\rcd\\pef");
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 10, 10, 2}}));
+  EXPECT_EQ(pagesOf(result.largePages), (std::vector<Page>{{0, 1, 0, 0, kLarge}, {1, 1, 10, 10, kLarge | 2}}));
 }
 
 TEST_F(PaginationTest, IndentLeavesABreakPointAfterItself) {
@@ -298,9 +269,9 @@ TEST_F(PaginationTest, IndentLeavesABreakPointAfterItself) {
   // at 52 overflows. The line breaks after the tag, so the 'x' alone moves to
   // page 1; breaking before the tag would have opened it at 43.
   std::string text = repeat("a\n", 12) + std::string(18, 'm') + " \\T=\"100%\"x";
-  PassResult result = runPass(text);
+  PassedBook result(text);
   EXPECT_FALSE(result.failed);
-  EXPECT_EQ(pagesOf(result.small), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 52, 52, 0}}));
+  EXPECT_EQ(pagesOf(result.smallPages), (std::vector<Page>{{0, 1, 0, 0, 0}, {1, 1, 52, 52, 0}}));
 }
 
 }  // namespace

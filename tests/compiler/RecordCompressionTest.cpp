@@ -61,13 +61,6 @@ std::string joined(const std::vector<std::string>& pieces) {
 
 }  // namespace
 
-TEST_F(RecordCuttingTest, EmptyTextMakesNoRecordAndAppendsNothing) {
-  Compressed c = compress("");
-  EXPECT_TRUE(c.sizes.empty());
-  EXPECT_TRUE(c.ends.empty());
-  EXPECT_TRUE(booktest::readFile(dir.file("records")).empty());
-}
-
 TEST_F(RecordCuttingTest, TextOfExactly8192BytesIsOneRecordWithoutLookingForAnEnd) {
   // A backslash near the end would move a following piece, but nothing
   // follows, so the whole text stays in one record.
@@ -165,26 +158,6 @@ TEST_F(RecordCuttingTest, EndsRunOverTheWholeTextAndSizesMatchTheFile) {
     previous = c.ends[k];
   }
   EXPECT_EQ(previous, text.size());
-}
-
-TEST_F(RecordCuttingTest, SameTextGivesIdenticalRecords) {
-  std::string text = words(20000);
-  compress(text);
-  booktest::Bytes first = booktest::readFile(dir.file("records"));
-  compress(text);
-  EXPECT_EQ(booktest::readFile(dir.file("records")), first);
-}
-
-TEST_F(RecordCuttingTest, WithoutAnEndTableOnlySizesAreAppendedAfterExistingEntries) {
-  BookFileWriter out;
-  ASSERT_TRUE(out.open(dir.file("bodies")));
-  U32Table sizes{0};
-  std::string body = words(100);
-  ASSERT_TRUE(compressRecords(reinterpret_cast<const uint8_t*>(body.data()), body.size(), out, sizes, nullptr));
-  ASSERT_TRUE(out.close());
-  ASSERT_EQ(sizes.size(), 2u);
-  EXPECT_EQ(sizes[0], 0u);
-  EXPECT_EQ(sizes[1], booktest::readFile(dir.file("bodies")).size());
 }
 
 TEST_F(RecordCuttingTest, WriteFailureIsReported) {

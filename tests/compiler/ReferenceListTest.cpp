@@ -3,49 +3,27 @@
 
 #include <gtest/gtest.h>
 
-#include "support/NavigationTestSupport.h"
+#include "support/BookTestSupport.h"
+#include "support/TextPassTestSupport.h"
 
 using namespace scrivora;
-using navtest::Kind;
+using passtest::idsOf;
 
 namespace {
 
 class ReferenceListTest : public ::testing::Test {
  protected:
-  void SetUp() override { navtest::captureLog(); }
-
-  static std::vector<std::string> idsOf(const ReferenceList& list) {
-    std::vector<std::string> ids;
-    for (size_t i = 0; i < list.idCount(); ++i) ids.push_back(list.idAt(i));
-    return ids;
-  }
+  booktest::LogCapture log;
 };
 
 TEST_F(ReferenceListTest, FootnoteIdIsLowerCasedAndTheScanResumesAfterTheQuote) {
   //                        012345678901234567
-  navtest::PassedBook book("\\Fn=\"Note1\"see\\Fn");
+  passtest::PassedBook book("\\Fn=\"Note1\"see\\Fn");
   EXPECT_EQ(idsOf(book.footnotes), std::vector<std::string>{"note1"});
   EXPECT_TRUE(book.sidebars.empty());
   EXPECT_FALSE(book.failed);
-  EXPECT_TRUE(navtest::messagesOf(Kind::Error).empty());
-  EXPECT_TRUE(navtest::messagesOf(Kind::Warning).empty());
-}
-
-TEST_F(ReferenceListTest, TagInsideAFootnoteFailsOnceInEachPass) {
-  navtest::PassedBook book("\\Fn=\"note1\"Text\\i\\Fn");
-  EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>(2, "Tags are not permitted within footnote references, see reference to note1"));
-  // Collected in the small pass only.
-  EXPECT_EQ(book.footnotes.idCount(), 1u);
-}
-
-TEST_F(ReferenceListTest, TagInsideASidebarNamesTheIdAsWritten) {
-  navtest::PassedBook book("\\Sd=\"Side A\"x\\Sb\\Sd");
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
-            std::vector<std::string>(2, "Tags are not permitted within sidebar references, see reference to Side A"));
-  EXPECT_EQ(idsOf(book.sidebars), std::vector<std::string>{"side a"});
-  EXPECT_TRUE(book.footnotes.empty());
+  EXPECT_TRUE(log.errors().empty());
+  EXPECT_TRUE(log.warnings().empty());
 }
 
 TEST_F(ReferenceListTest, TagInsideNamesALongIdWholeAndInItsOwnCase) {
@@ -53,48 +31,43 @@ TEST_F(ReferenceListTest, TagInsideNamesALongIdWholeAndInItsOwnCase) {
   // list keeps the first 255, lower-cased.
   std::string id;
   for (int i = 0; i < 300; ++i) id += char((i % 3 == 0 ? 'A' : 'a') + i % 26);
-  navtest::PassedBook book("\\Fn=\"" + id + "\"Text\\i\\Fn \\Sd=\"" + id + "\"x\\Sb\\Sd");
+  passtest::PassedBook book("\\Fn=\"" + id + "\"Text\\i\\Fn \\Sd=\"" + id + "\"x\\Sb\\Sd");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within footnote references, see reference to " + id),
-            2);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within sidebar references, see reference to " + id),
-            2);
+  EXPECT_EQ(
+      log.count(scrivora::LogKind::Error, "Tags are not permitted within footnote references, see reference to " + id),
+      2);
+  EXPECT_EQ(
+      log.count(scrivora::LogKind::Error, "Tags are not permitted within sidebar references, see reference to " + id),
+      2);
   std::string kept = LinkTable::lowerCased(id.substr(0, 255));
   EXPECT_EQ(idsOf(book.footnotes), std::vector<std::string>{kept});
   EXPECT_EQ(idsOf(book.sidebars), std::vector<std::string>{kept});
 }
 
 TEST_F(ReferenceListTest, ClosingTagOfTheOtherKindIsATagInside) {
-  navtest::PassedBook book("\\Sd=\"s\"x\\Fn");
+  passtest::PassedBook book("\\Sd=\"s\"x\\Fn");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within sidebar references, see reference to s"), 2);
+  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Tags are not permitted within sidebar references, see reference to s"),
+            2);
 }
 
 TEST_F(ReferenceListTest, NoTagAfterTheReferenceIsNotAnError) {
-  navtest::PassedBook book("\\Fn=\"n\"unclosed text");
+  passtest::PassedBook book("\\Fn=\"n\"unclosed text");
   EXPECT_FALSE(book.failed);
 }
 
 TEST_F(ReferenceListTest, BadSyntaxIsAnExcerptErrorAndResumesAfterTheTagName) {
   //                        01234567890123456789
-  navtest::PassedBook book("Note here\\Fn(x)text\\Fn");
+  passtest::PassedBook book("Note here\\Fn(x)text\\Fn");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::messagesOf(Kind::Error),
+  EXPECT_EQ(log.errors(),
             std::vector<std::string>{
                 "Footnote syntax incorrect.  You have 'te here\\Fn(x)text\\Fn' and it should be \\Fn=\""});
   EXPECT_TRUE(book.footnotes.empty());
 
-  navtest::PassedBook sidebar("\\Sd-\"a\"");
-  EXPECT_EQ(navtest::messagesOf(Kind::Error).back(),
-            "Sidebar syntax incorrect.  You have '\\Sd-\"a\"' and it should be \\Sd=\"");
+  passtest::PassedBook sidebar("\\Sd-\"a\"");
+  EXPECT_EQ(log.errors().back(), "Sidebar syntax incorrect.  You have '\\Sd-\"a\"' and it should be \\Sd=\"");
   EXPECT_TRUE(sidebar.sidebars.empty());
-}
-
-TEST_F(ReferenceListTest, LongIdsAreCutTo255Bytes) {
-  ReferenceList list;
-  list.add(std::string(300, 'I'));
-  ASSERT_EQ(list.idCount(), 1u);
-  EXPECT_EQ(list.idAt(0), std::string(255, 'i'));
 }
 
 TEST_F(ReferenceListTest, FinishingSortsAsSignedBytesAndDropsRepeats) {
@@ -131,27 +104,10 @@ TEST_F(ReferenceListTest, IndexRecordListsCountsLengthsAndIds) {
 }
 
 TEST_F(ReferenceListTest, FinishingOrderRunsSidebarsAndFootnotesToo) {
-  navtest::PassedBook book("\\Sd=\"Z\"a\\Sd \\Sd=\"y\"b\\Sd \\Fn=\"Q\"c\\Fn \\Fn=\"q\"d\\Fn");
+  passtest::PassedBook book("\\Sd=\"Z\"a\\Sd \\Sd=\"y\"b\\Sd \\Fn=\"Q\"c\\Fn \\Fn=\"q\"d\\Fn");
   EXPECT_EQ(idsOf(book.sidebars), (std::vector<std::string>{"y", "z"}));
   EXPECT_EQ(idsOf(book.footnotes), std::vector<std::string>{"q"});
   EXPECT_FALSE(book.failed);
-}
-
-}  // namespace
-
-namespace {
-
-TEST(ReferencesThroughTheTextPass, TagInsideAFootnoteFailsOnceInEachPass) {
-  navtest::captureLog();
-  navtest::PassedBook book("See \\Fn=\"Note1\"Text\\i\\Fn and \\Sd=\"b\"side\\Sd \\Sd=\"A\"more\\Sd.");
-  EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not permitted within footnote references, see reference to Note1"),
-            2);
-  EXPECT_EQ(book.footnotes.idCount(), 1u);
-  EXPECT_EQ(book.footnotes.idAt(0), "note1");
-  ASSERT_EQ(book.sidebars.idCount(), 2u);
-  EXPECT_EQ(book.sidebars.idAt(0), "a");
-  EXPECT_EQ(book.sidebars.idAt(1), "b");
 }
 
 }  // namespace

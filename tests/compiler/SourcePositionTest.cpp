@@ -200,7 +200,7 @@ TEST_F(SourcePositionTest, MessagesInTheTextPointAtTheirTags) {
   pngtest::PngPicture rgb;
   rgb.colourType = pngtest::kRgb;
   rgb.pixels = pngtest::noisePixels(rgb, 1);
-  pngtest::writeFile(dir.file("book_img/rgb.png"), pngtest::encodePng(rgb));
+  booktest::writeFile(dir.file("book_img/rgb.png"), pngtest::encodePng(rgb));
   for (const Variant& variant : kVariants) check(textPassMistakes(), variant);
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "CharacterMapping.h"
+#include "support/BookTestSupport.h"
 #include "support/TextPassTestSupport.h"
 
 using namespace passtest;
@@ -18,7 +19,7 @@ namespace {
 
 class TextPassPropertiesTest : public ::testing::Test {
  protected:
-  void SetUp() override { captureLog(); }
+  booktest::LogCapture log;
 };
 
 // Record ends for a text cut into records of `size` bytes.
@@ -60,13 +61,13 @@ TEST_F(TextPassPropertiesTest, RealBookPaginatesConsistentlyInBothFonts) {
   if (text.empty()) GTEST_SKIP() << "corpus book not available";
   scrivora::normaliseText(text);
   scrivora::U32Table ends = recordsOf(text.size(), 8192);
-  PassResult result = runPass(text, ends);
+  PassedBook result(text, {ends});
   EXPECT_FALSE(result.failed);
-  expectWellFormed(result.small, ends, text.size());
-  expectWellFormed(result.large, ends, text.size());
+  expectWellFormed(result.smallPages, ends, text.size());
+  expectWellFormed(result.largePages, ends, text.size());
   // The large font fits less on a page.
-  EXPECT_GT(result.large.count(), result.small.count());
-  EXPECT_GT(result.small.count(), 1000u);
+  EXPECT_GT(result.largePages.count(), result.smallPages.count());
+  EXPECT_GT(result.smallPages.count(), 1000u);
 }
 
 // Pieces that exercise every tag, broken arguments, escapes and line ends.
@@ -104,9 +105,9 @@ const std::vector<std::string>& scramblePieces() {
   return pieces;
 }
 
-void expectSameTables(const PassResult& quick, const PassResult& reference) {
-  EXPECT_EQ(pagesOf(quick.small), pagesOf(reference.small));
-  EXPECT_EQ(pagesOf(quick.large), pagesOf(reference.large));
+void expectSameTables(const PassedBook& quick, const PassedBook& reference) {
+  EXPECT_EQ(pagesOf(quick.smallPages), pagesOf(reference.smallPages));
+  EXPECT_EQ(pagesOf(quick.largePages), pagesOf(reference.largePages));
   EXPECT_EQ(quick.failed, reference.failed);
 }
 
@@ -118,10 +119,10 @@ TEST_F(TextPassPropertiesTest, ScrambledMarkupAlwaysEndsWithWellFormedTables) {
     size_t count = 1 + random() % 400;
     for (size_t i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
     scrivora::U32Table ends = recordsOf(text.size(), 1 + random() % 300);
-    PassResult result = runPass(text, ends, nullptr, "/nonexistent-image-folder");
+    PassedBook result(text, {ends});
     SCOPED_TRACE("round " + std::to_string(round));
-    expectWellFormed(result.small, ends, text.size());
-    expectWellFormed(result.large, ends, text.size());
+    expectWellFormed(result.smallPages, ends, text.size());
+    expectWellFormed(result.largePages, ends, text.size());
     if (HasFatalFailure()) return;
   }
 }
@@ -133,7 +134,7 @@ TEST_F(TextPassPropertiesTest, QuickMeasuringOfPlainRunsGivesTheSameTables) {
   if (!book.empty()) {
     scrivora::normaliseText(book);
     scrivora::U32Table ends = recordsOf(book.size(), 8192);
-    expectSameTables(runPass(book, ends), runPass(book, ends, nullptr, "", false));
+    expectSameTables(PassedBook(book, {ends}), PassedBook(book, PassOptions{ends, "/nonexistent-image-folder", false}));
   }
   // Words, single and double spaces, fonts and styles that change mid-line,
   // words longer than a line, line ends and tags in every mix.
@@ -149,8 +150,7 @@ TEST_F(TextPassPropertiesTest, QuickMeasuringOfPlainRunsGivesTheSameTables) {
     for (size_t i = 0; i < count; ++i) text += pieces[random() % pieces.size()];
     scrivora::U32Table ends = recordsOf(text.size(), 1 + random() % 500);
     SCOPED_TRACE("round " + std::to_string(round));
-    expectSameTables(runPass(text, ends, nullptr, "/nonexistent-image-folder"),
-                     runPass(text, ends, nullptr, "/nonexistent-image-folder", false));
+    expectSameTables(PassedBook(text, {ends}), PassedBook(text, PassOptions{ends, "/nonexistent-image-folder", false}));
     if (HasFailure()) return;
   }
 }

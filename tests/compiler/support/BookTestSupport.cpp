@@ -1,44 +1,19 @@
 #include "BookTestSupport.h"
 
-#include <dirent.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstdarg>
-#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "BookFileWriter.h"
-#include "BuildLog.h"
 #include "RecordCompression.h"
 
 namespace booktest {
-
-namespace {
-
-void removeTree(const std::string& path) {
-  struct stat info;
-  if (::lstat(path.c_str(), &info) != 0) return;
-  if (S_ISDIR(info.st_mode)) {
-    if (DIR* dir = ::opendir(path.c_str())) {
-      while (dirent* entry = ::readdir(dir)) {
-        std::string name = entry->d_name;
-        if (name != "." && name != "..") removeTree(path + "/" + name);
-      }
-      ::closedir(dir);
-    }
-    ::rmdir(path.c_str());
-  } else {
-    ::unlink(path.c_str());
-  }
-}
-
-}  // namespace
 
 TempDir::TempDir() {
   char pattern[] = "/tmp/scrivora-test-XXXXXX";
@@ -47,25 +22,24 @@ TempDir::TempDir() {
   path_ = made;
 }
 
-TempDir::~TempDir() { removeTree(path_); }
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
 
 std::vector<std::string> TempDir::entries() const { return entriesOf(path_); }
 
 std::vector<std::string> entriesOf(const std::string& folder) {
   std::vector<std::string> names;
-  if (DIR* dir = ::opendir(folder.c_str())) {
-    while (dirent* entry = ::readdir(dir)) {
-      std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
-    }
-    ::closedir(dir);
-  }
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error))
+    names.push_back(entry.path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }
 
 void writeFile(const std::string& path, const std::string& contents) {
-  std::ofstream out(path, std::ios::binary);
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << contents;
   ASSERT_TRUE(out.good()) << path;
 }
@@ -89,18 +63,17 @@ bool fileExists(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0;
 }
 
-bool LogCapture::hasError(const std::string& text) const {
-  const std::vector<std::string> all = errors();
-  return std::find(all.begin(), all.end(), text) != all.end();
+void makeFolder(const std::string& path) { ASSERT_EQ(::mkdir(path.c_str(), 0755), 0) << path; }
+
+int LogCapture::count(scrivora::LogKind kind, const std::string& text) const {
+  const std::vector<std::string> all = sink_.textsOf(kind);
+  return int(std::count(all.begin(), all.end(), text));
 }
 
-bool LogCapture::hasWarning(const std::string& text) const { return warningCount(text) > 0; }
+namespace {
 
-size_t LogCapture::warningCount(const std::string& text) const {
-  const std::vector<std::string> all = warnings();
-  return size_t(std::count(all.begin(), all.end(), text));
-}
-
+// Compresses text into a records file the way a build does and fills the
+// text tables (leading 0 entries included).
 void writeTextRecords(const std::string& path, const std::string& text, scrivora::BuildTables& tables) {
   scrivora::BookFileWriter out;
   ASSERT_TRUE(out.open(path));
@@ -110,6 +83,8 @@ void writeTextRecords(const std::string& path, const std::string& text, scrivora
                                         tables.textRecordSizes, &tables.textRecordEnds));
   ASSERT_TRUE(out.close());
 }
+
+}  // namespace
 
 scrivora::BookDatabaseInput bookInputFor(const TempDir& dir, const std::string& stem, const std::string& text,
                                          scrivora::BuildTables& tables) {
@@ -151,6 +126,29 @@ std::string noiseText(size_t length, uint32_t seed) {
   return text;
 }
 
+Bytes u16(uint16_t value) { return {uint8_t(value >> 8), uint8_t(value)}; }
+
+Bytes u32(uint32_t value) { return {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)}; }
+
+Bytes cstring(const std::string& text) {
+  Bytes bytes(text.begin(), text.end());
+  bytes.push_back(0);
+  return bytes;
+}
+
+Bytes join(std::initializer_list<Bytes> parts) {
+  Bytes all;
+  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  return all;
+}
+
+Bytes recordBytes(const scrivora::BookSection& section, size_t i) {
+  scrivora::ByteBuffer buffer;
+  section.appendRecord(i, buffer);
+  EXPECT_EQ(buffer.size(), section.recordSize(i)) << "record " << i << " is not as long as announced";
+  return buffer.bytes();
+}
+
 void FakePageTable::appendEntry(size_t i, scrivora::ByteBuffer& out) const {
   out.appendU16(uint16_t(i));
   out.appendU16(1);
@@ -159,11 +157,6 @@ void FakePageTable::appendEntry(size_t i, scrivora::ByteBuffer& out) const {
   out.appendU16(0);
 }
 
-Bytes numberAndName(uint32_t number, const std::string& name) {
-  scrivora::ByteBuffer record;
-  record.appendU32(number);
-  record.appendCString(name);
-  return record.bytes();
-}
+Bytes numberAndName(uint32_t number, const std::string& name) { return join({u32(number), cstring(name)}); }
 
 }  // namespace booktest

@@ -1,8 +1,10 @@
 #pragma once
-// Helpers for the tests of the book database: a temporary folder, log
-// capture, and small stand-ins for the collections that become sections.
+// Helpers for the compiler's tests: a temporary folder, files, log capture,
+// byte builders, and small stand-ins for the collections that become sections
+// of a book.
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -41,6 +43,7 @@ void writeFile(const std::string& path, const Bytes& contents);
 Bytes readFile(const std::string& path);
 std::string readText(const std::string& path);
 bool fileExists(const std::string& path);
+void makeFolder(const std::string& path);
 
 // Collects what the build log reports on this thread while it lives.
 class LogCapture {
@@ -50,18 +53,14 @@ class LogCapture {
   std::vector<std::string> warnings() const { return sink_.textsOf(scrivora::LogKind::Warning); }
   std::vector<std::string> statuses() const { return sink_.textsOf(scrivora::LogKind::Status); }
   const std::vector<scrivora::LogMessage>& messages() const { return sink_.messages; }
-  bool hasError(const std::string& text) const;
-  bool hasWarning(const std::string& text) const;
-  size_t warningCount(const std::string& text) const;
+  bool hasError(const std::string& text) const { return count(scrivora::LogKind::Error, text) > 0; }
+  int count(scrivora::LogKind kind, const std::string& text) const;
+  void clear() { sink_.clear(); }
 
  private:
   scrivora::CollectingLogSink sink_;
   scrivora::ScopedLogSink installed_;
 };
-
-// Compresses text into a records file the way a build does and fills the
-// text tables (leading 0 entries included).
-void writeTextRecords(const std::string& path, const std::string& text, scrivora::BuildTables& tables);
 
 // Writes the text records of `text` to STEM.tmp in `dir` and returns a writer
 // input for STEM.tdb with the temporary files beside it and `tables`; the
@@ -74,6 +73,15 @@ std::string inflateRecord(const uint8_t* data, size_t size);
 
 // A pseudo-random text that deflate cannot shrink.
 std::string noiseText(size_t length, uint32_t seed);
+
+// Byte runs as records hold them, to be joined in the order written.
+Bytes u16(uint16_t value);
+Bytes u32(uint32_t value);
+Bytes cstring(const std::string& text);
+Bytes join(std::initializer_list<Bytes> parts);
+
+// The bytes of a section's record i.
+Bytes recordBytes(const scrivora::BookSection& section, size_t i);
 
 // Page tables with entries whose bytes tell their index: page i, record 1,
 // offset i, position i, state 0.

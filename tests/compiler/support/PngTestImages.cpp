@@ -3,13 +3,7 @@
 #include <png.h>
 #include <zlib.h>
 
-#include "BuildLog.h"
-
-#include <cstdarg>
-#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 namespace pngtest {
@@ -194,15 +188,16 @@ Bytes inflateImageData(const Bytes& png, size_t expectedSize) {
   return raw;
 }
 
-Bytes readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+PngPicture greyPicture(uint32_t width, uint32_t height, uint32_t seed) {
+  PngPicture picture;
+  picture.width = width;
+  picture.height = height;
+  picture.pixels = noisePixels(picture, seed);
+  return picture;
 }
 
-void writeFile(const std::string& path, const Bytes& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  if (!out) throw std::runtime_error("could not write " + path);
+void writeGreyPng(const std::string& path, uint32_t width, uint32_t height, uint32_t seed) {
+  booktest::writeFile(path, encodePng(greyPicture(width, height, seed)));
 }
 
 }  // namespace pngtest

@@ -48,6 +48,10 @@ std::vector<Rgb> rampPalette(size_t count);
 // Encodes with every row filter allowed, so the input has filtered rows.
 Bytes encodePng(const PngPicture& picture);
 
+// A greyscale picture of noise, and the same as a PNG file.
+PngPicture greyPicture(uint32_t width, uint32_t height, uint32_t seed = 1);
+void writeGreyPng(const std::string& path, uint32_t width, uint32_t height, uint32_t seed = 1);
+
 struct DecodedPng {
   uint32_t width = 0;
   uint32_t height = 0;
@@ -68,11 +72,5 @@ std::vector<std::string> chunkTypes(const Bytes& png);
 
 // All IDAT data inflated; empty on a zlib error.
 Bytes inflateImageData(const Bytes& png, size_t expectedSize);
-
-Bytes readFile(const std::string& path);
-void writeFile(const std::string& path, const Bytes& bytes);
-
-// Collects what the compiler reports while it lives.
-using CapturedLog = booktest::LogCapture;
 
 }  // namespace pngtest

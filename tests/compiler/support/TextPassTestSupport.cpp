@@ -2,47 +2,9 @@
 
 #include <ostream>
 
-#include "BuildLog.h"
+#include "TextPass.h"
 
 namespace passtest {
-
-namespace {
-
-scrivora::CollectingLogSink& keptLog() {
-  static scrivora::CollectingLogSink sink;
-  return sink;
-}
-
-const std::vector<Message>& kept() { return keptLog().messages; }
-
-}  // namespace
-
-void captureLog() {
-  // Every test of a program runs on its main thread, so one guard installed
-  // for the program's lifetime serves them all.
-  static scrivora::ScopedLogSink installed(keptLog());
-  keptLog().clear();
-}
-
-void clearLog() { keptLog().clear(); }
-
-const std::vector<Message>& loggedMessages() { return kept(); }
-
-int countOf(Kind kind, const std::string& text) {
-  int count = 0;
-  for (const Message& message : kept()) {
-    if (message.kind == kind && message.text == text) ++count;
-  }
-  return count;
-}
-
-std::vector<std::string> textsOf(Kind kind) {
-  std::vector<std::string> texts;
-  for (const Message& message : kept()) {
-    if (message.kind == kind) texts.push_back(message.text);
-  }
-  return texts;
-}
 
 std::vector<Page> pagesOf(const scrivora::PageTable& table) {
   std::vector<Page> pages;
@@ -58,22 +20,38 @@ std::ostream& operator<<(std::ostream& out, const Page& page) {
              << page.position << ", state 0x" << std::hex << page.state << std::dec << "}";
 }
 
-PassResult runPass(const std::string& text, scrivora::U32Table recordEnds, scrivora::TextPassCollector* collector,
-                   const std::string& imageDirectory, bool measurePlainRunsInOneGo) {
-  if (recordEnds.empty()) recordEnds = {0, uint32_t(text.size())};
-  PassResult result;
+PassedBook::PassedBook(std::string source, PassOptions options)
+    : text(std::move(source)), ends(std::move(options.recordEnds)) {
+  if (ends.empty()) ends = {0, uint32_t(text.size())};
   scrivora::TextPassInput input;
   input.text = reinterpret_cast<const uint8_t*>(text.data());
   input.length = text.size();
-  input.imageDirectory = imageDirectory;
-  input.textRecordEnds = &recordEnds;
-  input.smallPages = &result.small;
-  input.largePages = &result.large;
-  input.collector = collector;
-  input.measurePlainRunsInOneGo = measurePlainRunsInOneGo;
-  scrivora::TextPass pass;
-  result.failed = pass.run(input);
-  return result;
+  input.imageDirectory = options.imageDirectory;
+  input.textRecordEnds = &ends;
+  input.smallPages = &smallPages;
+  input.largePages = &largePages;
+  input.images = &images;
+  input.collector = options.collector ? options.collector : &collector;
+  input.measurePlainRunsInOneGo = options.measurePlainRunsInOneGo;
+  failed = scrivora::TextPass().run(input);
+}
+
+std::vector<std::string> PassedBook::chapterTitles() const {
+  std::vector<std::string> titles;
+  for (size_t i = 0; i < chapters.size(); ++i) titles.push_back(chapters.at(i).title);
+  return titles;
+}
+
+PassOptions collectingInto(scrivora::TextPassCollector& collector) {
+  PassOptions options;
+  options.collector = &collector;
+  return options;
+}
+
+std::vector<std::string> idsOf(const scrivora::ReferenceList& list) {
+  std::vector<std::string> ids;
+  for (size_t i = 0; i < list.idCount(); ++i) ids.push_back(list.idAt(i));
+  return ids;
 }
 
 std::string repeat(const std::string& piece, size_t n) {
