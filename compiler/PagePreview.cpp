@@ -7,6 +7,7 @@
 #include "CharacterMapping.h"
 #include "ImageList.h"
 #include "NotesBlock.h"
+#include "Pagination.h"
 #include "TextPass.h"
 
 namespace scrivora {
@@ -96,7 +97,12 @@ unsigned PageLayout::alignmentShift(const PageLine& line) {
   return 0;
 }
 
-PagePreview::PagePreview() : text_(std::make_shared<std::vector<uint8_t>>()), pages_(1) {}
+PagePreview::PagePreview()
+    : text_(std::make_shared<std::vector<uint8_t>>()), pages_(std::make_shared<std::vector<PageStart>>(1)) {}
+
+size_t PagePreview::pageCount() const { return pages_->size(); }
+
+size_t PagePreview::pageStart(size_t page) const { return (*pages_)[page].position; }
 
 PagePreview PagePreview::paginate(std::string_view tml, ReaderFont font, const PreviewOptions& options) {
   SilentLogSink silent;
@@ -130,22 +136,23 @@ PagePreview PagePreview::paginate(std::string_view tml, ReaderFont font, const P
   pass.run(input);
 
   preview.abandoned_ = progress.cancelled();
-  if (!starts.empty()) preview.pages_ = std::move(starts);
+  if (!starts.empty()) preview.pages_ = std::make_shared<const std::vector<PageStart>>(std::move(starts));
   preview.text_ = std::make_shared<const std::vector<uint8_t>>(std::move(text));
   return preview;
 }
 
 uint16_t PagePreview::pageState(size_t page) const {
-  const LineState& line = pages_[page].line;
+  const LineState& line = (*pages_)[page].line;
   return uint16_t(line.style | (line.alignment & 3) | ((line.font & 15) << 3));
 }
 
 size_t PagePreview::pageAt(size_t textPosition) const {
   // The last page that starts at or before the position. Pages that start at
   // the same place (an empty last page at the text's end) give the later.
-  auto after = std::upper_bound(pages_.begin(), pages_.end(), textPosition,
+  const std::vector<PageStart>& pages = *pages_;
+  auto after = std::upper_bound(pages.begin(), pages.end(), textPosition,
                                 [](size_t position, const PageStart& start) { return position < start.position; });
-  return after == pages_.begin() ? 0 : size_t(after - pages_.begin()) - 1;
+  return after == pages.begin() ? 0 : size_t(after - pages.begin()) - 1;
 }
 
 size_t PagePreview::sourceOffsetOf(size_t textPosition) const {
@@ -170,7 +177,7 @@ size_t PagePreview::textPositionOf(size_t sourceOffset) const {
 
 PageLayout PagePreview::layOutPage(size_t page) const {
   PageLayout layout;
-  if (page >= pages_.size()) return layout;
+  if (page >= pages_->size()) return layout;
   SilentLogSink silent;
   ScopedLogSink quiet(silent);
   PageCollector collector(layout, imageDirectory_);
@@ -182,7 +189,7 @@ PageLayout PagePreview::layOutPage(size_t page) const {
   input.smallPages = &next;
   input.largePages = &next;
   input.onlyPass = passOf(font_);
-  input.onePageFrom = &pages_[page];
+  input.onePageFrom = &(*pages_)[page];
   input.observer = &collector;
   input.measurePlainRunsInOneGo = false;
   TextPass pass;

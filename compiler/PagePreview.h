@@ -23,10 +23,13 @@
 #include <vector>
 
 #include "OffsetMap.h"
-#include "Pagination.h"
+#include "PlacedKind.h"
 #include "SourceEncoding.h"
+#include "WidthTables.h"
 
 namespace scrivora {
+
+struct PageStart;
 
 enum class ReaderFont { Small, Large };
 
@@ -60,7 +63,7 @@ struct PageLine {
   size_t end = 0;
   unsigned top = 0;
   unsigned height = 0;
-  int alignment = kAlignLeft;
+  int alignment = 0;  // the pass's alignment: left, centre or right
   // Where the last visible item ends (trailing spaces do not count): what
   // centring and right alignment move.
   unsigned contentRight = 0;
@@ -89,8 +92,8 @@ class PagePreview {
   bool abandoned() const { return abandoned_; }
 
   // Never 0.
-  size_t pageCount() const { return pages_.size(); }
-  size_t pageStart(size_t page) const { return pages_[page].position; }
+  size_t pageCount() const;
+  size_t pageStart(size_t page) const;
   // The page table's state word of the page's start.
   uint16_t pageState(size_t page) const;
   // The page that holds a text position (the last page for the text's end).
@@ -114,7 +117,9 @@ class PagePreview {
   std::shared_ptr<const std::vector<uint8_t>> text_;
   OffsetMap conversion_;     // converted -> source, empty when not converted
   OffsetMap normalisation_;  // compiled -> converted
-  std::vector<PageStart> pages_;
+  // Kept apart, so that the program's windows need none of the pass's own
+  // types, and shared, so that copies are cheap.
+  std::shared_ptr<const std::vector<PageStart>> pages_;
 };
 
 }  // namespace scrivora

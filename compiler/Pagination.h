@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "PageTable.h"
+#include "PlacedKind.h"
 #include "TextPassContext.h"
 #include "WidthTables.h"
 
@@ -92,8 +93,6 @@ struct PageStart {
 };
 
 // Something measured into a line, as a page shows it.
-enum class PlacedKind : uint8_t { Character, UnicodeCharacter, SidebarMark, Image, Rule };
-
 struct PlacedItem {
   PlacedKind kind = PlacedKind::Character;
   size_t position = 0;  // the character, or the backslash of its tag

@@ -10,6 +10,7 @@
 #include "BookBuilder.h"
 #include "BookReader.h"
 #include "PagePreview.h"
+#include "Pagination.h"
 #include "RandomTml.h"
 #include "support/BookTestSupport.h"
 
