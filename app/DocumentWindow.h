@@ -18,6 +18,7 @@ namespace scrivora {
 
 class DocumentTextView;
 class FormattingToolBar;
+class PagePreviewPane;
 class FindSettings;
 class SettingsStore;
 
@@ -39,6 +40,7 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
   EditorDocument& document() { return *document_; }
   DocumentTextView& view() { return *view_; }
   FormattingToolBar& toolBar() { return *toolBar_; }
+  PagePreviewPane& preview() { return *preview_; }
   CommandMenus& menus() { return *menus_; }
   const ShortcutTable& shortcuts() const { return shortcuts_; }
 
@@ -73,6 +75,7 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
   std::unique_ptr<EditorDocument> document_;
   DocumentTextView* view_;
   FormattingToolBar* toolBar_;
+  PagePreviewPane* preview_;
   CommandMenus* menus_;
   ShortcutTable shortcuts_;
   std::vector<std::unique_ptr<CommandTarget>> groups_;
