@@ -94,6 +94,8 @@ bool benchPagination(const std::string& text, const std::string& folder, int run
 void benchPauseToPicture(const std::string& text, int runs) {
   TextDocumentModel view(nullptr, 2);
   TmlLoadOptions options;
+  QuietSink quiet;
+  ScopedLogSink sink(quiet);
   if (!loadTmlFromMemory(text, options, nullptr, &view)) {
     std::fprintf(stderr, "cannot load the 1 MB book\n");
     return;
@@ -102,29 +104,39 @@ void benchPauseToPicture(const std::string& text, int runs) {
   QImage picture(pageSizeAt(2), QImage::Format_RGB32);
   PreviewImages images;
   size_t page = 0;
-  double writing = 0, paginating = 0;
-  const double total = bestSeconds(runs, [&] {
-    const auto start = std::chrono::steady_clock::now();
+  using Clock = std::chrono::steady_clock;
+  auto ms = [](Clock::time_point from, Clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+  };
+  double best = 1e30, bestWriting = 0, bestPaginating = 0;
+  for (int run = 0; run < runs; ++run) {
+    const auto start = Clock::now();
     PreviewPages pages;
     TmlWriteOptions write;
     write.fullImagePaths = true;
     write.positions = &pages.positions;
     const std::string tml = writeTml(view, nullptr, write);
-    const auto written = std::chrono::steady_clock::now();
+    const auto written = Clock::now();
     pages.pages = PagePreview::paginate(tml, ReaderFont::Small);
-    const auto paginated = std::chrono::steady_clock::now();
+    const auto paginated = Clock::now();
     page = pages.pageOfPosition(caret);
     const PageLayout layout = pages.pages.layOutPage(page);
     QPainter painter(&picture);
     paintPage(painter, layout, 2, images);
-    writing = std::chrono::duration<double>(written - start).count();
-    paginating = std::chrono::duration<double>(paginated - written).count();
-  });
+    painter.end();
+    const double total = ms(start, Clock::now());
+    if (total < best) {
+      best = total;
+      bestWriting = ms(start, written);
+      bestPaginating = ms(written, paginated);
+    }
+  }
+  const double plainWrite = bestSeconds(runs, [&] { (void)writeTml(view, nullptr); }) * 1000;
   std::printf(
-      "1 MB book in the editor: pause to picture %.1f ms (write TML %.1f ms, paginate %.1f ms), page %zu; "
-      "target at most %.0f ms: %s\n",
-      total * 1000, writing * 1000, paginating * 1000, page + 1, kPauseTargetMs,
-      total * 1000 <= kPauseTargetMs ? "met" : "MISSED");
+      "1 MB book in the editor: pause to picture %.1f ms (write TML %.1f ms, on the main thread; "
+      "paginate %.1f ms on the worker), page %zu; target at most %.0f ms: %s\n",
+      best, bestWriting, bestPaginating, page + 1, kPauseTargetMs, best <= kPauseTargetMs ? "met" : "MISSED");
+  std::printf("  writing TML without the position map: %.1f ms\n", plainWrite);
 }
 
 }  // namespace
