@@ -89,7 +89,7 @@ DocumentWindow::~DocumentWindow() {
 void DocumentWindow::applyZoomGeometry(int zoom) {
   const ZoomGeometry geometry = ZoomGeometry::at(zoom);
   // The page preview sits beside the text and widens the window.
-  const int width = geometry.width + (preview_->shown() ? PagePreviewPane::widthAt(zoom) : 0);
+  const int width = geometry.width + (preview_->shown() ? preview_->widthAt(zoom) : 0);
   setMinimumSize(width, geometry.minimumHeight);
   setMaximumSize(width, geometry.maximumHeight);
   resize(width, std::max(height(), geometry.minimumHeight));

@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
+#include <QStyle>
 #include <QTextEdit>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -103,8 +104,17 @@ PagePreviewPane::PagePreviewPane(TextDocumentModel& text, QTextEdit& view, QWidg
   refreshControls();
 }
 
-int PagePreviewPane::widthAt(int zoom) {
+namespace {
+
+int paneWidthAt(int zoom) {
   return std::max(pageSizeAt(zoom).width() + 2 * kCanvasFrame, kMinimumPaneWidth) + kPaneMargins;
+}
+
+}  // namespace
+
+int PagePreviewPane::widthAt(int zoom) const {
+  const QWidget* window = parentWidget() != nullptr ? parentWidget() : this;
+  return paneWidthAt(zoom) + window->style()->pixelMetric(QStyle::PM_DockWidgetSeparatorExtent, nullptr, window);
 }
 
 void PagePreviewPane::setShown(bool shown) {
@@ -116,7 +126,7 @@ void PagePreviewPane::setShown(bool shown) {
 
 void PagePreviewPane::setZoom(int zoom) {
   canvas_->setZoom(zoom);
-  widget()->setFixedWidth(widthAt(zoom));
+  widget()->setFixedWidth(paneWidthAt(zoom));
 }
 
 void PagePreviewPane::setReaderFont(ReaderFont font) {

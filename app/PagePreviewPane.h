@@ -48,8 +48,9 @@ class PagePreviewPane : public QDockWidget {
   // `view` is the widget that shows `text` and holds its caret.
   PagePreviewPane(TextDocumentModel& text, QTextEdit& view, QWidget* parent = nullptr);
 
-  // How much wider the window grows while the pane is shown.
-  static int widthAt(int zoom);
+  // How much wider the window grows while the pane is shown: the pane and
+  // the separator between it and the text.
+  int widthAt(int zoom) const;
 
   bool shown() const { return shown_; }
   // Shows the pane and starts paginating, or hides it and stops.

@@ -62,6 +62,7 @@ TEST(PagePreviewTest, SampleBookShowsTheBuiltPagesInBothFonts) {
   ASSERT_NE(window, nullptr);
   AppFixture::activate(*window);
   const int narrow = window->width();
+  const int textWidth = window->view().width();
   PagePreviewPane& pane = window->preview();
   EXPECT_EQ(window->commandCheckState(cmd::kPagePreview), kUnchecked);
 
@@ -69,7 +70,9 @@ TEST(PagePreviewTest, SampleBookShowsTheBuiltPagesInBothFonts) {
   AppFixture::settle();
   EXPECT_EQ(window->commandCheckState(cmd::kPagePreview), kChecked);
   EXPECT_TRUE(pane.isVisible());
-  EXPECT_EQ(window->width(), narrow + PagePreviewPane::widthAt(2));
+  EXPECT_EQ(window->width(), narrow + pane.widthAt(2));
+  // The text keeps its width: the pane takes only what the window gained.
+  EXPECT_EQ(window->view().width(), textWidth);
   ASSERT_TRUE(waitForPages(pane));
 
   const BuiltPages built = buildPages(sample, f.dir.filePath("sample.tdb").toStdString());
