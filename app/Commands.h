@@ -69,6 +69,7 @@ constexpr Command kZoom1 = 20040;  // to kZoom1 + 3 for 4x
 constexpr Command kZoom4 = 20043;
 constexpr Command kNormalFontSmall = 20044;
 constexpr Command kNormalFontLarge = 20045;
+constexpr Command kPagePreview = 20046;
 constexpr Command kRelayoutZoom = 20100;
 constexpr Command kRelayoutNormalFont = 20101;
 

@@ -16,6 +16,7 @@
 #include "FormattingCommands.h"
 #include "FormattingToolBar.h"
 #include "MenuTable.h"
+#include "PagePreviewPane.h"
 #include "Product.h"
 #include "SearchCommands.h"
 #include "SettingsStore.h"
@@ -36,12 +37,15 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, FindSet
     : document_(std::move(document)),
       view_(new DocumentTextView(document_->text(), this)),
       toolBar_(new FormattingToolBar(*this, this)),
+      preview_(new PagePreviewPane(document_->text(), *view_, this)),
       settings_(settings),
       closing_(std::move(closing)) {
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle(document_->name());
   setCentralWidget(view_);
   addToolBar(Qt::TopToolBarArea, toolBar_);
+  addDockWidget(Qt::RightDockWidgetArea, preview_);
+  preview_->hide();
   setContextMenuPolicy(Qt::NoContextMenu);
 
   menus_ = new CommandMenus(menuTable(), *menuBar(), shortcuts_, *this);
@@ -62,6 +66,8 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, FindSet
   groups_.push_back(std::make_unique<BookCommands>(text, *this));
   groups_.push_back(std::make_unique<SearchCommands>(find, *document_, *view_));
   groups_.push_back(std::make_unique<FileCommands>(*this));
+  groups_.push_back(
+      std::make_unique<PagePreviewCommands>(*preview_, [this] { applyZoomGeometry(document_->text().zoom()); }));
 
   view_->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(view_, &QWidget::customContextMenuRequested, this,
@@ -78,16 +84,20 @@ DocumentWindow::DocumentWindow(std::unique_ptr<EditorDocument> document, FindSet
 DocumentWindow::~DocumentWindow() {
   ShortcutRouter::instance().unregisterWindow(this);
   CommandChain::instance().leave(this);
-  // The view goes before the document it shows.
+  // The view and the preview go before the document they show.
+  delete preview_;
   delete view_;
 }
 
 void DocumentWindow::applyZoomGeometry(int zoom) {
   const ZoomGeometry geometry = ZoomGeometry::at(zoom);
-  setMinimumSize(geometry.width, geometry.minimumHeight);
-  setMaximumSize(geometry.width, geometry.maximumHeight);
-  resize(geometry.width, std::max(height(), geometry.minimumHeight));
+  // The page preview sits beside the text and widens the window.
+  const int width = geometry.width + (preview_->shown() ? preview_->widthAt(zoom) : 0);
+  setMinimumSize(width, geometry.minimumHeight);
+  setMaximumSize(width, geometry.maximumHeight);
+  resize(width, std::max(height(), geometry.minimumHeight));
   view_->setZoom(zoom);
+  preview_->setZoom(zoom);
 }
 
 void DocumentWindow::restorePlacement() {

@@ -20,6 +20,7 @@ namespace scrivora {
 
 class DocumentTextView;
 class FormattingToolBar;
+class PagePreviewPane;
 class FindSettings;
 
 // The geometry of a document window at a zoom factor.
@@ -42,6 +43,7 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
   // The character at the top left of the text view, kept for the next run.
   int firstVisibleCharacter() const;
   FormattingToolBar& toolBar() { return *toolBar_; }
+  PagePreviewPane& preview() { return *preview_; }
   CommandMenus& menus() { return *menus_; }
   const ShortcutTable& shortcuts() const { return shortcuts_; }
 
@@ -80,6 +82,7 @@ class DocumentWindow : public QMainWindow, public CommandTarget, public CommandR
   std::unique_ptr<EditorDocument> document_;
   DocumentTextView* view_;
   FormattingToolBar* toolBar_;
+  PagePreviewPane* preview_;
   CommandMenus* menus_;
   ShortcutTable shortcuts_;
   std::vector<std::unique_ptr<CommandTarget>> groups_;

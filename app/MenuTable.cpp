@@ -12,6 +12,7 @@ namespace {
 using namespace cmd;
 constexpr uint8_t S = kShiftKey, C = kCtrlKey, A = kAltKey;
 constexpr uint8_t kF3 = kKeyF1 + 2;
+constexpr uint8_t kF9 = kKeyF1 + 8;
 
 const std::vector<MenuItemSpec> kTable = {
     {0, "&File", kFileMenu, 0, 0},
@@ -62,6 +63,8 @@ const std::vector<MenuItemSpec> kTable = {
     {kViewMenu, nullptr, 0, 0, 0},
     {kViewMenu, "Normal Font - &Small", kNormalFontSmall, 0, 0},
     {kViewMenu, "Normal Font - &Large", kNormalFontLarge, 0, 0},
+    {kViewMenu, nullptr, 0, 0, 0},
+    {kViewMenu, "Page &Preview\tF9", kPagePreview, kF9, 0},
 
     {0, "&Book", kBookMenu, 0, 0},
     {kBookMenu, "Edit &Book Info...\tShift+Alt+I", kEditBookInfo, 'I', A | S},

@@ -20,6 +20,19 @@ void Paginator::begin() {
   state_.pageTop = true;
 }
 
+void Paginator::resumeAt(const PageStart& start) {
+  static_cast<LineState&>(state_) = start.line;
+  state_.lineIndent = start.lineIndent;
+  state_.y = 0;
+  state_.pageTop = true;
+  state_.spaceRunOpen = false;
+  state_.pageBreakRequested = false;
+  state_.lineEndPending = false;
+  state_.movedLineStart = start.beginsWithMovedLine ? start.position : SIZE_MAX;
+  state_.lineStart = snapshotAt(start.position);
+  state_.breakPoint = state_.lineStart;
+}
+
 unsigned Paginator::widthOf(uint8_t code) const { return metricsFor(state_.font, state_.style).table->width(code); }
 
 void Paginator::measure(uint8_t code) {
@@ -61,7 +74,8 @@ const uint8_t* runWidthsFor(const WidthTable* table) {
 }  // namespace
 
 size_t Paginator::measureFittingRun(const uint8_t* text, size_t p, size_t last) {
-  if (state_.lineEndPending || state_.pageBreakRequested) return p;
+  // An observer hears every character on its own.
+  if (state_.lineEndPending || state_.pageBreakRequested || observer_) return p;
   const CharacterMetrics metrics = metricsFor(state_.font, state_.style);
   const uint8_t* widths = runWidthsFor(metrics.table);
   if (!widths) return p;
@@ -105,6 +119,48 @@ void Paginator::addItem(unsigned width, unsigned height) {
   raiseLineHeight(height);
 }
 
+void Paginator::tellPlaced(PlacedKind kind, size_t position, unsigned x, unsigned height, uint16_t value,
+                           std::string_view imageName) {
+  PlacedItem item;
+  item.kind = kind;
+  item.position = position;
+  item.x = x;
+  item.width = state_.x - x;
+  item.height = height;
+  item.value = value;
+  item.font = state_.font;
+  item.style = state_.style;
+  item.inChapterTitle = state_.inChapterTitle;
+  item.imageName = imageName;
+  observer_->placed(item);
+}
+
+void Paginator::measureAt(size_t position, uint8_t code) {
+  const unsigned x = state_.x;
+  measure(code);
+  if (observer_)
+    tellPlaced(PlacedKind::Character, position, x, metricsFor(state_.font, state_.style).minimumLineHeight, code);
+}
+
+void Paginator::addItemAt(size_t position, PlacedKind kind, unsigned width, unsigned height, uint16_t value,
+                          std::string_view imageName) {
+  const unsigned x = state_.x;
+  addItem(width, height);
+  if (observer_) tellPlaced(kind, position, x, height, value, imageName);
+}
+
+void Paginator::placeRule(size_t position, unsigned percent) {
+  const unsigned x = state_.x;
+  // The percent sets only the drawn width: a rule always takes the whole
+  // line, so one in mid-line overflows and moves to a line of its own.
+  if (x == 0 || x == kParagraphIndent) {
+    state_.x = kLineWidth;
+  } else {
+    state_.x += kLineWidth;
+  }
+  if (observer_) tellPlaced(PlacedKind::Rule, position, x, kDefaultLineHeight, uint16_t(percent));
+}
+
 void Paginator::raiseLineHeight(unsigned height) { state_.lineHeight = std::max(state_.lineHeight, height); }
 
 void Paginator::openSpaceRun() {
@@ -140,6 +196,15 @@ void Paginator::startNextLine(size_t position) {
 }
 
 void Paginator::enterPage(size_t position) {
+  if (pageStarts_) {
+    PageStart start;
+    start.position = position;
+    start.scanFrom = position;
+    start.line = state_;
+    start.lineIndent = state_.lineIndent;
+    start.beginsWithMovedLine = state_.movedLineStart == position;
+    pageStarts_->push_back(start);
+  }
   TextLocation location = context_.locationOf(position);
   table_.add(uint16_t(state_.pageNumber), uint16_t(location.record), uint16_t(location.offset), uint32_t(position),
              pageStateWord(state_));
@@ -156,11 +221,16 @@ StepOutcome Paginator::finishStep(size_t stepStart, size_t stepEnd) {
       // No break point on this line: the line ends before the item that did
       // not fit. An item that alone overflows a fresh line stays on it, so
       // every line makes progress.
-      if (stepStart != state_.lineStart.position) scan = stepStart;
+      if (stepStart != state_.lineStart.position) {
+        scan = stepStart;
+        if (observer_) observer_->cutBack(scan);
+      }
     } else {
       restore(breakPoint);
-      if (breakPoint.softHyphen) measure(kSoftHyphenCode);
       scan = breakPoint.position;
+      if (observer_) observer_->cutBack(scan);
+      // The hyphen stands at the end of the line, where its \- tag was.
+      if (breakPoint.softHyphen) measureAt(scan - 2, kSoftHyphenCode);
     }
     state_.lineEndPending = true;
   }
@@ -172,6 +242,9 @@ StepOutcome Paginator::finishStep(size_t stepStart, size_t stepEnd) {
     // does not fit, so pagination always ends.
     bool alreadyMoved = state_.lineStart.position == state_.movedLineStart;
     if (fits || alreadyMoved) {
+      if (observer_) {
+        observer_->lineKept(state_.lineStart.position, scan, state_.y, state_.lineHeight, state_.alignment);
+      }
       state_.y += state_.lineHeight;
       state_.pageTop = false;
       state_.movedLineStart = SIZE_MAX;
@@ -180,6 +253,7 @@ StepOutcome Paginator::finishStep(size_t stepStart, size_t stepEnd) {
       state_.movedLineStart = state_.lineStart.position;
       restore(state_.lineStart);
       scan = state_.lineStart.position;
+      if (observer_) observer_->cutBack(scan);
       state_.pageBreakRequested = true;
     }
     state_.lineEndPending = false;

@@ -11,8 +11,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+#include <vector>
 
 #include "PageTable.h"
+#include "PlacedKind.h"
 #include "TextPassContext.h"
 #include "WidthTables.h"
 
@@ -75,6 +78,50 @@ struct PassState : LineState {
 // The page table state word: style | alignment | (font & 15) << 3.
 uint16_t pageStateWord(const PassState& state);
 
+// Everything the scan needs to go on from the start of a page exactly as the
+// whole pass did there. The page table's state word leaves out the line
+// indent, the chapter-title and index-term flags, and whether the page begins
+// with a line moved over from the page before (which is then not moved again).
+struct PageStart {
+  size_t position = 0;
+  // Where the scan went on: past an opening \x or \Xn that began the page
+  // and was already handled, else the position.
+  size_t scanFrom = 0;
+  LineState line;
+  unsigned lineIndent = 0;
+  bool beginsWithMovedLine = false;
+};
+
+// Something measured into a line, as a page shows it.
+struct PlacedItem {
+  PlacedKind kind = PlacedKind::Character;
+  size_t position = 0;  // the character, or the backslash of its tag
+  unsigned x = 0;       // where on the line it begins
+  unsigned width = 0;
+  unsigned height = 0;  // the line height it asks for
+  // The character code, the Unicode value, or the rule's percent.
+  uint16_t value = 0;
+  int font = kStandardFont;
+  uint16_t style = 0;
+  bool inChapterTitle = false;
+  std::string_view imageName;  // only during the call
+};
+
+// Hears how a pass lays out its lines, for drawing pages. Items are placed
+// into the current line as they are measured; when the scan goes back over
+// them (a break point, an item that did not fit, a line moved to the next
+// page) they are cut back and measured again later.
+class PageObserver {
+ public:
+  virtual ~PageObserver() = default;
+  virtual void placed(const PlacedItem&) {}
+  // What was placed at or after `position` is scanned again.
+  virtual void cutBack(size_t /*position*/) {}
+  // The current line, from `start` to `end`, stays on the page: its top is
+  // `top`, it is `height` high and ends in `alignment`.
+  virtual void lineKept(size_t /*start*/, size_t /*end*/, unsigned /*top*/, unsigned /*height*/, int /*alignment*/) {}
+};
+
 struct StepOutcome {
   size_t next = 0;  // where the next step starts
   // The line went whole to the next page; `next` is its start, where it is
@@ -91,6 +138,12 @@ class Paginator {
 
   // Enters page 0 at position 0; called once before the first step.
   void begin();
+  // Instead of begin(): goes on from a page start, without entering it again.
+  void resumeAt(const PageStart& start);
+  // May be null; hears every item and line from now on.
+  void setObserver(PageObserver* observer) { observer_ = observer; }
+  // May be null; receives the start of every page entered from now on.
+  void setPageStarts(std::vector<PageStart>* starts) { pageStarts_ = starts; }
 
   // Measuring a character of the current font: adds its width, raises the
   // line height.
@@ -102,6 +155,12 @@ class Paginator {
   unsigned widthOf(uint8_t code) const;
   void addItem(unsigned width, unsigned height);
   void raiseLineHeight(unsigned height);
+  // The same, telling the observer what was measured and where it stands.
+  void measureAt(size_t position, uint8_t code);
+  void addItemAt(size_t position, PlacedKind kind, unsigned width, unsigned height, uint16_t value = 0,
+                 std::string_view imageName = std::string_view());
+  // A rule of `percent` at `position`: it takes the whole line.
+  void placeRule(size_t position, unsigned percent);
 
   void setBreakPoint(size_t position, bool softHyphen = false);
   void openSpaceRun();
@@ -117,6 +176,8 @@ class Paginator {
 
  private:
   void restore(const LineSnapshot& snapshot);
+  void tellPlaced(PlacedKind kind, size_t position, unsigned x, unsigned height, uint16_t value,
+                  std::string_view imageName = std::string_view());
   LineSnapshot snapshotAt(size_t position) const;
   void startNextLine(size_t position);
   void enterPage(size_t position);
@@ -124,6 +185,8 @@ class Paginator {
   TextPassContext& context_;
   PageTable& table_;
   PassState state_;
+  PageObserver* observer_ = nullptr;
+  std::vector<PageStart>* pageStarts_ = nullptr;
 };
 
 }  // namespace scrivora

@@ -64,13 +64,15 @@ bool TextPass::run(const TextPassInput& input) {
   boldStyleSeen_ = false;
   cancelled_ = false;
 
+  if (input.onlyPass) {
+    runPass(*input.onlyPass);
+    forgetInput();
+    return cancelled_ || context.failed();
+  }
   runPass(FontPass::Small);
   if (!cancelled_) runPass(FontPass::Large);
   if (cancelled_) {
-    context_ = nullptr;
-    collector_ = nullptr;
-    images_ = nullptr;
-    input_ = nullptr;
+    forgetInput();
     return true;
   }
 
@@ -92,11 +94,15 @@ bool TextPass::run(const TextPassInput& input) {
   collector_->finishIndex(context);
 
   bool failed = context.failed();
+  forgetInput();
+  return failed;
+}
+
+void TextPass::forgetInput() {
   context_ = nullptr;
   collector_ = nullptr;
   images_ = nullptr;
   input_ = nullptr;
-  return failed;
 }
 
 void TextPass::runPass(FontPass pass) {
@@ -110,13 +116,22 @@ void TextPass::runPass(FontPass pass) {
 
   Paginator paginator(*context_, *table, small ? kStandardFont : kLargeFont);
   paginator_ = &paginator;
+  paginator.setObserver(input_->observer);
+  paginator.setPageStarts(input_->pageStarts);
   collector_->beginPass(*context_);
-  paginator.begin();
+  const PageStart* from = input_->onePageFrom;
+  if (from) {
+    paginator.resumeAt(*from);
+  } else {
+    paginator.begin();
+  }
 
   const size_t length = context_->length();
-  size_t p = 0;
+  size_t p = from ? std::min(from->scanFrom, length) : 0;
+  // A page begun by a title tag that ends the text still has its line.
+  if (from && p == length && from->position < length) paginator.finishStep(p, p);
   size_t nextProgressReport = 0;
-  while (p < length) {
+  while (p < length && !(from && table->count() > 0)) {
     if (p >= nextProgressReport) {
       if (!reportProgress(pass, p)) break;
       nextProgressReport = p + kProgressStride;
@@ -127,6 +142,7 @@ void TextPass::runPass(FontPass pass) {
     }
     bool pageTitleOpened = false;
     bool levelTitleOpened = false;
+    const size_t pagesBefore = table->count();
     size_t q = step(p, pageTitleOpened, levelTitleOpened);
     StepOutcome outcome = paginator.finishStep(p, q);
     if (outcome.lineMoved) collector_->withdrawChapters(*context_, outcome.next);
@@ -135,6 +151,9 @@ void TextPass::runPass(FontPass pass) {
     // a moved line is scanned again from its start and meets the tag again.
     if (!outcome.lineMoved && next == q && (pageTitleOpened || levelTitleOpened)) {
       next = std::min(q + 2, length);
+      // A page this step began on the tag goes on from here.
+      std::vector<PageStart>* starts = input_->pageStarts;
+      if (starts && table->count() > pagesBefore) starts->back().scanFrom = next;
       // That advance may reach the end of the text unseen by the line
       // handling, which must still end the last line.
       if (next == length) {
@@ -170,7 +189,7 @@ size_t TextPass::step(size_t p, bool& pageTitleOpened, bool& levelTitleOpened) {
   if (c == tml::kEscape) return handleTag(p, pageTitleOpened, levelTitleOpened);
   if (!invisible) {
     paginator_->closeSpaceRun();
-    paginator_->measure(c);
+    paginator_->measureAt(p, c);
   }
   return p + 1;
 }
@@ -183,7 +202,7 @@ size_t TextPass::handleSpaceOrBreakCharacter(size_t p) {
   } else {
     paginator_->closeSpaceRun();
   }
-  paginator_->measure(c);
+  paginator_->measureAt(p, c);
   if (p + 1 >= context_->length() || tml::isLineEnd(context_->byteAt(p + 1))) {
     // The line ends here anyway; trailing spaces never make it overflow.
     paginator_->setBreakPoint(p + 1);
@@ -223,14 +242,15 @@ size_t TextPass::handleTag(size_t p, bool& pageTitleOpened, bool& levelTitleOpen
     case tml::kAnchor: return handleAnchor(p);
     case tml::kScriptOrSidebar: return handleScriptOrSidebar(p);
     case tml::kIndent: return handleIndent(p);
-    case tml::kUnicodeCharacter:
-      checkedHexEscape(*context_, p);
-      paginator_->addItem(kUnicodeCharacterWidth, kUnicodeLineHeight);
+    case tml::kUnicodeCharacter: {
+      const uint16_t value = checkedHexEscape(*context_, p);
+      paginator_->addItemAt(p, PlacedKind::UnicodeCharacter, kUnicodeCharacterWidth, kUnicodeLineHeight, value);
       return clip(p + tml::kUnicodeEscapeLength);
+    }
     case tml::kChapterTitle: return handleLevelTitle(p, levelTitleOpened);
-    case tml::kBackslash: paginator_->measure(uint8_t('\\')); return p + 2;
+    case tml::kBackslash: paginator_->measureAt(p, uint8_t('\\')); return p + 2;
     case tml::kDecimalCharacter:
-      paginator_->measure(decimalEscapeValue(context_->text(), context_->length(), p + 2));
+      paginator_->measureAt(p, decimalEscapeValue(context_->text(), context_->length(), p + 2));
       return clip(p + tml::kDecimalEscapeLength);
     case tml::kBoldFont:
       if (boldStyleSeen_ && !boldFontSeen_) context_->plainError(p, "You can't use \\b and \\B in the same file.");
@@ -311,8 +331,8 @@ size_t TextPass::handleScriptOrSidebar(size_t p) {
       paginator_->setBreakPoint(p);
       resume = readReference(p, true);
       // The sidebar mark, then a space after it.
-      paginator_->addItem(kSidebarMarkSize, kSidebarMarkSize);
-      paginator_->measure(uint8_t(' '));
+      paginator_->addItemAt(p, PlacedKind::SidebarMark, kSidebarMarkSize, kSidebarMarkSize);
+      paginator_->measureAt(p, uint8_t(' '));
     }
     toggleStyle(kLinkStyle);
     return resume;
@@ -503,7 +523,7 @@ size_t TextPass::handleImage(size_t p) {
   }
   std::string name = context_->slice(argument.begin, argument.end);
   ImageMeasure measure = measureImage(p, name);
-  paginator_->addItem(measure.width, measure.height);
+  paginator_->addItemAt(p, PlacedKind::Image, measure.width, measure.height, 0, name);
   return argument.resume;
 }
 
@@ -560,13 +580,7 @@ size_t TextPass::handleRule(size_t p) {
   paginator_->setBreakPoint(p);
   Percentage rule = readPercentage(*context_, p, kRuleMessages);
   if (!rule.syntaxOk) return clip(p + 2);
-  // The value sets only the drawn width: a rule always takes the whole line.
-  PassState& state = paginator_->state();
-  if (state.x == 0 || state.x == kParagraphIndent) {
-    state.x = kLineWidth;
-  } else {
-    state.x += kLineWidth;
-  }
+  paginator_->placeRule(p, rule.value);
   return rule.resume;
 }
 

@@ -10,7 +10,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "BuildProgress.h"
 #include "BuildTables.h"
@@ -104,6 +106,20 @@ struct TextPassInput {
   // Tells the messages where in the source file their places are; may be
   // null: the messages then carry no place.
   const SourceMap* sourceMap = nullptr;
+
+  // For showing pages rather than writing a book: only the pass of this font
+  // runs, and none of the finishing steps (no images loaded, no lists
+  // finished). Unset, both passes and the finishing run.
+  std::optional<FontPass> onlyPass;
+  // With onlyPass: the scan starts at this page start instead of the text's
+  // beginning and stops as soon as the next page is entered, so one page is
+  // laid out. The pass's page table then holds that next page only.
+  const PageStart* onePageFrom = nullptr;
+  // Hears the items and lines of the pass (of onlyPass); may be null.
+  PageObserver* observer = nullptr;
+  // Receives the start of every page the pass (of onlyPass) enters; may be
+  // null.
+  std::vector<PageStart>* pageStarts = nullptr;
 };
 
 class TextPass {
@@ -117,6 +133,7 @@ class TextPass {
 
  private:
   void runPass(FontPass pass);
+  void forgetInput();
   // Tells the progress how far the scan is; false when the build is
   // cancelled.
   bool reportProgress(FontPass pass, size_t position);

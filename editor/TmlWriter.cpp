@@ -73,6 +73,7 @@ class TmlWriter {
   void writeBody() {
     const bool notifications = view_.setNotificationsEnabled(false);
     for (const ParagraphRun& paragraph : paragraphs_) writeParagraphRun(paragraph);
+    markPosition(to_);
     view_.setNotificationsEnabled(notifications);
   }
 
@@ -415,6 +416,7 @@ class TmlWriter {
   // Tag text kept as the file spelled it (red) is written byte for byte and
   // never parted: at the start of a line it is the line's first thing.
   void writeKept(int start, int end) {
+    markPosition(start);
     std::string bytes;
     char code[16];
     for (EditorChar c : view_.textOf(start, end)) {
@@ -467,6 +469,7 @@ class TmlWriter {
       for (size_t i = 0; i < text.size(); ++i) {
         const EditorChar c = text[i];
         const int position = block + int(i);
+        markPosition(position);
         if (c == kObjectChar && atLineStart_ && isLineContent(bookObjectAt(view_, position).kind())) {
           writeFirstOfLine(position + 1, [&] { writeObject(position); });
         } else if (c == kObjectChar) {
@@ -490,6 +493,10 @@ class TmlWriter {
         }
       }
     }
+  }
+
+  void markPosition(int position) {
+    if (options_.positions != nullptr) options_.positions->mark(position, out_.size());
   }
 
   RichTextView& view_;

@@ -8,6 +8,7 @@
 
 #include "BookInfo.h"
 #include "RichTextView.h"
+#include "TmlPositionMap.h"
 
 namespace scrivora {
 
@@ -25,6 +26,8 @@ struct TmlWriteOptions {
   // A copied piece that ends inside a paragraph leaves its alignment open,
   // so that the paragraph it is pasted into takes it.
   bool leaveLastParagraphOpen = false;
+  // When given, learns where each editor position went in the text.
+  TmlPositionMap* positions = nullptr;
 };
 
 // Writes the whole view into the file through a temporary that replaces the
