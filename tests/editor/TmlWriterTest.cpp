@@ -105,7 +105,7 @@ TEST_F(TmlWriterTest, AnchorJustBeforeALinkKeepsTheLinkTarget) {
 }
 
 TEST_F(TmlWriterTest, RedBackslashStaysSingleAndBlackOneIsDoubled) {
-  EXPECT_EQ(resave("\\B x \\\\ y"), "\\B x \\\\ y");
+  EXPECT_EQ(resave("\\Z x \\\\ y"), "\\Z x \\\\ y");
 }
 
 TEST_F(TmlWriterTest, HighBytesAreCharacterCodes) { EXPECT_EQ(resave("caf\\a233 \xE9\x80"), "caf\\a233 \\a233\\a128"); }
