@@ -412,6 +412,9 @@ std::string editEntryLabel(FourCC kind) {
     case kind::image: return "Select New Image...";
     case kind::tab: return "Edit Tab...";
     case kind::rule: return "Edit Horizontal Rule...";
+    case kind::footnote: return "Edit Footnote Reference...";
+    case kind::sidebar: return "Edit Sidebar Reference...";
+    case kind::hiddenChapter: return "Edit Hidden Chapter Entry...";
     default: return "Edit Object...";
   }
 }
