@@ -132,6 +132,15 @@ int findNoteBody(const TextDocumentModel& text, Marking marking, const std::stri
   return -1;
 }
 
+int notesStart(const TextDocumentModel& text) {
+  int start = -1;
+  for (Marking marking : {Marking::Footnote, Marking::Sidebar}) {
+    const std::vector<NoteOpening> notes = noteOpenings(text, marking);
+    if (!notes.empty() && (start < 0 || notes.front().position < start)) start = notes.front().position;
+  }
+  return start;
+}
+
 void appendNote(TextDocumentModel& text, Marking marking, const std::string& id) {
   const std::string clean = cleanNoteId(id);
   if (clean.empty()) return;

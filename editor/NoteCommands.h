@@ -38,6 +38,8 @@ std::vector<std::string> noteIds(const TextDocumentModel& text, Marking marking)
 // Where the body of the note begins (after its opening and line end), or -1;
 // ids compare without regard to letter case, as the book looks them up.
 int findNoteBody(const TextDocumentModel& text, Marking marking, const std::string& id);
+// Where the notes begin: the first footnote or sidebar opening, or -1.
+int notesStart(const TextDocumentModel& text);
 // A new, empty note at the end of the text; the caret goes into its body.
 void appendNote(TextDocumentModel& text, Marking marking, const std::string& id);
 // From a reference at the caret to its note's body; from inside a note body
