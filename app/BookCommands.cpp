@@ -5,6 +5,8 @@
 #include "DocumentTextView.h"
 #include "DocumentWindow.h"
 #include "EditObjectsDialog.h"
+#include "NoteCommands.h"
+#include "NoteDialogs.h"
 #include "ObjectCommands.h"
 #include "ObjectEditing.h"
 #include "TextDocumentModel.h"
@@ -12,18 +14,22 @@
 namespace scrivora {
 
 BookCommands::BookCommands(TextDocumentModel& text, DocumentWindow& window)
-    : CommandGroup({cmd::kInsertCharacter, cmd::kInsertTab,     cmd::kInsertComment,   cmd::kInsertRule,
-                    cmd::kInsertPageBreak, cmd::kInsertImage,   cmd::kInsertBookPlate, cmd::kCreateAnchor,
-                    cmd::kCreateLink,      cmd::kChapter,       cmd::kHeading1,        cmd::kHeading1 + 1,
-                    cmd::kHeading1 + 2,    cmd::kHeading4,      cmd::kEditObjects,     cmd::kEditObject,
-                    cmd::kRemoveLink,      cmd::kRemoveChapter, cmd::kRemoveHeading,   cmd::kGoToAnchor}),
+    : CommandGroup({cmd::kInsertCharacter,     cmd::kInsertTab,       cmd::kInsertComment,   cmd::kInsertRule,
+                    cmd::kInsertPageBreak,     cmd::kInsertImage,     cmd::kInsertBookPlate, cmd::kCreateAnchor,
+                    cmd::kCreateLink,          cmd::kChapter,         cmd::kHeading1,        cmd::kHeading1 + 1,
+                    cmd::kHeading1 + 2,        cmd::kHeading4,        cmd::kEditObjects,     cmd::kEditObject,
+                    cmd::kRemoveLink,          cmd::kRemoveChapter,   cmd::kRemoveHeading,   cmd::kGoToAnchor,
+                    cmd::kInsertSoftHyphen,    cmd::kMarkIndexTerm,   cmd::kInsertFootnote,  cmd::kInsertSidebar,
+                    cmd::kInsertHiddenChapter, cmd::kRemoveIndexTerm, cmd::kGoToNote}),
       text_(text),
       window_(window) {}
 
 bool BookCommands::enabled(Command command) const {
   const bool selection = text_.selectionStart() != text_.selectionEnd();
   switch (command) {
-    case cmd::kCreateLink: return selection;
+    case cmd::kCreateLink:
+    case cmd::kMarkIndexTerm: return selection;
+    case cmd::kRemoveIndexTerm: return markingAtCaret(text_, Marking::IndexTerm).found();
     case cmd::kRemoveLink:
     case cmd::kGoToAnchor: return linkAtCaret(text_).found();
     case cmd::kRemoveChapter: {
@@ -63,6 +69,16 @@ bool BookCommands::perform(Command command, const void* argument, uintptr_t) {
     case cmd::kRemoveHeading: return removeHeadingAtCaret(text_);
     case cmd::kGoToAnchor:
       if (!goToAnchorFromCaret(text_)) return false;
+      window_.view().ensureCursorVisible();
+      return true;
+    case cmd::kInsertSoftHyphen: insertSoftHyphenAtCaret(text_); return true;
+    case cmd::kMarkIndexTerm: return markIndexTerm(text_);
+    case cmd::kRemoveIndexTerm: return removeMarkingAtCaret(text_, Marking::IndexTerm);
+    case cmd::kInsertFootnote: return createReferenceByDialog(text_, Marking::Footnote, owner);
+    case cmd::kInsertSidebar: return createReferenceByDialog(text_, Marking::Sidebar, owner);
+    case cmd::kInsertHiddenChapter: return insertHiddenChapterByDialog(text_, owner);
+    case cmd::kGoToNote:
+      if (!goToNote(text_)) return false;
       window_.view().ensureCursorVisible();
       return true;
     case cmd::kEditObjects:

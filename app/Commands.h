@@ -51,6 +51,8 @@ constexpr Command kRemoveLink = 20012;
 constexpr Command kRemoveChapter = 20013;
 constexpr Command kRemoveHeading = 20014;
 constexpr Command kGoToAnchor = 20030;
+constexpr Command kRemoveIndexTerm = 20015;
+constexpr Command kGoToNote = 20031;
 
 // Search.
 constexpr Command kFind = 20020;
@@ -87,6 +89,11 @@ constexpr Command kCreateLink = 20059;
 constexpr Command kChapter = 20060;
 constexpr Command kHeading1 = 20061;  // to kHeading1 + 3 for level 4
 constexpr Command kHeading4 = 20064;
+constexpr Command kInsertSoftHyphen = 20065;
+constexpr Command kMarkIndexTerm = 20066;
+constexpr Command kInsertFootnote = 20067;
+constexpr Command kInsertSidebar = 20068;
+constexpr Command kInsertHiddenChapter = 20069;
 
 // Font, Style, Paragraph.
 constexpr Command kFontNormal = 20070;
@@ -99,6 +106,7 @@ constexpr Command kUnderline = 20082;
 constexpr Command kOverstrike = 20083;
 constexpr Command kSuperscript = 20084;
 constexpr Command kSubscript = 20085;
+constexpr Command kBoldStyle = 20086;
 constexpr Command kAlignLeft = 20090;
 constexpr Command kAlignCenter = 20091;
 constexpr Command kAlignRight = 20092;

@@ -27,9 +27,19 @@ class DocumentTextView : public QTextEdit, public CaretHost {
   QMimeData* createMimeDataFromSelection() const override;
   bool canInsertFromMimeData(const QMimeData* source) const override;
   void insertFromMimeData(const QMimeData* source) override;
+  // The notes at the end of the text are set apart by a rule and a heading
+  // line, drawn here and never written to the file.
+  void paintEvent(QPaintEvent* event) override;
 
  private:
+  int notesStart() const;
+
   TextDocumentModel& text_;
+  mutable struct {
+    bool valid = false;
+    uint64_t changes = 0;
+    int position = -1;
+  } notes_;
 };
 
 // The width of the handheld's screen in view pixels at a zoom factor.

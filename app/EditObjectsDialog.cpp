@@ -35,6 +35,9 @@ const std::vector<std::pair<const char*, FourCC>>& EditObjectsDialog::filters() 
       {"Book Plates", kind::bookPlate},
       {"Horizontal Rules", kind::rule},
       {"Tabs", kind::tab},
+      {"Index Terms", kind::indexTerm},
+      {"Footnotes", kind::footnote},
+      {"Sidebars", kind::sidebar},
   };
   return list;
 }

@@ -1,5 +1,6 @@
 #include "FormattingCommands.h"
 
+#include "AlertBox.h"
 #include "Commands.h"
 #include "FormatCommands.h"
 #include "TextDocumentModel.h"
@@ -23,6 +24,7 @@ CharEffect effectOf(Command command) {
     case cmd::kOverstrike: return CharEffect::Overstrike;
     case cmd::kSuperscript: return CharEffect::Superscript;
     case cmd::kSubscript: return CharEffect::Subscript;
+    case cmd::kBoldStyle: return CharEffect::BoldStyle;
     default: return CharEffect::Italic;
   }
 }
@@ -46,7 +48,7 @@ FormattingCommands::FormattingCommands(TextDocumentModel& text)
     : CommandGroup({cmd::kFontNormal, cmd::kFontSmall, cmd::kFontBold, cmd::kFontLarge, cmd::kPlain, cmd::kItalic,
                     cmd::kUnderline, cmd::kOverstrike, cmd::kSuperscript, cmd::kSubscript, cmd::kAlignLeft,
                     cmd::kAlignCenter, cmd::kAlignRight, cmd::kNoIndent, cmd::kBlockIndent, cmd::kBodyIndent,
-                    cmd::kFirstLineIndent}),
+                    cmd::kFirstLineIndent, cmd::kBoldStyle}),
       text_(text) {}
 
 const CharacterMarks& FormattingCommands::marks() const {
@@ -69,7 +71,7 @@ int FormattingCommands::checkState(Command command) const {
     marked = marks().font[int(fontOf(command))];
   else if (command == cmd::kPlain)
     marked = marks().plain;
-  else if (command >= cmd::kItalic && command <= cmd::kSubscript)
+  else if ((command >= cmd::kItalic && command <= cmd::kSubscript) || command == cmd::kBoldStyle)
     marked = marks().effect[int(effectOf(command))];
   else if (command >= cmd::kAlignLeft && command <= cmd::kAlignRight)
     marked = alignmentMarked(text_, alignmentOf(command));
@@ -79,11 +81,21 @@ int FormattingCommands::checkState(Command command) const {
 }
 
 bool FormattingCommands::perform(Command command, const void*, uintptr_t) {
+  const bool effect = (command >= cmd::kItalic && command <= cmd::kSubscript) || command == cmd::kBoldStyle;
+  // The book refuses the bold font and the bold style in one file.
+  const bool clash =
+      (command >= cmd::kFontNormal && command <= cmd::kFontLarge && fontWouldClash(text_, fontOf(command))) ||
+      (effect && effectWouldClash(text_, effectOf(command)));
+  if (clash) {
+    showAlert({AlertKind::Warning, QString::fromLatin1(kBoldClashMessage),
+               QStringLiteral("Use either Bold in the Font menu or Bold in the Style menu throughout the book.")});
+    return false;
+  }
   if (command >= cmd::kFontNormal && command <= cmd::kFontLarge)
     setFont(text_, fontOf(command));
   else if (command == cmd::kPlain)
     makePlain(text_);
-  else if (command >= cmd::kItalic && command <= cmd::kSubscript)
+  else if (effect)
     toggleEffect(text_, effectOf(command));
   else if (command >= cmd::kAlignLeft && command <= cmd::kAlignRight)
     setAlignment(text_, alignmentOf(command));

@@ -2,6 +2,7 @@
 
 #include "DialogDriver.h"
 #include "InsertCharacterDialog.h"
+#include "NoteDialogs.h"
 #include "ObjectCommands.h"
 #include "ObjectDialogs.h"
 #include "TextDocumentModel.h"
@@ -92,7 +93,10 @@ bool objectHasDialog(uint32_t kind) {
     case kind::comment:
     case kind::image:
     case kind::rule:
-    case kind::tab: return true;
+    case kind::tab:
+    case kind::footnote:
+    case kind::sidebar:
+    case kind::hiddenChapter: return true;
     default: return false;
   }
 }
@@ -125,6 +129,9 @@ bool editObjectByDialog(TextDocumentModel& text, int position, QWidget* owner) {
   switch (object.kind()) {
     case kind::link: return editLink(text, object, owner);
     case kind::chapter: return editHeading(text, object, owner);
+    case kind::footnote:
+    case kind::sidebar: return editReferenceByDialog(text, position, owner);
+    case kind::hiddenChapter: return editHiddenChapterByDialog(text, position, owner);
     case kind::anchor:
       if (!askField(FieldDialogKind::Anchor, true, object.text(), owner, value) || value.empty()) return false;
       replaceAnchor(text, position, value);

@@ -26,6 +26,8 @@ Command commandOf(ContextAction action) {
     case ContextAction::RemoveLink: return cmd::kRemoveLink;
     case ContextAction::RemoveChapter: return cmd::kRemoveChapter;
     case ContextAction::RemoveHeading: return cmd::kRemoveHeading;
+    case ContextAction::RemoveIndexTerm: return cmd::kRemoveIndexTerm;
+    case ContextAction::GoToNote: return cmd::kGoToNote;
     case ContextAction::EditObject: return cmd::kEditObject;
   }
   return 0;

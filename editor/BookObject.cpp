@@ -241,23 +241,146 @@ void makeHeading(RichTextView& view, int level, int start, int end) {
   view.setSelection(start, end + 1);
 }
 
-std::string headingTitle(const RichTextView& view, const BookObject& marker) {
-  if (marker.kind() != kind::chapter) return std::string();
+namespace {
+
+// The text after an object in a colour of its own: at most 80 characters,
+// objects skipped, line ends as spaces. Kept text in that stretch counts too.
+std::string colouredTextAfter(const RichTextView& view, int position, const Rgb& colour, const Rgb& kept) {
   RichTextView& mutableView = const_cast<RichTextView&>(view);
   const bool notifications = mutableView.setNotificationsEnabled(false);
-  const Rgb colour = headingColour(marker.level());
-  std::string title;
-  for (int p = marker.position + 1; p < view.length() && title.size() < 80; ++p) {
-    if (view.styleAt(p).colour != colour) break;
+  std::string text;
+  for (int p = position + 1; p < view.length() && text.size() < 80; ++p) {
+    const Rgb here = view.styleAt(p).colour;
+    if (here != colour && here != kept) break;
     const EditorChar c = view.characterAt(p);
-    if (c == kObjectChar) continue;
+    if (c == kObjectChar) {
+      if (view.nextObject(p - 1) == p && markingOfOpeningKind(bookObjectAt(view, p).kind()) != Marking::None) break;
+      continue;
+    }
     if (c == kParagraphEndChar || c == '\n')
-      title.push_back(' ');
+      text.push_back(' ');
     else
-      title.push_back(isOutsideCodePage(c) ? '?' : char(c));
+      text.push_back(isOutsideCodePage(c) ? '?' : char(c));
   }
   mutableView.setNotificationsEnabled(notifications);
-  return title;
+  return text;
+}
+
+}  // namespace
+
+std::string headingTitle(const RichTextView& view, const BookObject& marker) {
+  if (marker.kind() != kind::chapter) return std::string();
+  const Rgb colour = headingColour(marker.level());
+  return colouredTextAfter(view, marker.position, colour, colour);
+}
+
+std::string markedText(const RichTextView& view, const BookObject& opening) {
+  const Marking marking = markingOfOpeningKind(opening.kind());
+  if (marking == Marking::None) return std::string();
+  return colouredTextAfter(view, opening.position, markingColour(marking), keptColour(marking));
+}
+
+void insertMarkingObject(RichTextView& view, Marking marking, const std::string& text) {
+  if (marking == Marking::Link) {
+    insertLink(view, text);
+    return;
+  }
+  BookObjectData data = freshRecord(view, openingKindOf(marking));
+  data.text = cutToRecordText(text);
+  insertStyled(view, data, [marking](CharStyle& s) { s.colour = markingColour(marking); });
+}
+
+void markStretch(RichTextView& view, Marking marking, const std::string& text, int start, int end) {
+  if (start == kAtCaret || end == kAtCaret) {
+    start = view.selectionStart();
+    end = view.selectionEnd();
+  }
+  view.setCaret(start);
+  // The object opens the stretch where no style is on.
+  CharStyle open = start < view.length() ? view.styleAt(start) : view.caretStyle();
+  if (fontOfFace(open.face) == FontKind::Script)
+    faceAndSizeOf(FontKind::Normal, view.normalFace(), view.zoom(), open.face, open.size);
+  open.italic = open.underline = open.overstrike = open.bold = false;
+  open.offset = 0;
+  const CharStyle caretStyle = view.caretStyle();
+  view.applyStyleAtCaret(open);
+  insertMarkingObject(view, marking, text);
+  view.applyStyleAtCaret(caretStyle);
+  applyColourAndUnderline(view, start, end + 1, markingColour(marking), marking == Marking::Link);
+  view.setSelection(start, end + 1);
+}
+
+void insertHiddenChapter(RichTextView& view, int level, const std::string& title, int position) {
+  moveCaretTo(view, position);
+  BookObjectData data = freshRecord(view, kind::hiddenChapter);
+  data.level = uint16_t(std::clamp(level, 0, 4));
+  data.text = cutToRecordText(title);
+  view.insertObject(data);
+}
+
+void insertSoftHyphen(RichTextView& view, int position) {
+  moveCaretTo(view, position);
+  view.insertObject(freshRecord(view, kind::softHyphen));
+}
+
+namespace {
+int digitValue(char c, int base) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (base == 16 && c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+// The value of `count` digits at a position, or -1.
+int numberAt(const std::string& text, size_t at, size_t count, int base) {
+  if (at + count > text.size()) return -1;
+  int value = 0;
+  for (size_t i = at; i < at + count; ++i) {
+    const int digit = digitValue(text[i], base);
+    if (digit < 0) return -1;
+    value = value * base + digit;
+  }
+  return value;
+}
+}  // namespace
+
+QString hiddenChapterTitleText(const std::string& written) {
+  QString text;
+  for (size_t i = 0; i < written.size(); ++i) {
+    const char c = written[i];
+    const char tag = i + 1 < written.size() ? written[i + 1] : '\0';
+    const int decimal = c == '\\' && tag == 'a' ? numberAt(written, i + 2, 3, 10) : -1;
+    const int unicode = c == '\\' && tag == 'U' ? numberAt(written, i + 2, 4, 16) : -1;
+    if (decimal >= 0) {
+      text.append(QChar(unicodeFromCodePage(uint8_t(decimal % 256))));
+      i += 4;
+    } else if (unicode >= 0) {
+      text.append(QChar(char16_t(unicode)));
+      i += 5;
+    } else if (c == '\r') {
+      text.append(QLatin1Char(' '));
+    } else {
+      text.append(QChar(unicodeFromCodePage(uint8_t(c))));
+    }
+  }
+  return text;
+}
+
+bool hiddenChapterTitleFromText(const QString& text, std::string& written) {
+  written.clear();
+  for (QChar ch : text) {
+    const char16_t u = ch.unicode();
+    if (u == '"' || u == '\\') return false;
+    const int byte = codePageFromUnicode(u);
+    if (byte >= 32) {
+      written.push_back(char(byte));
+    } else if (byte >= 0) {
+      written.push_back(' ');
+    } else {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\U%04X", unsigned(u));
+      written += code;
+    }
+  }
+  return true;
 }
 
 std::string describe(const RichTextView& view, const BookObject& object) {
@@ -281,6 +404,20 @@ std::string describe(const RichTextView& view, const BookObject& object) {
       std::snprintf(line, sizeof line, "Heading %d: \"", object.level());
       return line + title + "\"";
     }
+    case kind::hiddenChapter: {
+      const QString shown = hiddenChapterTitleText(object.text()).left(63);
+      std::string title;
+      for (QChar ch : shown) {
+        const int byte = codePageFromUnicode(ch.unicode());
+        title.push_back(byte > 0 ? char(byte) : '?');
+      }
+      if (object.level() == 0) return "Hidden Chapter: \"" + title + "\"";
+      std::snprintf(line, sizeof line, "Hidden Heading %d: \"", object.level());
+      return line + title + "\"";
+    }
+    case kind::indexTerm: return "Index Term: \"" + markedText(view, object) + "\"";
+    case kind::footnote: return "Footnote: \"" + cut + "\"";
+    case kind::sidebar: return "Sidebar: \"" + cut + "\"";
     default: return std::string();
   }
 }
@@ -327,6 +464,9 @@ QSize bookObjectSize(const BookObjectData& data, const QImage& picture) {
       return QSize(width >= 1 ? width : 1, 2 * z);
     }
     case kind::image: return picture.isNull() ? QSize(0, 0) : picture.size() * z;
+    case kind::footnote:
+    case kind::sidebar:
+    case kind::softHyphen: return QSize(4 * z, 3 * z);
     default: return QSize(3 * z, 3 * z);
   }
 }
@@ -375,13 +515,38 @@ void drawBookObject(QPainter& painter, const QRect& rect, const BookObjectData& 
   switch (data.kind) {
     case kind::anchor:
     case kind::comment:
-      painter.setPen(data.kind == kind::anchor ? QColor(0, 0, 255) : QColor(127, 127, 127));
+    case kind::hiddenChapter:
+      painter.setPen(data.kind == kind::anchor    ? QColor(0, 0, 255)
+                     : data.kind == kind::comment ? QColor(127, 127, 127)
+                                                  : QColor(0, 127, 0));
       for (int i = 1; i <= 2 * z; ++i) drawRow(painter, left - i, left + i - 1, top + 10 + i);
       break;
     case kind::link:
     case kind::chapter:
-      painter.setPen(data.kind == kind::link ? QColor(0, 0, 255) : QColor(0, 127, 0));
+    case kind::indexTerm:
+      painter.setPen(data.kind == kind::link      ? QColor(0, 0, 255)
+                     : data.kind == kind::chapter ? QColor(0, 127, 0)
+                                                  : QColor(150, 0, 150));
       for (int i = 1; i <= 2 * z; ++i) drawRow(painter, left - 1, left - 1 + i, top + 10 + i);
+      break;
+    case kind::footnote:
+    case kind::sidebar: {
+      // A small raised mark: a dot for a footnote, a square for a sidebar.
+      const QColor colour(0, 120, 120);
+      painter.setPen(colour);
+      painter.setBrush(colour);
+      const int size = std::max(2, 2 * z);
+      const QRect mark(left + (right - left - size) / 2, top - 4 * z, size, size);
+      if (data.kind == kind::footnote)
+        painter.drawEllipse(mark);
+      else
+        painter.drawRect(mark.adjusted(0, 0, -1, -1));
+      break;
+    }
+    case kind::softHyphen:
+      // A grey hyphen at the height of the letters: where the word may break.
+      painter.setPen(QColor(140, 140, 140));
+      for (int row = 0; row < std::max(1, z / 2); ++row) drawRow(painter, left, right - 1, top - 2 * z + row);
       break;
     case kind::rule: {
       painter.setPen(Qt::black);

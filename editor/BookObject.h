@@ -54,6 +54,20 @@ void insertTab(RichTextView& view, int percent, int position = kAtCaret);
 void insertUnmeasuredTab(RichTextView& view, int percent);
 void insertChapterMarker(RichTextView& view, int level, const std::string& title, int position = kAtCaret);
 void makeHeading(RichTextView& view, int level, int start = kAtCaret, int end = kAtCaret);
+// The object that opens an index term, a footnote reference or a sidebar
+// reference (the text: the note's id), inserted at the caret in the
+// marking's colour.
+void insertMarkingObject(RichTextView& view, Marking marking, const std::string& text);
+// Marks [start, end) (the selection for kAtCaret): the opening object goes in
+// at start, the object and the old text get the marking's colour, and they
+// become the selection. The object takes the style at start without italic,
+// underline, overstrike, bold style or script, so that the stretch opens
+// where no style is on.
+void markStretch(RichTextView& view, Marking marking, const std::string& text, int start = kAtCaret,
+                 int end = kAtCaret);
+// A hidden chapter entry; the title as TML spells it between its quotes.
+void insertHiddenChapter(RichTextView& view, int level, const std::string& title, int position = kAtCaret);
+void insertSoftHyphen(RichTextView& view, int position = kAtCaret);
 
 // The serial the next new link gets (process-wide, counted up per link).
 uint32_t lastLinkSerial();
@@ -62,6 +76,15 @@ uint32_t lastLinkSerial();
 std::string describe(const RichTextView& view, const BookObject& object);
 // The heading text that follows a chapter marker in its heading colour.
 std::string headingTitle(const RichTextView& view, const BookObject& marker);
+// The text of the stretch an index term or reference object opens, as the
+// heading title is read: at most 80 characters, line ends as spaces.
+std::string markedText(const RichTextView& view, const BookObject& opening);
+// A hidden chapter's title as the reader shows it: `\aDDD` and `\UXXXX`
+// become their characters (Unicode text).
+QString hiddenChapterTitleText(const std::string& written);
+// The other way: TML for a title typed in a dialog. False when the title
+// holds a double quote or a backslash, which a title cannot spell.
+bool hiddenChapterTitleFromText(const QString& text, std::string& written);
 
 // Tabs are re-made when the text before them moves.
 void relayoutTab(RichTextView& view, int position);

@@ -11,7 +11,27 @@ bool isLineContent(FourCC code) {
 
 bool isBookObjectKind(FourCC code) {
   return code == kind::anchor || code == kind::link || code == kind::comment || code == kind::image ||
-         code == kind::bookPlate || code == kind::rule || code == kind::tab || code == kind::chapter;
+         code == kind::bookPlate || code == kind::rule || code == kind::tab || code == kind::chapter ||
+         code == kind::indexTerm || code == kind::footnote || code == kind::sidebar || code == kind::hiddenChapter ||
+         code == kind::softHyphen;
+}
+
+FourCC openingKindOf(Marking marking) {
+  switch (marking) {
+    case Marking::Link: return kind::link;
+    case Marking::IndexTerm: return kind::indexTerm;
+    case Marking::Footnote: return kind::footnote;
+    case Marking::Sidebar: return kind::sidebar;
+    default: return 0;
+  }
+}
+
+Marking markingOfOpeningKind(FourCC code) {
+  if (code == kind::link) return Marking::Link;
+  if (code == kind::indexTerm) return Marking::IndexTerm;
+  if (code == kind::footnote) return Marking::Footnote;
+  if (code == kind::sidebar) return Marking::Sidebar;
+  return Marking::None;
 }
 
 namespace {

@@ -20,12 +20,27 @@ constexpr FourCC bookPlate = fourCC("Info");
 constexpr FourCC rule = fourCC("Rule");
 constexpr FourCC tab = fourCC("Tab ");
 constexpr FourCC chapter = fourCC("Chpt");
+// The opening of an index term: the term is the text after it in the index
+// term colour.
+constexpr FourCC indexTerm = fourCC("Indx");
+// The opening of a footnote or sidebar reference; the text holds the note's id.
+constexpr FourCC footnote = fourCC("Fnot");
+constexpr FourCC sidebar = fourCC("Sbar");
+// An invisible chapter entry: level and title, the title as the file spells it.
+constexpr FourCC hiddenChapter = fourCC("Hchp");
+constexpr FourCC softHyphen = fourCC("Shyp");
 }  // namespace kind
+
+// The object that opens a marked stretch (0 for none).
+FourCC openingKindOf(Marking marking);
+// The marking an opening object begins (Marking::None for other kinds).
+Marking markingOfOpeningKind(FourCC kind);
 
 bool isBookObjectKind(FourCC code);
 // What the indent tags of a line go around: images, rules, tabs and book
 // plates take room on the line, and a comment may hold escapes that the book
-// measures even hidden. Anchors, links and chapter markers only mark a place.
+// measures even hidden. Anchors, links, chapter markers, index terms,
+// references, hidden chapter entries and soft hyphens only mark a place.
 bool isLineContent(FourCC kind);
 
 struct BookObjectData {

@@ -27,6 +27,46 @@ int headingLevelOfColour(const Rgb& colour) {
   return -1;
 }
 
+Rgb markingColour(Marking marking) {
+  switch (marking) {
+    case Marking::Link: return kLinkColour;
+    case Marking::IndexTerm: return kIndexTermColour;
+    case Marking::Footnote: return kFootnoteColour;
+    case Marking::Sidebar: return kSidebarColour;
+    default: return kPlainColour;
+  }
+}
+
+Marking markingOfColour(const Rgb& colour) {
+  if (colour == kLinkColour) return Marking::Link;
+  if (colour == kIndexTermColour) return Marking::IndexTerm;
+  if (colour == kFootnoteColour) return Marking::Footnote;
+  if (colour == kSidebarColour) return Marking::Sidebar;
+  return Marking::None;
+}
+
+// Reds that differ only in the blue word, which the eye cannot tell apart.
+Rgb keptColour(Marking inside) {
+  switch (inside) {
+    case Marking::IndexTerm: return Rgb{255, 0, 1};
+    case Marking::Footnote: return Rgb{255, 0, 2};
+    case Marking::Sidebar: return Rgb{255, 0, 3};
+    default: return kUnknownTagColour;
+  }
+}
+
+bool isKeptColour(const Rgb& colour) {
+  return colour == kNoteMarkerColour ||
+         ((colour.red & 0xFF) == 255 && (colour.green & 0xFF) == 0 && (colour.blue & 0xFF) <= 3);
+}
+
+Marking markingOfKeptColour(const Rgb& colour) {
+  if (colour == keptColour(Marking::IndexTerm)) return Marking::IndexTerm;
+  if (colour == keptColour(Marking::Footnote)) return Marking::Footnote;
+  if (colour == keptColour(Marking::Sidebar)) return Marking::Sidebar;
+  return Marking::None;
+}
+
 FontKind fontOfFace(const std::string& face) {
   if (face == kFaceSmall) return FontKind::Small;
   if (face == kFaceBold) return FontKind::Bold;

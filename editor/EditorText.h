@@ -55,16 +55,42 @@ inline Rgb headingColour(int level) { return Rgb{1, uint16_t(94 + level), 2}; }
 // The heading level a colour marks, or -1.
 int headingLevelOfColour(const Rgb& colour);
 
+// Stretches of text that open with an object and last as far as their colour:
+// links, index terms, and footnote and sidebar references. The text between
+// the opening and the closing tag is the link text, the term, or the text the
+// reader taps to open the note.
+enum class Marking { None, Link, IndexTerm, Footnote, Sidebar };
+constexpr Rgb kIndexTermColour{150, 1, 150};
+constexpr Rgb kFootnoteColour{1, 120, 120};
+constexpr Rgb kSidebarColour{1, 121, 120};
+Rgb markingColour(Marking marking);
+// The marking a colour stands for; Marking::None for any other colour.
+Marking markingOfColour(const Rgb& colour);
+
+// Text kept exactly as the file spells it, written back byte for byte. Red
+// outside the stretches above; inside an index term or a reference its red
+// says which, so the stretch goes on across it. The openings and ends of the
+// footnote and sidebar blocks are kept in a grey of their own.
+constexpr Rgb kNoteMarkerColour{96, 96, 97};
+Rgb keptColour(Marking inside);
+bool isKeptColour(const Rgb& colour);
+// The marking kept text of this colour stands inside (None for plain red and
+// the note markers).
+Marking markingOfKeptColour(const Rgb& colour);
+
 struct CharStyle {
   std::string face;
   uint16_t size = 0;   // character height, handheld pixels times the zoom factor
   int16_t offset = 0;  // positive raises (superscript), negative lowers
   Rgb colour;
   bool italic = false, underline = false, overstrike = false;
+  // The bold style, applied to whichever font is current (the bold font is a
+  // face of its own).
+  bool bold = false;
 
   bool operator==(const CharStyle& o) const {
     return face == o.face && size == o.size && offset == o.offset && colour == o.colour && italic == o.italic &&
-           underline == o.underline && overstrike == o.overstrike;
+           underline == o.underline && overstrike == o.overstrike && bold == o.bold;
   }
   bool operator!=(const CharStyle& o) const { return !(*this == o); }
 };

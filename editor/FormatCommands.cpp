@@ -31,8 +31,20 @@ bool hasEffect(const CharStyle& style, CharEffect effect) {
     case CharEffect::Overstrike: return style.overstrike;
     case CharEffect::Superscript: return style.offset > 0;
     case CharEffect::Subscript: return style.offset < 0;
+    case CharEffect::BoldStyle: return style.bold;
   }
   return false;
+}
+
+// Whether any run of the whole text has the property; kept tags do not count.
+template <typename Has>
+bool anyText(const TextDocumentModel& text, Has has) {
+  bool found = false;
+  text.visitStyles(0, text.length(), [&](int, int, const CharStyle& style) {
+    found = !isKeptColour(style.colour) && has(style);
+    return !found;
+  });
+  return found;
 }
 
 // Applies a change to the selection's text, or to the caret's insertion
@@ -74,12 +86,13 @@ void setFontOf(CharStyle& style, FontKind font, const TextDocumentModel& text) {
 CharacterMarks characterMarks(const TextDocumentModel& text) {
   // Counts of runs with and without each property; a property is marked
   // when no run lacks it, partly when some have it.
-  constexpr int kChecks = 11;  // five fonts, five effects, plain
+  constexpr int kChecks = 5 + kCharEffects + 1;  // five fonts, the effects, plain
+  constexpr int kPlainCheck = kChecks - 1;
   auto checksOf = [](const CharStyle& style, bool(&has)[kChecks]) {
     const FontKind font = fontOfFace(style.face);
     for (int f = 0; f < 5; ++f) has[f] = font == FontKind(f);
-    for (int e = 0; e < 5; ++e) has[5 + e] = hasEffect(style, CharEffect(e));
-    has[10] = !style.italic && !style.overstrike && !hasEffect(style, CharEffect::Underline);
+    for (int e = 0; e < kCharEffects; ++e) has[5 + e] = hasEffect(style, CharEffect(e));
+    has[kPlainCheck] = !style.italic && !style.overstrike && !style.bold && !hasEffect(style, CharEffect::Underline);
   };
   bool some[kChecks] = {}, all[kChecks];
   std::fill(std::begin(all), std::end(all), true);
@@ -104,8 +117,8 @@ CharacterMarks characterMarks(const TextDocumentModel& text) {
   auto marked = [&](int i) { return all[i] ? Marked::Yes : some[i] ? Marked::Partly : Marked::No; };
   CharacterMarks marks;
   for (int f = 0; f < 5; ++f) marks.font[f] = marked(f);
-  for (int e = 0; e < 5; ++e) marks.effect[e] = marked(5 + e);
-  marks.plain = marked(10);
+  for (int e = 0; e < kCharEffects; ++e) marks.effect[e] = marked(5 + e);
+  marks.plain = marked(kPlainCheck);
   return marks;
 }
 
@@ -123,6 +136,24 @@ Marked alignmentMarked(const TextDocumentModel& text, FourCC alignment) {
 
 Marked indentMarked(const TextDocumentModel& text, IndentMode mode) {
   return markedOverParagraphs(text, [mode](const ParagraphFormat& f) { return indentModeOf(f) == mode; });
+}
+
+const char* const kBoldClashMessage = "You can't use \\b and \\B in the same file.";
+
+bool usesBoldFont(const TextDocumentModel& text) {
+  return anyText(text, [](const CharStyle& style) { return fontOfFace(style.face) == FontKind::Bold; });
+}
+
+bool usesBoldStyle(const TextDocumentModel& text) {
+  return anyText(text, [](const CharStyle& style) { return style.bold; });
+}
+
+bool fontWouldClash(const TextDocumentModel& text, FontKind font) {
+  return font == FontKind::Bold && usesBoldStyle(text);
+}
+
+bool effectWouldClash(const TextDocumentModel& text, CharEffect effect) {
+  return effect == CharEffect::BoldStyle && effectMarked(text, effect) != Marked::Yes && usesBoldFont(text);
 }
 
 void setFont(TextDocumentModel& text, FontKind font) {
@@ -145,7 +176,8 @@ void setFont(TextDocumentModel& text, FontKind font) {
 void makePlain(TextDocumentModel& text) {
   const int start = text.selectionStart(), end = text.selectionEnd();
   if (start == end) {
-    changeSelection(text, [](CharStyle& style) { style.italic = style.underline = style.overstrike = false; });
+    changeSelection(text,
+                    [](CharStyle& style) { style.italic = style.underline = style.overstrike = style.bold = false; });
     return;
   }
   text.beginEditGroup();
@@ -164,6 +196,7 @@ void toggleEffect(TextDocumentModel& text, CharEffect effect) {
         if (!isLinkText(style)) style.underline = set;
         return;
       case CharEffect::Overstrike: style.overstrike = set; return;
+      case CharEffect::BoldStyle: style.bold = set; return;
       case CharEffect::Superscript:
       case CharEffect::Subscript:
         style.offset = int16_t(!set ? 0 : effect == CharEffect::Superscript ? 3 * zoom : -zoom);

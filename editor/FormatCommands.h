@@ -14,7 +14,10 @@ class TextDocumentModel;
 // Check states, as the menus show them.
 enum class Marked { No = 0, Yes = 1, Partly = 2 };
 
-enum class CharEffect { Italic, Underline, Overstrike, Superscript, Subscript };
+// The bold style is the weight on top of whichever font is current; the
+// bold font is a face of its own. A book uses one or the other, never both.
+enum class CharEffect { Italic, Underline, Overstrike, Superscript, Subscript, BoldStyle };
+constexpr int kCharEffects = 6;
 
 Marked fontMarked(const TextDocumentModel& text, FontKind font);
 // Plain: no italic, no overstrike, no underline outside link text.
@@ -27,11 +30,22 @@ Marked indentMarked(const TextDocumentModel& text, IndentMode mode);
 // Every character check of the selection at once, found in one pass over
 // it: what a toolbar or a menu asks for all its buttons together.
 struct CharacterMarks {
-  Marked font[5] = {};    // by FontKind
-  Marked effect[5] = {};  // by CharEffect
+  Marked font[5] = {};               // by FontKind
+  Marked effect[kCharEffects] = {};  // by CharEffect
   Marked plain = Marked::No;
 };
 CharacterMarks characterMarks(const TextDocumentModel& text);
+
+// Whether any text of the document is in the bold font, or in the bold
+// style: the book refuses a file with both.
+bool usesBoldFont(const TextDocumentModel& text);
+bool usesBoldStyle(const TextDocumentModel& text);
+// What the author is told when a command would mix the two.
+extern const char* const kBoldClashMessage;
+// Whether choosing the font (or switching the effect on) would mix the bold
+// font and the bold style in the document.
+bool fontWouldClash(const TextDocumentModel& text, FontKind font);
+bool effectWouldClash(const TextDocumentModel& text, CharEffect effect);
 
 // Face and size of the font for the document's normal face and zoom.
 void setFont(TextDocumentModel& text, FontKind font);

@@ -49,7 +49,10 @@ std::vector<ObjectListLine> listObjects(const TextDocumentModel& text, FourCC ki
   // Held once for the whole list rather than once per heading title read.
   TextDocumentModel& held = const_cast<TextDocumentModel&>(text);
   const bool notifications = held.setNotificationsEnabled(false);
-  for (const BookObject& object : bookObjectsOfKind(text, kind)) {
+  // Hidden chapter entries are listed with the chapters and headings.
+  const bool chapters = kind == kind::chapter;
+  for (const BookObject& object : bookObjectsOfKind(text, chapters ? 0 : kind)) {
+    if (chapters && object.kind() != kind::chapter && object.kind() != kind::hiddenChapter) continue;
     std::string description = describe(text, object);
     if (!description.empty()) lines.push_back({object.position, std::move(description)});
   }
@@ -84,13 +87,13 @@ bool isObjectOfKind(const TextDocumentModel& text, int position, FourCC kind, Bo
 
 // Walking back from the position through text of one colour: the nearest
 // object of the kind, or -1 when the colour ends first.
-int markerBefore(const TextDocumentModel& text, int position, const Rgb& colour, FourCC kind) {
+int markerBefore(const TextDocumentModel& text, int position, const Rgb& colour, FourCC kind, const Rgb& alsoInside) {
   for (int end = position + 1; end > 0;) {
     const int start = std::max(0, end - kWalkChunk);
     const std::u32string characters = text.textOf(start, end);
     const std::vector<Run> runs = runsOf(text, start, end);
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-      if (run->colour != colour) return -1;
+      if (run->colour != colour && run->colour != alsoInside) return -1;
       for (int p = run->end - 1; p >= run->start; --p)
         if (characters[size_t(p - start)] == kObjectChar && isObjectOfKind(text, p, kind)) return p;
     }
@@ -100,14 +103,15 @@ int markerBefore(const TextDocumentModel& text, int position, const Rgb& colour,
 }
 
 // Forward from just behind the marker: where the colour ends or the next
-// marker of the kind begins.
-int stretchEnd(const TextDocumentModel& text, int marker, const Rgb& colour, FourCC kind) {
+// marker of the kind begins. Text of the colour `alsoInside` belongs to the
+// stretch too.
+int stretchEnd(const TextDocumentModel& text, int marker, const Rgb& colour, FourCC kind, const Rgb& alsoInside) {
   const int length = text.length();
   for (int start = marker + 1; start < length;) {
     const int end = std::min(length, start + kWalkChunk);
     const std::u32string characters = text.textOf(start, end);
     for (const Run& run : runsOf(text, start, end)) {
-      if (run.colour != colour) return run.start;
+      if (run.colour != colour && run.colour != alsoInside) return run.start;
       for (int p = run.start; p < run.end; ++p)
         if (characters[size_t(p - start)] == kObjectChar && isObjectOfKind(text, p, kind)) return p;
     }
@@ -118,10 +122,10 @@ int stretchEnd(const TextDocumentModel& text, int marker, const Rgb& colour, Fou
 
 MarkedStretch stretchAt(const TextDocumentModel& text, int position, const Rgb& colour, FourCC kind) {
   MarkedStretch stretch;
-  const int marker = markerBefore(text, position, colour, kind);
+  const int marker = markerBefore(text, position, colour, kind, colour);
   if (marker < 0) return stretch;
   stretch.object = stretch.start = marker;
-  stretch.end = stretchEnd(text, marker, colour, kind);
+  stretch.end = stretchEnd(text, marker, colour, kind, colour);
   return stretch;
 }
 
@@ -338,6 +342,40 @@ bool removeLinkAtCaret(TextDocumentModel& text) {
   return true;
 }
 
+MarkedStretch findMarkingAt(const TextDocumentModel& text, int position, Marking marking) {
+  if (marking == Marking::Link) return findLinkAt(text, position);
+  if (position < 0 || position >= text.length()) return {};
+  const Rgb colour = markingColour(marking), kept = keptColour(marking);
+  const Rgb here = text.styleAt(position).colour;
+  if (here != colour && here != kept) return {};
+  const FourCC kind = openingKindOf(marking);
+  MarkedStretch stretch;
+  stretch.object = stretch.start = markerBefore(text, position, colour, kind, kept);
+  if (stretch.object >= 0) stretch.end = stretchEnd(text, stretch.object, colour, kind, kept);
+  return stretch;
+}
+
+MarkedStretch markingAtCaret(const TextDocumentModel& text, Marking marking) {
+  return atCaret(text, [marking](const TextDocumentModel& t, int p) { return findMarkingAt(t, p, marking); });
+}
+
+bool removeMarkingAtCaret(TextDocumentModel& text, Marking marking) {
+  if (marking == Marking::Link) return removeLinkAtCaret(text);
+  const MarkedStretch stretch = markingAtCaret(text, marking);
+  if (!stretch.found()) return false;
+  const int start = text.selectionStart(), end = text.selectionEnd();
+  ObjectEdit edit(text);
+  // Kept tags stay kept: their red loses only what said they stood inside.
+  for (const Run& run : runsOf(text, stretch.object + 1, stretch.end)) {
+    AttributeValue colour;
+    colour.colour = run.colour == keptColour(marking) ? kUnknownTagColour : kPlainColour;
+    text.setAttribute(attr::colour, run.start, run.end, colour);
+  }
+  text.removeText(stretch.object, stretch.object + 1);
+  text.setSelection(afterRemoval(start, stretch.object), afterRemoval(end, stretch.object));
+  return true;
+}
+
 bool removeHeadingAtCaret(TextDocumentModel& text) {
   const MarkedStretch heading = headingAtCaret(text);
   if (!heading.found()) return false;
@@ -374,6 +412,9 @@ std::string editEntryLabel(FourCC kind) {
     case kind::image: return "Select New Image...";
     case kind::tab: return "Edit Tab...";
     case kind::rule: return "Edit Horizontal Rule...";
+    case kind::footnote: return "Edit Footnote Reference...";
+    case kind::sidebar: return "Edit Sidebar Reference...";
+    case kind::hiddenChapter: return "Edit Hidden Chapter Entry...";
     default: return "Edit Object...";
   }
 }
@@ -430,6 +471,11 @@ std::vector<ContextEntry> contextMenuEntries(const TextDocumentModel& text, cons
     menu.add(ContextAction::GoToAnchor, "Go To Anchor");
     menu.add(ContextAction::RemoveLink, "Remove Link");
   }
+
+  menu.beginGroup();
+  if (markingAtCaret(text, Marking::IndexTerm).found()) menu.add(ContextAction::RemoveIndexTerm, "Remove Index Term");
+  if (markingAtCaret(text, Marking::Footnote).found() || markingAtCaret(text, Marking::Sidebar).found())
+    menu.add(ContextAction::GoToNote, "Go To Note");
 
   const MarkedStretch heading = headingAtCaret(text);
   menu.beginGroup();

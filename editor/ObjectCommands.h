@@ -63,6 +63,15 @@ MarkedStretch findHeadingAt(const TextDocumentModel& text, int position);
 MarkedStretch linkAtCaret(const TextDocumentModel& text);
 MarkedStretch headingAtCaret(const TextDocumentModel& text);
 
+// An index term, a footnote or a sidebar reference around a position or the
+// caret, found as links are: the stretch of its colour behind its opening
+// object. Tags kept as written inside it belong to it.
+MarkedStretch findMarkingAt(const TextDocumentModel& text, int position, Marking marking);
+MarkedStretch markingAtCaret(const TextDocumentModel& text, Marking marking);
+// The stretch loses its colour and its opening object; kept tags inside it
+// stay kept. False when there is none at the caret.
+bool removeMarkingAtCaret(TextDocumentModel& text, Marking marking);
+
 // Link targets name an anchor with a leading '#'.
 std::string anchorNameOfTarget(const std::string& target);
 // Position of the first anchor with exactly this name (letter case counts),
@@ -129,6 +138,8 @@ enum class ContextAction {
   RemoveLink,
   RemoveChapter,
   RemoveHeading,
+  RemoveIndexTerm,
+  GoToNote,
   EditObject,  // the entry's object
 };
 

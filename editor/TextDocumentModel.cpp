@@ -60,6 +60,7 @@ CharStyle styleOfFormat(const QTextCharFormat& format) {
   style.italic = format.fontItalic();
   style.underline = format.fontUnderline();
   style.overstrike = format.fontStrikeOut();
+  style.bold = format.hasProperty(QTextFormat::FontWeight) && format.fontWeight() >= 600;
   return style;
 }
 
@@ -81,6 +82,10 @@ void writeStyleToFormat(const CharStyle& style, QTextCharFormat& format) {
   format.setFontItalic(style.italic);
   format.setFontUnderline(style.underline);
   format.setFontStrikeOut(style.overstrike);
+  if (style.bold)
+    format.setFontWeight(700);
+  else
+    format.clearProperty(QTextFormat::FontWeight);
 }
 
 bool isObjectFormat(const QTextCharFormat& format) { return format.objectType() == textprop::objectType; }
@@ -408,19 +413,18 @@ void TextDocumentModel::setAttribute(FourCC code, int start, int end, const Attr
     CharStyle style = styleOfFormat(f);
     switch (code) {
       case attr::face:
-        // A face is chosen at normal weight.
+        // The weight is the bold style, which a change of face keeps.
         style.face = value.text;
-        f.setFontWeight(400);
         break;
       case attr::pointSize: style.size = uint16_t(v); break;
-      case attr::bold: f.setFontWeight(v ? 700 : 400); return;
+      case attr::bold: style.bold = v != 0; break;
       case attr::italic: style.italic = v != 0; break;
       case attr::underline: style.underline = v != 0; break;
       case attr::strikeout: style.overstrike = v != 0; break;
       case attr::colour: style.colour = value.colour; break;
       case attr::verticalOffset: style.offset = int16_t(v); break;
       case attr::plain:
-        f.setFontWeight(400);
+        style.bold = false;
         style.italic = style.underline = style.overstrike = false;
         break;
       default: return;
@@ -440,7 +444,7 @@ AttributeValue TextDocumentModel::attributeAt(FourCC code, int position) const {
     case attr::firstIndent: value.number = paragraph.firstLineIndent; break;
     case attr::face: value.text = style.face; break;
     case attr::pointSize: value.number = style.size; break;
-    case attr::bold: value.number = format.fontWeight() >= 600 ? 1 : 0; break;
+    case attr::bold: value.number = style.bold; break;
     case attr::italic: value.number = style.italic; break;
     case attr::underline: value.number = style.underline; break;
     case attr::strikeout: value.number = style.overstrike; break;
@@ -520,7 +524,7 @@ std::vector<StyleRun> TextDocumentModel::styleRuns() const {
   // A document holds few distinct formats; each is read once.
   struct FormatInfo {
     CharStyle style;
-    bool beginsRuns;  // a link object or chapter marker
+    bool beginsRuns;  // an object that opens a marked stretch, or a chapter marker
   };
   std::unordered_map<int, FormatInfo> formats;
   auto infoOf = [&formats](int index, auto formatOf) -> const FormatInfo& {
@@ -528,7 +532,8 @@ std::vector<StyleRun> TextDocumentModel::styleRuns() const {
     if (found != formats.end()) return found->second;
     const QTextCharFormat format = formatOf();
     const int objectKind = isObjectFormat(format) ? format.intProperty(textprop::objectKind) : 0;
-    const bool beginsRuns = objectKind == int(kind::link) || objectKind == int(kind::chapter);
+    const bool beginsRuns =
+        markingOfOpeningKind(FourCC(objectKind)) != Marking::None || objectKind == int(kind::chapter);
     return formats.emplace(index, FormatInfo{styleOfFormat(format), beginsRuns}).first->second;
   };
   for (QTextBlock block = document_->begin(); block.isValid(); block = block.next()) {
@@ -537,8 +542,8 @@ std::vector<StyleRun> TextDocumentModel::styleRuns() const {
       const FormatInfo& info = infoOf(fragment.charFormatIndex(), [&fragment] { return fragment.charFormat(); });
       const int position = fragment.position();
       if (info.beginsRuns) {
-        // Each link object starts a link of its own, each chapter marker a
-        // heading of its own.
+        // Each opening object starts a stretch of its own, each chapter
+        // marker a heading of its own.
         for (int i = 0; i < fragment.length(); ++i) add(position + i, position + i + 1, info.style, true);
       } else {
         add(position, position + fragment.length(), info.style, false);

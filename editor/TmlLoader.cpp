@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <list>
+#include <set>
 #include <string_view>
 
 #include "BookObject.h"
@@ -31,7 +32,10 @@ struct LoadState {
   bool superscript = false, subscript = false;
   bool inComment = false;
   bool italic = false, underline = false, overstrike = false;
+  bool boldStyle = false;
   bool inLink = false;
+  // An index term, footnote or sidebar reference is open (links have inLink).
+  Marking marking = Marking::None;
   int headingLevel = -1;
   bool headingIsChapter = false;
   FourCC alignment = kAlignLeft;
@@ -90,8 +94,11 @@ class TmlLoader {
 
   void run(std::string text) {
     text_ = std::move(text);
+    mainTextEnd_ = std::min(text_.find("<footnote id=\""), text_.find("<sidebar id=\""));
+    if (mainTextEnd_ == std::string::npos) mainTextEnd_ = text_.size();
     size_t p = takeInfoBlock();
     notePlace(p, false);
+    boldClash_ = mainTextUses(p, 'b') && mainTextUses(p, 'B');
     while (true) {
       const size_t slash = text_.find('\\', p);
       if (slash == std::string::npos) {
@@ -157,14 +164,15 @@ class TmlLoader {
         continue;
       }
       // The opening of a footnote or sidebar block names its id as the
-      // references do, byte for byte: it is kept as written.
+      // references do, byte for byte: it is kept as written, and so is the
+      // block's end, both in the grey that sets the notes apart.
       const size_t markerEnd = noteMarkerEnd(end);
       if (markerEnd == 0 || markerEnd > to) {
         queueBodyText(end, end + 1);
         at = end + 1;
         continue;
       }
-      keepAsWritten(text_.substr(end, markerEnd - end));
+      keepAsWritten(text_.substr(end, markerEnd - end), kNoteMarkerColour);
       at = markerEnd;
     }
   }
@@ -176,6 +184,11 @@ class TmlLoader {
       if (text_.compare(at, std::char_traits<char>::length(marker), marker) != 0) continue;
       const size_t close = text_.find("\">", at);
       return close == std::string::npos ? 0 : close + 2;
+    }
+    if (at < mainTextEnd_) return 0;
+    for (const char* marker : {"</footnote>", "</sidebar>"}) {
+      const size_t length = std::char_traits<char>::length(marker);
+      if (text_.compare(at, length, marker) == 0) return at + length;
     }
     return 0;
   }
@@ -189,12 +202,30 @@ class TmlLoader {
       const size_t end = lineEnd == std::string_view::npos ? to : lineEnd;
       if (end > from) {
         beforeContent();
-        queueText(unicodeOf(text_.data() + from, end - from));
+        queueLineText(from, end);
       }
       if (lineEnd == std::string_view::npos) break;
       queueText(QStringLiteral("\r"));
       endParagraph();
       from = lineEnd + 1;
+    }
+  }
+
+  // Inside an index term the bullet code is left out of the term, which the
+  // bullet character itself is not: a raw bullet there is kept as written,
+  // so that the editor's bullet can stand for the code.
+  void queueLineText(size_t from, size_t to) {
+    if (state_.marking != Marking::IndexTerm) {
+      queueText(unicodeOf(text_.data() + from, to - from));
+      return;
+    }
+    while (from < to) {
+      const size_t bullet = text_.find(char(tml::kBulletCode), from);
+      const size_t end = bullet == std::string::npos || bullet > to ? to : bullet;
+      if (end > from) queueText(unicodeOf(text_.data() + from, end - from));
+      if (end == to) break;
+      keepAsWritten(std::string(1, char(tml::kBulletCode)));
+      from = end + 1;
     }
   }
 
@@ -236,6 +267,7 @@ class TmlLoader {
     style.italic = state_.italic;
     style.underline = state_.underline;
     style.overstrike = state_.overstrike;
+    style.bold = state_.boldStyle;
     FontKind font = state_.font == Font::Small   ? FontKind::Small
                     : state_.font == Font::Bold  ? FontKind::Bold
                     : state_.font == Font::Large ? FontKind::Large
@@ -252,6 +284,8 @@ class TmlLoader {
     if (state_.inLink) {
       style.colour = kLinkColour;
       style.underline = true;
+    } else if (state_.marking != Marking::None) {
+      style.colour = markingColour(state_.marking);
     } else if (state_.headingLevel >= 0) {
       style.colour = headingColour(state_.headingLevel);
     }
@@ -294,25 +328,27 @@ class TmlLoader {
   // Tag text the editor keeps exactly as the file spells it: shown in red
   // and written back byte for byte. Inside a comment it is part of the
   // comment's text.
-  void keepAsWritten(const std::string& bytes) {
+  void keepAsWritten(const std::string& bytes, Rgb colour = kUnknownTagColour) {
     trackKeptTags(bytes);
     if (state_.inComment) {
       comment_ += bytes;
       return;
     }
     beforeContent();
-    insertKept(bytes);
+    insertKept(bytes, colour);
   }
   // Inside a link it is underlined as the link text is, which tells the
   // writer that the link goes on across it.
-  CharStyle keptStyle() const {
+  // Inside an index term or a reference its red says so, which tells the
+  // writer that the stretch goes on across it.
+  CharStyle keptStyle(Rgb colour = kUnknownTagColour) const {
     CharStyle style = currentStyle();
-    style.colour = kUnknownTagColour;
+    style.colour = colour == kUnknownTagColour ? keptColour(state_.marking) : colour;
     return style;
   }
-  void insertKept(const std::string& bytes) {
+  void insertKept(const std::string& bytes, Rgb colour) {
     flushText();
-    view_.applyStyleAtCaret(keptStyle());
+    view_.applyStyleAtCaret(keptStyle(colour));
     view_.insertText(unicodeOf(bytes.data(), bytes.size()));
     forgetAppliedStyle();
     applyCurrentStyle();
@@ -333,6 +369,144 @@ class TmlLoader {
     reportWarningAt(placeOf(slash), "Unrecognized tag: %s", tag.substr(0, 2).c_str());
     keepAsWritten(tag);
     return slash + length;
+  }
+  // A tag the book accepts but the editor cannot show where it stands (in a
+  // comment, or inside a stretch it cannot hold): kept whole, silently.
+  size_t keepTag(size_t slash) {
+    const size_t length = tagLength(slash);
+    keepAsWritten(text_.substr(slash, length));
+    return slash + length;
+  }
+  // The same for a tag that opens a scope: its closing tag is kept too.
+  size_t keepTagAndClosing(size_t slash, size_t closing) {
+    if (closing != std::string::npos) keptTags_.insert(closing);
+    return keepTag(slash);
+  }
+
+  // The first tag after a position, within the main text, that `is` accepts;
+  // npos when there is none. `insideComment` tells whether it stands between
+  // two `\v`.
+  template <typename Is>
+  size_t nextTag(size_t from, Is is, bool* insideComment = nullptr) const {
+    bool comment = state_.inComment;
+    for (size_t p = text_.find('\\', from); p != std::string::npos && p + 1 < mainTextEnd_;
+         p = text_.find('\\', p + tagLength(p))) {
+      if (is(p)) {
+        if (insideComment != nullptr) *insideComment = comment;
+        return p;
+      }
+      if (text_[p + 1] == 'v') comment = !comment;
+    }
+    return std::string::npos;
+  }
+  size_t nextTagNamed(size_t from, char letter) const {
+    return nextTag(from, [&](size_t p) { return text_[p + 1] == letter; });
+  }
+
+  // Whether the main text holds a tag anywhere, comments included.
+  bool mainTextUses(size_t from, char letter) const { return nextTagNamed(from, letter) != std::string::npos; }
+
+  // What the book counts as a style when an index term opens.
+  bool styleIsOn() const {
+    return state_.italic || state_.underline || state_.overstrike || state_.boldStyle || state_.superscript ||
+           state_.subscript || state_.inComment || state_.inIndent || keptIndentClose_ != std::string::npos ||
+           state_.inLink || state_.marking != Marking::None || state_.alignment != kAlignLeft;
+  }
+  bool stretchIsOpen() const { return state_.inLink || state_.marking != Marking::None || state_.headingLevel >= 0; }
+
+  void openMarking(Marking marking, const std::string& text) {
+    state_.marking = marking;
+    applyCurrentStyle();
+    flushText();
+    insertMarkingObject(view_, marking, text);
+    forgetAppliedStyle();
+  }
+
+  // `\I` term `\I`. An index term shows as a stretch of its own where it
+  // opens with no style or alignment on, outside other stretches, and closes
+  // in the main text outside a comment; otherwise both tags are kept.
+  size_t indexTerm(size_t slash) {
+    if (state_.marking == Marking::IndexTerm && !state_.inComment) {
+      state_.marking = Marking::None;
+      return slash + 2;
+    }
+    bool closingInComment = false;
+    const size_t closing = nextTag(
+        slash + 2, [&](size_t p) { return text_[p + 1] == 'I'; }, &closingInComment);
+    if (state_.inComment) return keepTagAndClosing(slash, closing);
+    if (styleIsOn()) {
+      if (closing != std::string::npos) keptTags_.insert(closing);
+      return unknownTag(slash);
+    }
+    if (closing == std::string::npos || closingInComment || stretchIsOpen()) return keepTagAndClosing(slash, closing);
+    openMarking(Marking::IndexTerm, std::string());
+    return slash + 2;
+  }
+
+  // `\Fn="id"` text `\Fn` and `\Sd="id"` text `\Sd`: no tag may stand in the
+  // text. One whose text holds a line end cannot be shown as a stretch on
+  // one line and is kept as written, as is one inside another stretch.
+  size_t reference(size_t slash, Marking marking) {
+    const char letter = at(slash + 1), variant = at(slash + 2);
+    if (state_.marking == marking && !state_.inComment) {
+      state_.marking = Marking::None;
+      return slash + 3;
+    }
+    const size_t argument = argumentLength(slash + 3);
+    if (argument == 0) return unknownTag(slash, std::min(slash + 3, text_.size()) - slash);
+    const size_t textStart = slash + 3 + argument;
+    const size_t next = text_.find('\\', textStart);
+    const bool closes =
+        next != std::string::npos && next + 2 < mainTextEnd_ && text_[next + 1] == letter && text_[next + 2] == variant;
+    if (!closes || state_.inLink) {
+      if (closes) keptTags_.insert(next);
+      return unknownTag(slash, 3 + argument);
+    }
+    const bool oneLine = text_.find_first_of("\r\f", textStart) >= next;
+    if (state_.inComment || !oneLine || stretchIsOpen()) return keepTagAndClosing(slash, next);
+    openMarking(marking, text_.substr(slash + 5, argument - 3));
+    return textStart;
+  }
+
+  // `\Cn="title"`: a hidden chapter entry. Its title may hold only the
+  // character escapes; the title keeps the spelling of the file.
+  size_t hiddenChapter(size_t slash) {
+    const char digit = at(slash + 2);
+    const size_t argument = isDigit(digit) ? argumentLength(slash + 3) : 0;
+    if (digit < '0' || digit > '4' || argument == 0 || !onlyCharacterEscapes(slash + 5, slash + 2 + argument))
+      return unknownTag(slash, isDigit(digit) ? 3 + argument : 2);
+    if (state_.inComment) return keepTag(slash);
+    flushText();
+    insertHiddenChapter(view_, digit - '0', text_.substr(slash + 5, argument - 3));
+    return slash + 3 + argument;
+  }
+  bool onlyCharacterEscapes(size_t from, size_t to) const {
+    for (size_t p = text_.find('\\', from); p < to; p = text_.find('\\', p + 1)) {
+      const char tag = at(p + 1);
+      const size_t digits = tag == 'a' ? 3 : tag == 'U' ? 4 : 0;
+      if (digits == 0 || p + 2 + digits > to) return false;
+      for (size_t i = p + 2; i < p + 2 + digits; ++i)
+        if (tag == 'a' ? !isDigit(text_[i]) : !isUpperHexDigit(text_[i])) return false;
+    }
+    return true;
+  }
+
+  // `\B`: the bold style. A file that mixes it with the bold font does not
+  // build: both tags are kept as written then, so that saving changes
+  // nothing about the clash (a bold font tag that toggles nothing would be
+  // dropped otherwise, and the bold style tags would then mean something).
+  size_t boldStyle(size_t slash) {
+    if (boldClash_) return unknownTag(slash);
+    if (state_.inComment) return keepTag(slash);
+    state_.boldStyle = !state_.boldStyle;
+    return slash + 2;
+  }
+
+  size_t softHyphen(size_t slash) {
+    if (state_.inComment) return keepTag(slash);
+    flushText();
+    insertSoftHyphen(view_);
+    return slash + 2;
   }
 
   // The length of `="value"` at a position, or 0 when no closing quote
@@ -371,6 +545,7 @@ class TmlLoader {
   size_t dispatch(size_t slash) {
     const char tag = at(slash + 1);
     const size_t after = slash + 2;
+    if (keptTags_.erase(slash) > 0) return keepTag(slash);
     if (!keepsEscapeInComment(tag) && !isKeptTag(slash)) flushComment();
     std::string value;
     size_t next = after;
@@ -384,7 +559,10 @@ class TmlLoader {
         }
         return after;
       case 'a': return characterCode(slash);
-      case 'b': toggleFont(Font::Bold); return after;
+      case 'b':
+        if (boldClash_) return unknownTag(slash);
+        toggleFont(Font::Bold);
+        return after;
       case 'c': return alignmentTag(slash, kAlignCentre);
       case 'r': return alignmentTag(slash, kAlignRight);
       case 'd':
@@ -433,8 +611,12 @@ class TmlLoader {
         state_.inComment = !state_.inComment;
         commentOpenedAt_ = slash;
         return after;
-      case 'x': heading(0, true); return after;
+      case 'x':
+        if (state_.marking != Marking::None) return keepTagAndClosing(slash, nextTagNamed(after, 'x'));
+        heading(0, true);
+        return after;
       case 'X': {
+        if (state_.marking != Marking::None) return keepTagAndClosing(slash, nextTagNamed(slash + 3, 'X'));
         const char digit = at(slash + 2);
         if (digit >= '0' && digit <= '4') {
           heading(digit - '0', false);
@@ -445,11 +627,13 @@ class TmlLoader {
       }
       case 'U': return unicodeCharacter(slash);
       case 'F':
-        // A footnote reference keeps its id with it; no other tag may stand
-        // between it and its closing tag.
-        if (at(slash + 2) == 'n') return unknownTag(slash, 3 + argumentLength(slash + 3));
-        return unknownTag(slash);
-      case 'C': return unknownTag(slash, isDigit(at(slash + 2)) ? 3 + argumentLength(slash + 3) : 2);
+        // The book skips a `\F` that is no footnote reference.
+        if (at(slash + 2) == 'n') return reference(slash, Marking::Footnote);
+        return keepTag(slash);
+      case 'C': return hiddenChapter(slash);
+      case 'I': return indexTerm(slash);
+      case 'B': return boldStyle(slash);
+      case '-': return softHyphen(slash);
       default: return unknownTag(slash);
     }
   }
@@ -478,7 +662,8 @@ class TmlLoader {
     const uint8_t byte = uint8_t(code % 256);
     if (state_.inComment) {
       comment_ += written;
-    } else if (!codeIsOrdinaryCharacter(byte) || (inIndexTerm_ && byte == tml::kBulletCode)) {
+    } else if (!codeIsOrdinaryCharacter(byte) ||
+               (inIndexTerm_ && byte == tml::kBulletCode && state_.marking != Marking::IndexTerm)) {
       keepAsWritten(written);
     } else {
       const char character = char(byte);
@@ -524,9 +709,9 @@ class TmlLoader {
       state_.subscript = !state_.subscript;
       return slash + 3;
     }
-    // A sidebar reference is kept whole with its id; any other variant is
-    // kept as written too, so the compiler still sees what the author wrote.
-    if (variant == 'd') return unknownTag(slash, 3 + argumentLength(slash + 3));
+    if (variant == 'd') return reference(slash, Marking::Sidebar);
+    // Any other variant is kept as written, so the compiler still sees what
+    // the author wrote.
     return unknownTag(slash, std::min(slash + 3, text_.size()) - slash);
   }
 
@@ -556,6 +741,9 @@ class TmlLoader {
     // text, a tag written between the two on saving would turn `\q` into the
     // closing tag.
     if (state_.inLink) return unknownTag(slash, 3);
+    // Inside an index term the link is kept as written, with its closing tag.
+    if (state_.marking != Marking::None && argumentLength(slash + 2) > 3)
+      return keepTagAndClosing(slash, nextTagNamed(slash + 2 + argumentLength(slash + 2), 'q'));
     if (at(slash + 3) != '"') return unknownTag(slash, 3);
     const size_t close = text_.find('"', slash + 4);
     if (close == std::string::npos) return unknownTag(slash, 4);
@@ -588,7 +776,7 @@ class TmlLoader {
   bool putsNothingOnTheLine(size_t slash) const {
     const char tag = at(slash + 1);
     if (tag == 'S') return at(slash + 2) == 'p' || at(slash + 2) == 'b';
-    return std::strchr("criuoblsntpvxXQq", tag) != nullptr && tag != '\0';
+    return std::strchr("criuoblsntpvxXQqBCIF-", tag) != nullptr && tag != '\0';
   }
 
   // The characters and the things that take room on the line in
@@ -689,9 +877,15 @@ class TmlLoader {
       const size_t before = lineItemsBeforeCaret();
       const size_t inside = lineItemsBetween(slash + 2, close, lineEndInside);
       const bool endsWithLine = onlyTagsBeforeLineEnd(std::min(close + 2, text_.size()));
-      const bool block = before == 0 && endsWithLine;
-      const bool body = before == 1 && !lineEndInside && endsWithLine;
-      const bool firstLine = before == 0 && inside == 1 && !lineEndInside;
+      // A reference's text holds no tag, so the indent tags could not go
+      // around its first character: such a region is kept as written.
+      const size_t lineStart = slash == 0 ? 0 : text_.rfind('\r', slash - 1) + 1;
+      const std::string_view region = std::string_view(text_).substr(lineStart, close - lineStart);
+      const bool holdsReference =
+          region.find("\\Fn=") != std::string_view::npos || region.find("\\Sd=") != std::string_view::npos;
+      const bool block = before == 0 && endsWithLine && !holdsReference;
+      const bool body = before == 1 && !lineEndInside && endsWithLine && !holdsReference;
+      const bool firstLine = before == 0 && inside == 1 && !lineEndInside && !holdsReference;
       if (!block && !body && !firstLine) {
         keptIndentClose_ = close;
         keepAsWritten("\\t");
@@ -776,7 +970,14 @@ class TmlLoader {
   bool styleApplied_ = false;
   std::string comment_;
   bool paragraphHasText_ = false;
+  // Inside an index term kept as written (its `\I` tags red).
   bool inIndexTerm_ = false;
+  // Where the main text ends: the first footnote or sidebar block.
+  size_t mainTextEnd_ = 0;
+  // The main text uses both the bold font and the bold style.
+  bool boldClash_ = false;
+  // The closing tags of scopes kept as written, by position.
+  std::set<size_t> keptTags_;
   std::string pendingAlignmentTags_;
   size_t commentOpenedAt_ = std::string::npos;
   int pendingAlignmentAt_ = 0;

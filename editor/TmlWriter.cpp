@@ -109,20 +109,24 @@ class TmlWriter {
     const StyleRun* run = visibleRunFrom(position);
     return run != nullptr ? run->style : CharStyle();
   }
-  // The colour that links and headings compare with: a tag the editor did not
-  // understand (red) stands inside a link or heading without ending it, so
-  // red runs are looked through.
+  // The colour that links and headings compare with: text kept as written
+  // (red) stands inside a link or heading without ending it, so plain red
+  // runs are looked through; the red of kept text inside an index term or a
+  // reference counts as that stretch's colour.
+  static bool isLookedThrough(const StyleRun* run) {
+    return isKeptColour(run->style.colour) && markingOfKeptColour(run->style.colour) == Marking::None;
+  }
   Rgb markerColourBefore(int position) const {
     for (const StyleRun* run = visibleRunBefore(position); run != nullptr; run = visibleRunBefore(run->start - 1))
-      if (run->style.colour != kUnknownTagColour) return run->style.colour;
+      if (!isLookedThrough(run)) return colourOf(run);
     return kPlainColour;
   }
   // Also gives where that colour begins.
   Rgb markerColourFrom(int position, int& where) const {
     for (const StyleRun* run = visibleRunFrom(position); run != nullptr; run = visibleRunFrom(run->end)) {
-      if (run->style.colour != kUnknownTagColour) {
+      if (!isLookedThrough(run)) {
         where = run->start;
-        return run->style.colour;
+        return colourOf(run);
       }
     }
     where = to_;
@@ -134,6 +138,8 @@ class TmlWriter {
   // text after the link, and the link ends before it.)
   Rgb colourOf(const StyleRun* run) const {
     const CharStyle& style = run->style;
+    const Marking inside = markingOfKeptColour(style.colour);
+    if (inside != Marking::None) return markingColour(inside);
     if (style.colour == kUnknownTagColour && style.underline && markerColourBefore(run->start - 1) == kLinkColour) {
       int where = 0;
       if (markerColourFrom(run->end, where) == kLinkColour && !linkObjectAt(where, nullptr)) return kLinkColour;
@@ -149,11 +155,21 @@ class TmlWriter {
     return view_.paragraphFormatAt(position).alignment;
   }
   bool linkObjectAt(int position, std::string* target) const {
+    return openingObjectAt(position, Marking::Link, target);
+  }
+  // The object that opens a marked stretch, with its text (link target, note
+  // id).
+  bool openingObjectAt(int position, Marking marking, std::string* text) const {
     if (position < from_ || position >= to_) return false;
     BookObjectData data;
-    if (!view_.objectAt(position, data) || data.kind != kind::link) return false;
-    if (target != nullptr) *target = data.text;
+    if (!view_.objectAt(position, data) || data.kind != openingKindOf(marking)) return false;
+    if (text != nullptr) *text = data.text;
     return true;
+  }
+  bool startsReference(const StyleRun& run) const {
+    const Marking marking = markingOfColour(run.style.colour);
+    return (marking == Marking::Footnote || marking == Marking::Sidebar) &&
+           openingObjectAt(run.start, marking, nullptr);
   }
 
   bool chapterMarkerAt(int position) const {
@@ -169,7 +185,8 @@ class TmlWriter {
       BookObjectData data;
       if (!view_.objectAt(p, data)) return false;
       if (data.kind == kind::chapter && headingLevelOfColour(run.style.colour) < 0) continue;
-      if (data.kind == kind::link && run.style.colour != kLinkColour) continue;
+      const Marking opens = markingOfOpeningKind(data.kind);
+      if (opens != Marking::None && markingOfColour(run.style.colour) != opens) continue;
       return false;
     }
     return true;
@@ -210,7 +227,10 @@ class TmlWriter {
       // A run that writes nothing at all gets no tags either: they would be
       // toggled on and off around nothing.
       const bool silent = isSilent(run);
-      if (run->start >= ps && !silent) writeOpeningTags(*run);
+      if (run->start >= ps && !silent) {
+        if (atLineStart_ && startsReference(*run)) beginLineWithReference();
+        writeOpeningTags(*run);
+      }
       writeText(std::max(run->start, ps), std::min(run->end, pe), run->style);
       if (run->end <= pe && !silent) writeClosingTags(*run);
       p = run->end;
@@ -224,6 +244,19 @@ class TmlWriter {
     // An empty last paragraph leaves the alignment it has open, as a tag
     // there would be read as its own alignment.
     if (pe == to_ && !endsInsideParagraph(pe) && paragraphHasContent_) moveAlignmentTo(kAlignLeft);
+  }
+
+  // No tag may stand in a reference's text, so a line that begins with one
+  // gets its alignment and its indent before the reference opens; an indent
+  // there is written as a block indent.
+  void beginLineWithReference() {
+    if (!paragraphHasContent_) moveAlignmentTo(wantedAlignment_);
+    paragraphHasContent_ = true;
+    atLineStart_ = false;
+    if (lineMode_ == IndentMode::None) return;
+    lineMode_ = IndentMode::Block;
+    out_ += "\\t";
+    inIndent_ = true;
   }
 
   // Alignment toggles: the writer follows the alignment the compiler will be
@@ -247,6 +280,7 @@ class TmlWriter {
     const CharStyle p = styleBefore(rs - 1);
     const Rgb colour = colourOf(&run);
     if (s.italic && !p.italic) out_ += "\\i";
+    if (s.bold && !p.bold) out_ += "\\B";
     if (s.overstrike && !p.overstrike) out_ += "\\o";
     if (s.offset >= 1 && p.offset <= 0) out_ += "\\Sp";
     if (s.offset < 0 && p.offset >= 0) out_ += "\\Sb";
@@ -255,13 +289,11 @@ class TmlWriter {
     const StyleRun* previous = visibleRunBefore(rs - 1);
     if (previous == nullptr || font != fontOfFace(previous->style.face)) out_ += fontTag(font);
     const Rgb before = markerColourBefore(rs - 1);
-    std::string target;
-    if (colour == kLinkColour) {
-      if (linkObjectAt(rs, &target))
-        out_ += "\\q=\"" + target + "\"";
-      else if (before != kLinkColour)
-        // Link-coloured text with no link of its own still has to open one.
-        out_ += "\\q=\"#GNDN\"";
+    const Marking marking = markingOfColour(colour);
+    std::string text;
+    if (marking != Marking::None) {
+      const bool object = openingObjectAt(rs, marking, &text);
+      if (object || markingOfColour(before) != marking) openMarking(marking, object, text);
     }
     const int level = headingLevelOfColour(s.colour);
     if (level >= 0 && (s.colour != before || chapterMarkerAt(rs))) out_ += "\\X" + std::to_string(level);
@@ -277,7 +309,10 @@ class TmlWriter {
     const Rgb after = markerColourFrom(e, afterStart);
     const int level = headingLevelOfColour(r.colour);
     if (level >= 0 && (r.colour != after || chapterMarkerAt(afterStart))) out_ += "\\X" + std::to_string(level);
-    if (colour == kLinkColour && (after != kLinkColour || linkObjectAt(afterStart, nullptr))) out_ += "\\q";
+    const Marking marking = markingOfColour(colour);
+    if (marking != Marking::None && open_ == marking &&
+        (markingOfColour(after) != marking || openingObjectAt(afterStart, marking, nullptr)))
+      closeMarking();
     // A font still open at the end of the text is closed as well, so that the
     // text ends with every toggle off.
     const FontKind font = fontOfFace(r.face);
@@ -286,7 +321,37 @@ class TmlWriter {
     if (r.offset >= 1 && n.offset <= 0) out_ += "\\Sp";
     if (r.offset < 0 && n.offset >= 0) out_ += "\\Sb";
     if (r.overstrike && !n.overstrike) out_ += "\\o";
+    if (r.bold && !n.bold) out_ += "\\B";
     if (r.italic && !n.italic) out_ += "\\i";
+  }
+
+  // A stretch opens with its object's tag. Link-coloured text with no link of
+  // its own still opens one; a reference needs its object's id, and without
+  // one its text is written plainly.
+  void openMarking(Marking marking, bool object, const std::string& text) {
+    switch (marking) {
+      case Marking::Link: out_ += "\\q=\"" + (object ? text : std::string("#GNDN")) + "\""; break;
+      case Marking::IndexTerm: out_ += "\\I"; break;
+      case Marking::Footnote:
+      case Marking::Sidebar:
+        if (!object) return;
+        out_ += (marking == Marking::Footnote ? "\\Fn=\"" : "\\Sd=\"") + text + "\"";
+        inReference_ = true;
+        break;
+      default: return;
+    }
+    open_ = marking;
+  }
+  void closeMarking() {
+    switch (open_) {
+      case Marking::Link: out_ += "\\q"; break;
+      case Marking::IndexTerm: out_ += "\\I"; break;
+      case Marking::Footnote: out_ += "\\Fn"; break;
+      case Marking::Sidebar: out_ += "\\Sd"; break;
+      default: break;
+    }
+    if (open_ == Marking::Footnote || open_ == Marking::Sidebar) inReference_ = false;
+    open_ = Marking::None;
   }
 
   void writeObject(int position) {
@@ -312,6 +377,15 @@ class TmlWriter {
         std::snprintf(line, sizeof line, "\\T=\"%d%%\"", int(data.percent & 0xFFFF));
         out_ += line;
         break;
+      case kind::hiddenChapter:
+        out_ += "\\C" + std::to_string(std::min<int>(data.level, 4)) + "=\"";
+        for (char c : data.text) {
+          out_.push_back(c);
+          if (c == '\r') out_.push_back('\n');
+        }
+        out_ += "\"";
+        break;
+      case kind::softHyphen: out_ += "\\-"; break;
       default:
         // Links are written by their run, headings by their colour.
         break;
@@ -353,7 +427,7 @@ class TmlWriter {
   bool endsWithBreakCharacter(int lineEnd) const {
     if (lineEnd <= from_) return false;
     const EditorChar c = view_.characterAt(lineEnd - 1);
-    return (c == ' ' || c == '-' || c == '_') && view_.styleAt(lineEnd - 1).colour != kUnknownTagColour;
+    return (c == ' ' || c == '-' || c == '_') && !isKeptColour(view_.styleAt(lineEnd - 1).colour);
   }
 
   void appendCharacter(EditorChar c) {
@@ -459,7 +533,7 @@ class TmlWriter {
   }
 
   void writeText(int start, int end, const CharStyle& style) {
-    if (style.colour == kUnknownTagColour) {
+    if (isKeptColour(style.colour)) {
       writeKept(start, end);
       return;
     }
@@ -514,7 +588,9 @@ class TmlWriter {
   FourCC wantedAlignment_ = kAlignLeft;     // the alignment of the paragraph being written
   bool paragraphHasContent_ = false;
   bool inReference_ = false;
+  // Inside an index term kept as written (its `\I` tags red).
   bool inIndexTerm_ = false;
+  Marking open_ = Marking::None;  // the marked stretch open in the output
 };
 
 }  // namespace

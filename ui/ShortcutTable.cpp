@@ -73,6 +73,10 @@ uint8_t virtualKeyOf(const QKeyEvent& event) {
       // The main keyboard's = key, whether or not Shift makes it a +.
       if (!(event.modifiers() & Qt::KeypadModifier)) return kKeyEquals;
       return 0;
+    case Qt::Key_Minus:
+    case Qt::Key_Underscore:
+      if (!(event.modifiers() & Qt::KeypadModifier)) return kKeyMinus;
+      return 0;
     default: break;
   }
   if (event.modifiers() & Qt::ShiftModifier) return digitOfShiftedKey(event);

@@ -23,6 +23,7 @@ constexpr uint8_t kKeyReturn = 0x0D;
 constexpr uint8_t kKeyDelete = 0x2E;
 constexpr uint8_t kKeyF1 = 0x70;
 constexpr uint8_t kKeyEquals = 0xBB;  // the = and + key
+constexpr uint8_t kKeyMinus = 0xBD;   // the - and _ key
 
 class ShortcutTable {
  public:

@@ -40,7 +40,7 @@ TEST(DocumentWindowTest, MenusHoldEveryEntryOfTheTableAndTheHelpMenu) {
               record.key != 0 ? record.command : 0)
         << record.label;
   }
-  EXPECT_EQ(items, 63);
+  EXPECT_EQ(items, 70);
   QAction* about = window.menus().actionFor(cmd::kAbout);
   ASSERT_NE(about, nullptr);
   EXPECT_EQ(about->text(), "&About Scrivora...");

@@ -65,22 +65,22 @@ TEST(LogPlaceFollowingTest, ClickingABuildMessageSelectsItsPlaceBehindObjects) {
 
 TEST(LogPlaceFollowingTest, AnEntryOpensItsFileAndFindsItsPlaceAfterEdits) {
   AppFixture f;
-  const std::string source = f.writeFile("notes.txt", "First \\Q=\"a\"line\nSecond \\Bline\n");
+  const std::string source = f.writeFile("notes.txt", "First \\Q=\"a\"line\nSecond \\Zline\n");
   SourcePosition place;
   place.file = source;
   place.line = 2;
   place.column = 8;
   BuildLogWindow& log = f.app->buildLog();
   log.addStatus("Writing book...");
-  log.add(LogKind::Warning, "Unrecognized tag: \\B", place);
+  log.add(LogKind::Warning, "Unrecognized tag: \\Z", place);
   log.add(LogKind::Error, "Somewhere else", SourcePosition{source, 1, 7});
   ASSERT_EQ(log.view()->text().toPlainText(),
-            "Writing book...\nWarning: notes.txt:2:8: Unrecognized tag: \\B\nError: notes.txt:1:7: Somewhere else\n");
+            "Writing book...\nWarning: notes.txt:2:8: Unrecognized tag: \\Z\nError: notes.txt:1:7: Somewhere else\n");
 
   ASSERT_TRUE(clickEntry(log, "Unrecognized"));
   ASSERT_EQ(f.app->documents().size(), 1u);
   DocumentWindow& window = *f.app->documents().front();
-  EXPECT_EQ(selectedText(window), "\\B");
+  EXPECT_EQ(selectedText(window), "\\Z");
   EXPECT_EQ(log.view()->text().toPlainText().count('\n'), 3) << "opening the file kept the entries";
 
   // Typed since the file was saved: the place moves with its text.
@@ -88,7 +88,7 @@ TEST(LogPlaceFollowingTest, AnEntryOpensItsFileAndFindsItsPlaceAfterEdits) {
   window.document().text().insertText("New ");
   ASSERT_TRUE(clickEntry(log, "Unrecognized"));
   EXPECT_EQ(f.app->documents().size(), 1u) << "the open window is used";
-  EXPECT_EQ(selectedText(window), "\\B");
+  EXPECT_EQ(selectedText(window), "\\Z");
   EXPECT_EQ(window.document().text().selectionStart(), 4 + 12 + 7);
   ASSERT_TRUE(clickEntry(log, "Somewhere"));
   EXPECT_EQ(selectedText(window), "\1");

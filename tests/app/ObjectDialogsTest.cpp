@@ -288,7 +288,7 @@ TEST_F(ObjectDialogsTest, EditObjectsListsFiltersFollowsAndEdits) {
   QStringList shown;
   for (const auto& filter : EditObjectsDialog::filters()) shown << filter.first;
   EXPECT_EQ(shown, (QStringList{"All Objects", "Links", "Link Anchors", "Chapters/Headings", "Comments", "Images",
-                                "Book Plates", "Horizontal Rules", "Tabs"}));
+                                "Book Plates", "Horizontal Rules", "Tabs", "Index Terms", "Footnotes", "Sidebars"}));
   ASSERT_EQ(list.list().count(), 4);
   EXPECT_EQ(list.list().item(1)->text(), "Horizontal Rule: 20%");
 

@@ -31,19 +31,19 @@ TEST_F(SourcePlacesTest, LoaderWarningsNameTheLineAndColumnOfTheFileAsWritten) {
     int line, column;
   };
   const Case cases[] = {
-      {"LF", "one\nA \\Bx", 2, 3},
-      {"CR LF", "one\r\ntwo\r\nA \\Bx", 3, 3},
-      {"lone CR", "one\rA \\B", 2, 3},
+      {"LF", "one\nA \\Zx", 2, 3},
+      {"CR LF", "one\r\ntwo\r\nA \\Zx", 3, 3},
+      {"lone CR", "one\rA \\Z", 2, 3},
       {"after control bytes",
        std::string("one\n\x01\x02"
-                   "A \\B"),
+                   "A \\Z"),
        2, 5},
-      {"after objects", "\\Q=\"a\"x\\w=\"5%\" \\B", 1, 16},
+      {"after objects", "\\Q=\"a\"x\\w=\"5%\" \\Z", 1, 16},
       {"UTF-8 after a byte-order mark",
        "\xEF\xBB\xBF"
-       "caf\xC3\xA9 \\B",
+       "caf\xC3\xA9 \\Z",
        1, 7},
-      {"UTF-8 outside the code page", "\xEF\xBB\xBFx\n\xC4\x80\xC4\x80 \\B", 2, 6},
+      {"UTF-8 outside the code page", "\xEF\xBB\xBFx\n\xC4\x80\xC4\x80 \\Z", 2, 6},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -53,7 +53,7 @@ TEST_F(SourcePlacesTest, LoaderWarningsNameTheLineAndColumnOfTheFileAsWritten) {
     TextDocumentModel view;
     BookInfo info;
     ASSERT_TRUE(loadTml(path, &info, &view));
-    ASSERT_EQ(log.textsOf(LogKind::Warning), std::vector<std::string>{"Unrecognized tag: \\B"});
+    ASSERT_EQ(log.textsOf(LogKind::Warning), std::vector<std::string>{"Unrecognized tag: \\Z"});
     for (const LogMessage& message : log.messages) {
       if (message.kind != LogKind::Warning) continue;
       EXPECT_EQ(message.position.file, path);
@@ -67,7 +67,7 @@ TEST_F(SourcePlacesTest, TextWithoutAFileNamesNoPlace) {
   CollectingLogSink log;
   ScopedLogSink installed(log);
   TextDocumentModel view;
-  test::loadText(view, "A \\B tag");
+  test::loadText(view, "A \\Z tag");
   ASSERT_EQ(log.messages.size(), 1u);
   EXPECT_FALSE(log.messages[0].position.known());
 }
@@ -86,13 +86,13 @@ TEST_F(SourcePlacesTest, FollowsALineAndColumnToTheEditorTextItBecame) {
   const std::string path = write(
       "\\v\r\nTITLE=\"T\"\r\n\\v\r\n"                 // lines 1-3
       "\\Q=\"top\"\\iSee\\i \\m=\"p.png\" here\r\n"   // line 4
-      "\\vnote\\v \\Bx and \\q=\"#top\"link\\q.\r\n"  // line 5
+      "\\vnote\\v \\Zx and \\q=\"#top\"link\\q.\r\n"  // line 5
       "\x01last\r\n");                                // line 6
   TextDocumentModel view;
   BookInfo info;
   ASSERT_TRUE(loadTml(path, &info, &view));
   ASSERT_EQ(modelText(view),
-            "\r\1See \1 here\r\1 \\Bx and \1link.\r"
+            "\r\1See \1 here\r\1 \\Zx and \1link.\r"
             "last\r");
 
   struct Case {
@@ -107,7 +107,7 @@ TEST_F(SourcePlacesTest, FollowsALineAndColumnToTheEditorTextItBecame) {
       {4, 32, "12:\r"},   // the line's end
       {4, 90, "12:\r"},   // past it
       {5, 3, "13:\1"},    // the comment's text: its object
-      {5, 10, "15:\\B"},  // a tag kept in red
+      {5, 10, "15:\\Z"},  // a tag kept in red
       {5, 18, "23:\1"},   // the link
       {5, 27, "24:l"},    // the link's text
       {6, 2, "30:l"},     // behind a dropped control byte

@@ -117,7 +117,7 @@ TEST_F(TextDocumentModelTest, CharacterAttributesChangeOnlyTheirPart) {
   EXPECT_EQ(bookObjectAt(view, 3).kind(), kind::anchor);
 }
 
-TEST_F(TextDocumentModelTest, FaceAttributeSetsANormalWeight) {
+TEST_F(TextDocumentModelTest, FaceAttributeKeepsTheBoldStyle) {
   insertStyled("abc", plainStyle());
   AttributeValue on;
   on.number = 1;
@@ -126,7 +126,7 @@ TEST_F(TextDocumentModelTest, FaceAttributeSetsANormalWeight) {
   face.text = kFaceLarge;
   view.setAttribute(attr::face, 1, 2, face);
   EXPECT_EQ(view.styleAt(1).face, kFaceLarge);
-  EXPECT_EQ(view.attributeAt(attr::bold, 1).number, 0);
+  EXPECT_EQ(view.attributeAt(attr::bold, 1).number, 1);
   EXPECT_EQ(view.attributeAt(attr::bold, 0).number, 1);
   EXPECT_EQ(view.attributeAt(attr::bold, 2).number, 1);
 }

@@ -57,7 +57,7 @@ TEST_F(TmlWriterTest, FilesTheEditorWritesBackUnchanged) {
       "\\cA\\c\r\n\\rB\\r\r\nC",
       "\\q=\"#a\"one\\q\\q=\"#b\"two\\q",  // adjacent links stay apart
       "\\Q=\"x\"\\q=\"#a\"one\\q",         // an anchor just before a link
-      "\\B x \\\\ y",                      // a red backslash single, a black one doubled
+      "\\Z x \\\\ y",                      // a red backslash single, a black one doubled
       "\\i\\o\\u\\sx\\s\\u\\o\\i",         // tags close in mirrored order
       "\\Spa\\Sp\\Sbb\\Sb",
       "\\i\\q=\"#a\"x\\q\\i",   // the link inside the style, so that it takes the style

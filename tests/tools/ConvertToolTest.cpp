@@ -20,13 +20,13 @@ class ConvertTool : public testing::Test {
 }  // namespace
 
 TEST_F(ConvertTool, ConvertsAndReportsOnStandardError) {
-  folder.write("in.tml", "\\v\r\nTITLE=\"Tide\"\r\nAUTHOR=\"K.\"\r\n\\v\\cHead\\B\r\n\\ctext \xE9");
+  folder.write("in.tml", "\\v\r\nTITLE=\"Tide\"\r\nAUTHOR=\"K.\"\r\n\\v\\cHead\\Z\r\n\\ctext \xE9");
   const ToolRun run = folder.run("scrivora-convert", {"--info", "in.tml", "out.tml"});
   ASSERT_EQ(run.status, 0) << run.err;
   EXPECT_TRUE(contains(run.out, "Title: Tide\nAuthor: K.\n")) << run.out;
   EXPECT_TRUE(contains(run.err, "Opening file \"in.tml\"\n")) << run.err;
   // Named by its place in the file, as scrivora-make names a place.
-  EXPECT_TRUE(contains(run.err, "\nin.tml:4:9: warning: Unrecognized tag: \\B\n")) << run.err;
+  EXPECT_TRUE(contains(run.err, "\nin.tml:4:9: warning: Unrecognized tag: \\Z\n")) << run.err;
   const std::string saved = readFile(folder.path("out.tml"));
   EXPECT_EQ(saved.substr(0, 20), "\\v\r\nTITLE=\"Tide\"\r\nAU");
   // A saved file converts to itself.
