@@ -58,10 +58,14 @@ class PageCollector : public PageObserver {
       item.imagePath = hostImagePath(joinImagePath(imageDirectory_, std::string(placed.imageName)));
     }
     pending_.push_back(std::move(item));
+    pendingAlignments_.push_back(placed.alignment);
   }
 
   void cutBack(size_t position) override {
-    while (!pending_.empty() && pending_.back().position >= position) pending_.pop_back();
+    while (!pending_.empty() && pending_.back().position >= position) {
+      pending_.pop_back();
+      pendingAlignments_.pop_back();
+    }
   }
 
   void lineKept(size_t start, size_t end, unsigned top, unsigned height, int alignment) override {
@@ -70,7 +74,7 @@ class PageCollector : public PageObserver {
     line.end = end;
     line.top = top;
     line.height = height;
-    line.alignment = alignment;
+    line.alignment = pending_.empty() ? alignment : alignmentOfText();
     line.firstItem = layout_.items.size();
     line.itemCount = pending_.size();
     for (PageItem& item : pending_) {
@@ -79,13 +83,27 @@ class PageCollector : public PageObserver {
       layout_.items.push_back(std::move(item));
     }
     pending_.clear();
+    pendingAlignments_.clear();
     layout_.lines.push_back(line);
   }
 
  private:
   PageLayout& layout_;
   const std::string& imageDirectory_;
+  // A line shows in the alignment its text is written in, that of its first
+  // item other than a space: a closing \c or \r right after the text of a
+  // centred line ends the alignment before the line does, yet the line was
+  // centred.
+  int alignmentOfText() const {
+    for (size_t i = 0; i < pending_.size(); ++i) {
+      const bool blank = pending_[i].kind == PlacedKind::Character && pending_[i].value == ' ';
+      if (!blank) return pendingAlignments_[i];
+    }
+    return pendingAlignments_.front();
+  }
+
   std::vector<PageItem> pending_;
+  std::vector<int> pendingAlignments_;  // the alignment in force at each pending item
 };
 
 }  // namespace

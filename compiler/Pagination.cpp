@@ -131,6 +131,7 @@ void Paginator::tellPlaced(PlacedKind kind, size_t position, unsigned x, unsigne
   item.font = state_.font;
   item.style = state_.style;
   item.inChapterTitle = state_.inChapterTitle;
+  item.alignment = state_.alignment;
   item.imageName = imageName;
   observer_->placed(item);
 }

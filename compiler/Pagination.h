@@ -104,6 +104,7 @@ struct PlacedItem {
   int font = kStandardFont;
   uint16_t style = 0;
   bool inChapterTitle = false;
+  int alignment = kAlignLeft;  // in force where the item stands
   std::string_view imageName;  // only during the call
 };
 
@@ -118,7 +119,8 @@ class PageObserver {
   // What was placed at or after `position` is scanned again.
   virtual void cutBack(size_t /*position*/) {}
   // The current line, from `start` to `end`, stays on the page: its top is
-  // `top`, it is `height` high and ends in `alignment`.
+  // `top`, it is `height` high and ends in `alignment` (which a closing tag
+  // just before the line end may already have switched back to left).
   virtual void lineKept(size_t /*start*/, size_t /*end*/, unsigned /*top*/, unsigned /*height*/, int /*alignment*/) {}
 };
 

@@ -252,6 +252,22 @@ TEST_F(PreviewPaginationTest, PageItemsCarryWhatTheReaderDraws) {
   EXPECT_EQ(hyphens, 1u);
 }
 
+// Centred text closed before its line end, as the editor writes it, shows
+// centred on every line it fills; text after the close is left-aligned.
+TEST_F(PreviewPaginationTest, LinesTakeTheAlignmentTheirTextIsWrittenIn) {
+  const std::string tml =
+      "\\cA title long enough to fill more than one line of the handheld page\\c\n"
+      "\\cShort\\c\n"
+      "Left after it\n";
+  const PageLayout page = paginate(tml, ReaderFont::Small).layOutPage(0);
+  ASSERT_EQ(page.lines.size(), 4u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(page.lines[i].alignment, kAlignCentre) << "line " << i;
+    EXPECT_GT(PageLayout::alignmentShift(page.lines[i]), 0u) << "line " << i;
+  }
+  EXPECT_EQ(page.lines[3].alignment, kAlignLeft);
+}
+
 TEST_F(PreviewPaginationTest, AbandonedWhenTheCallerStopsIt) {
   std::string tml;
   for (int i = 0; i < 20000; ++i) tml += "A line of a long book.\n";
