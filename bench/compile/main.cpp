@@ -3,6 +3,7 @@
 //                                      profiling a single build with
 //                                      bench-compile --child FILE OUT.tdb)
 // bench-compile --write-footnoted FILE (the same for the footnoted book)
+// bench-compile --write-unfootnoted FILE (and for the same book without notes)
 // bench-compile --child-without-positions FILE OUT.tdb (one build keeping no
 //                                      positions for its messages)
 // Builds generated books (by default of 1, 4 and 12 MB) with the whole
@@ -239,9 +240,10 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], kChild) == 0) return runChild(argv[2], argv[3], true);
   if (argc == 4 && std::strcmp(argv[1], kChildWithoutPositions) == 0) return runChild(argv[2], argv[3], false);
 
-  if (argc == 3 && std::strcmp(argv[1], "--write-footnoted") == 0) {
+  const bool footnoted = argc == 3 && std::strcmp(argv[1], "--write-footnoted") == 0;
+  if (footnoted || (argc == 3 && std::strcmp(argv[1], "--write-unfootnoted") == 0)) {
     std::vector<std::string> paragraphs = benchbuild::corpusParagraphs(SCRIVORA_CORPUS_DIR);
-    std::string text = benchbuild::makeFootnotedText(paragraphs, kFootnoteBookBytes, kFootnoteCount, true);
+    std::string text = benchbuild::makeFootnotedText(paragraphs, kFootnoteBookBytes, kFootnoteCount, footnoted);
     return !paragraphs.empty() && writeSource(argv[2], text) ? 0 : 1;
   }
 
