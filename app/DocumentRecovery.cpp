@@ -2,6 +2,7 @@
 
 #include <QPointer>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "EditorDocument.h"
@@ -17,8 +18,16 @@ DocumentRecovery::DocumentRecovery(EditorDocument& document, RecoveryFolder& fol
     : QObject(parent), document_(document), folder_(folder), failed_(std::move(failed)) {
   timer_.setSingleShot(true);
   timer_.setInterval(delay);
-  connect(&timer_, &QTimer::timeout, this, [this] {
-    if (document_.modified()) writeCopy();
+  connect(&timer_, &QTimer::timeout, this, &DocumentRecovery::fallDue);
+  // A second and a half without a key is a pause; shorter delays (tests)
+  // make shorter pauses.
+  pause_.setSingleShot(true);
+  pauseLength_ = int(std::min<std::chrono::milliseconds>(delay, std::chrono::milliseconds(1500)).count());
+  connect(&pause_, &QTimer::timeout, this, [this] {
+    if (document_.modified())
+      writeCopy();
+    else
+      due_ = false;
   });
   connect(&document.textDocument(), &QTextDocument::contentsChanged, this, &DocumentRecovery::changed);
   // The document may outlive this object (or not): it calls back only while
@@ -34,12 +43,35 @@ DocumentRecovery::DocumentRecovery(EditorDocument& document, RecoveryFolder& fol
 }
 
 void DocumentRecovery::changed() {
+  sinceChange_.start();
+  if (due_) {
+    if (sinceDue_.elapsed() >= timer_.interval()) {
+      writeCopy();
+      return;
+    }
+    pause_.start(pauseLength_);
+    return;
+  }
   // Later changes ride on the write already due.
   if (!timer_.isActive()) timer_.start();
 }
 
+void DocumentRecovery::fallDue() {
+  if (!document_.modified()) return;
+  due_ = true;
+  sinceDue_.start();
+  const qint64 quiet = sinceChange_.isValid() ? sinceChange_.elapsed() : pauseLength_;
+  if (quiet >= pauseLength_) {
+    writeCopy();
+    return;
+  }
+  pause_.start(pauseLength_ - int(quiet));
+}
+
 bool DocumentRecovery::writeCopy() {
   timer_.stop();
+  pause_.stop();
+  due_ = false;
   std::string reason;
   if (copyPath_.empty()) copyPath_ = folder_.newCopyPath(reason);
   if (copyPath_.empty()) {
@@ -61,6 +93,8 @@ bool DocumentRecovery::writeCopy() {
 
 void DocumentRecovery::removeCopy() {
   timer_.stop();
+  pause_.stop();
+  due_ = false;
   if (copyPath_.empty()) return;
   // A copy left behind would be offered again at the next start.
   if (!removePath(copyPath_) && failed_) failed_(copyPath_ + ": " + systemErrorText(errno));

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
 #include <fstream>
+#include <functional>
 
 #include "Commands.h"
 #include "DocumentRecovery.h"
@@ -95,6 +97,33 @@ TEST(CrashRecoveryTest, ACopyIsKeptOnlyWhileThereAreUnsavedChanges) {
   ASSERT_TRUE(window.requestClose(0));
   AppFixture::settle();
   EXPECT_TRUE(copiesIn(f.recoveryFolder()).isEmpty());
+}
+
+// Writing a big book's copy holds the window up for a moment, so a copy that
+// falls due waits for a pause in the typing, but never for longer than the
+// delay again.
+TEST(CrashRecoveryTest, ACopyThatFallsDueWaitsForAPauseInTheTyping) {
+  AppFixture f;
+  f.app->recovery().setDelay(600ms);
+  DocumentWindow& window = *f.app->openDocument(f.writeFile("story.tml", "Story."));
+  DocumentRecovery* recovery = CrashRecovery::of(window);
+  ASSERT_NE(recovery, nullptr);
+  const auto typeFor = [&](int milliseconds, const std::function<bool()>& until) {
+    QElapsedTimer typing;
+    typing.start();
+    while (typing.elapsed() < milliseconds && !until()) {
+      type(window, "a");
+      QTest::qWait(40);
+    }
+  };
+  typeFor(900, [] { return false; });
+  EXPECT_TRUE(recovery->writePending());
+  EXPECT_TRUE(copiesIn(f.recoveryFolder()).isEmpty()) << "written in the middle of the typing";
+  ASSERT_TRUE(waitForCopy(window)) << "not written at the pause";
+
+  const std::string first = contentsOf(recovery->copyPath());
+  typeFor(3000, [&] { return contentsOf(recovery->copyPath()) != first; });
+  EXPECT_NE(contentsOf(recovery->copyPath()), first) << "typing without a pause kept no copy";
 }
 
 TEST(CrashRecoveryTest, ACopyThatCannotBeWrittenIsReportedOnce) {
