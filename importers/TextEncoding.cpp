@@ -8,21 +8,7 @@
 
 namespace scrivora {
 
-namespace {
-
-// How far into a page its charset declaration is looked for.
-constexpr size_t kDeclarationScanLength = 8192;
-
-std::string lowerCase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
-  return text;
-}
-
-bool isUtf8Label(const std::string& label) { return label == "utf-8" || label == "utf8"; }
-
-// The value after "charset" or "encoding" (with "=" and optional quotes) at
-// the given position, or "" when none follows.
-std::string labelAfter(const std::string& text, size_t position) {
+std::string charsetLabelAfter(const std::string& text, size_t position) {
   while (position < text.size() && std::isspace((unsigned char)text[position])) ++position;
   if (position >= text.size() || text[position] != '=') return std::string();
   ++position;
@@ -35,6 +21,18 @@ std::string labelAfter(const std::string& text, size_t position) {
   return text.substr(start, position - start);
 }
 
+namespace {
+
+// How far into a page its charset declaration is looked for.
+constexpr size_t kDeclarationScanLength = 8192;
+
+std::string lowerCase(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+  return text;
+}
+
+bool isUtf8Label(const std::string& label) { return label == "utf-8" || label == "utf8"; }
+
 // A charset named inside a <meta ...> tag of the scanned head.
 std::string metaCharset(const std::string& head) {
   size_t meta = 0;
@@ -43,7 +41,7 @@ std::string metaCharset(const std::string& head) {
     if (tagEnd == std::string::npos) tagEnd = head.size();
     size_t charset = head.find("charset", meta);
     if (charset != std::string::npos && charset < tagEnd) {
-      std::string label = labelAfter(head, charset + 7);
+      std::string label = charsetLabelAfter(head, charset + 7);
       if (!label.empty()) return label;
     }
     meta = tagEnd;
@@ -56,7 +54,7 @@ std::string xmlDeclarationEncoding(const std::string& head) {
   size_t end = head.find("?>");
   size_t encoding = head.find("encoding", 5);
   if (encoding == std::string::npos || encoding > end) return std::string();
-  return labelAfter(head, encoding + 8);
+  return charsetLabelAfter(head, encoding + 8);
 }
 
 // Length of the UTF-8 sequence starting at text[i], or 0 when it is not a

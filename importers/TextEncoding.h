@@ -22,6 +22,10 @@ struct DetectedEncoding {
 // nothing (or nothing this importer reads) is declared.
 DetectedEncoding detectHtmlEncoding(const std::string& bytes);
 
+// The charset label after "charset" or "encoding" at the given position of a
+// page's head: "=", optional quotes, then the name; "" when none follows.
+std::string charsetLabelAfter(const std::string& text, size_t position);
+
 // Decodes the bytes (after the byte-order mark) into UTF-8. Bytes that are not
 // valid UTF-8 in a UTF-8 page are read as Windows-1252, as browsers do for
 // stray legacy bytes, so that nothing is dropped.

@@ -9,6 +9,7 @@
 
 #include "BuildLog.h"
 #include "CodePage.h"
+#include "TextEncoding.h"
 
 namespace scrivora::modern {
 
@@ -26,25 +27,12 @@ std::string lowerCase(std::string_view text) {
   return lower;
 }
 
-// The value after "charset" or "encoding": "=", optional quotes, a name.
-std::string labelAfter(const std::string& text, size_t position) {
-  while (position < text.size() && std::isspace((unsigned char)text[position])) ++position;
-  if (position >= text.size() || text[position] != '=') return std::string();
-  ++position;
-  while (position < text.size() && std::isspace((unsigned char)text[position])) ++position;
-  if (position < text.size() && (text[position] == '"' || text[position] == '\'')) ++position;
-  const size_t start = position;
-  while (position < text.size() && (std::isalnum((unsigned char)text[position]) || std::strchr("-_.:", text[position])))
-    ++position;
-  return text.substr(start, position - start);
-}
-
 std::string xmlDeclarationCharset(const std::string& head) {
   if (head.compare(0, 5, "<?xml") != 0) return std::string();
   const size_t end = head.find("?>");
   const size_t encoding = head.find("encoding", 5);
   if (encoding == std::string::npos || encoding > end) return std::string();
-  return labelAfter(head, encoding + 8);
+  return charsetLabelAfter(head, encoding + 8);
 }
 
 std::string metaCharset(const std::string& head) {
@@ -53,7 +41,7 @@ std::string metaCharset(const std::string& head) {
     if (tagEnd == std::string::npos) tagEnd = head.size();
     const size_t charset = head.find("charset", meta);
     if (charset != std::string::npos && charset < tagEnd) {
-      std::string label = labelAfter(head, charset + 7);
+      std::string label = charsetLabelAfter(head, charset + 7);
       if (!label.empty()) return label;
     }
   }
