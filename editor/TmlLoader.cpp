@@ -67,6 +67,9 @@ std::string normaliseLineEnds(const std::string& text, OffsetMap* offsets) {
   return out;
 }
 
+// A character of the text after which a line may break whatever its width.
+bool isBreakCharacter(char c) { return c == ' ' || c == '-' || c == '_'; }
+
 QString unicodeOf(const char* bytes, size_t size) {
   QString text(qsizetype(size), Qt::Uninitialized);
   QChar* out = text.data();
@@ -205,10 +208,12 @@ class TmlLoader {
         queueLineText(from, end);
       }
       if (lineEnd == std::string_view::npos) break;
+      if (pendingAlignmentAfterBreakCharacter_ && !pendingAlignmentTags_.empty()) insertPendingAlignmentTags();
       queueText(QStringLiteral("\r"));
       endParagraph();
       from = lineEnd + 1;
     }
+    plainTextEnd_ = to;
   }
 
   // Inside an index term the bullet code is left out of the term, which the
@@ -232,7 +237,11 @@ class TmlLoader {
   // Alignment tags met after a paragraph's content began wait here: when
   // more content follows they stand in the middle of the line, which the
   // paragraph cannot show, and are kept as written; when the line ends
-  // first they only closed the paragraph's alignment.
+  // first they only closed the paragraph's alignment. Right behind a space,
+  // hyphen or underscore they are kept as well: there a tag before the line
+  // end lets that character push the line over its width, where a line end
+  // right behind it never does, so the book can lay out the line otherwise
+  // than with the tag after the line end.
   void beforeContent() {
     if (!pendingAlignmentTags_.empty()) insertPendingAlignmentTags();
     paragraphHasText_ = true;
@@ -848,6 +857,7 @@ class TmlLoader {
       if (pendingAlignmentTags_.empty()) {
         pendingAlignmentAt_ = caretWithQueue();
         pendingAlignmentStyle_ = keptStyle();
+        pendingAlignmentAfterBreakCharacter_ = plainTextEnd_ == slash && isBreakCharacter(text_[slash - 1]);
       }
       pendingAlignmentTags_.append(text_, slash, 2);
     }
@@ -982,6 +992,11 @@ class TmlLoader {
   size_t commentOpenedAt_ = std::string::npos;
   int pendingAlignmentAt_ = 0;
   CharStyle pendingAlignmentStyle_;
+  // The pending alignment tags follow a space, hyphen or underscore of the
+  // text directly.
+  bool pendingAlignmentAfterBreakCharacter_ = false;
+  // Where the last stretch of plain text ended in the source.
+  size_t plainTextEnd_ = std::string::npos;
   // The closing tag of an indent region kept as written.
   size_t keptIndentClose_ = std::string::npos;
 };
