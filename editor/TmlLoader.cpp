@@ -206,14 +206,14 @@ class TmlLoader {
       if (end > from) {
         beforeContent();
         queueLineText(from, end);
+        lastContentIsBreakCharacter_ = isBreakCharacter(text_[end - 1]);
       }
       if (lineEnd == std::string_view::npos) break;
-      if (pendingAlignmentAfterBreakCharacter_ && !pendingAlignmentTags_.empty()) insertPendingAlignmentTags();
+      if (pendingAlignmentAfterBreakCharacter_ && !pendingAlignmentTags_.empty()) keepFirstPendingAlignmentTag();
       queueText(QStringLiteral("\r"));
       endParagraph();
       from = lineEnd + 1;
     }
-    plainTextEnd_ = to;
   }
 
   // Inside an index term the bullet code is left out of the term, which the
@@ -245,6 +245,7 @@ class TmlLoader {
   void beforeContent() {
     if (!pendingAlignmentTags_.empty()) insertPendingAlignmentTags();
     paragraphHasText_ = true;
+    lastContentIsBreakCharacter_ = false;
   }
   // They go where they were met, in the style they were met in, so that a
   // save writes them back in their place.
@@ -264,6 +265,14 @@ class TmlLoader {
     view_.setCaret(end + inserted);
     forgetAppliedStyle();
     applyCurrentStyle();
+  }
+  // The first tag alone is enough to stand between the character and the
+  // line end; what the others did to the alignment the writer spells in its
+  // own way around the line end, and keeping them all as written would
+  // gather them in one place that the next save moves again.
+  void keepFirstPendingAlignmentTag() {
+    pendingAlignmentTags_.resize(2);
+    insertPendingAlignmentTags();
   }
   void endParagraph() {
     pendingAlignmentTags_.clear();
@@ -857,7 +866,7 @@ class TmlLoader {
       if (pendingAlignmentTags_.empty()) {
         pendingAlignmentAt_ = caretWithQueue();
         pendingAlignmentStyle_ = keptStyle();
-        pendingAlignmentAfterBreakCharacter_ = plainTextEnd_ == slash && isBreakCharacter(text_[slash - 1]);
+        pendingAlignmentAfterBreakCharacter_ = lastContentIsBreakCharacter_;
       }
       pendingAlignmentTags_.append(text_, slash, 2);
     }
@@ -993,10 +1002,10 @@ class TmlLoader {
   int pendingAlignmentAt_ = 0;
   CharStyle pendingAlignmentStyle_;
   // The pending alignment tags follow a space, hyphen or underscore of the
-  // text directly.
+  // text with nothing else on the line between.
   bool pendingAlignmentAfterBreakCharacter_ = false;
-  // Where the last stretch of plain text ended in the source.
-  size_t plainTextEnd_ = std::string::npos;
+  // The last thing put on the line is such a character of the plain text.
+  bool lastContentIsBreakCharacter_ = false;
   // The closing tag of an indent region kept as written.
   size_t keptIndentClose_ = std::string::npos;
 };
