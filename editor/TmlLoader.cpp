@@ -67,6 +67,9 @@ std::string normaliseLineEnds(const std::string& text, OffsetMap* offsets) {
   return out;
 }
 
+// A character of the text after which a line may break whatever its width.
+bool isBreakCharacter(char c) { return c == ' ' || c == '-' || c == '_'; }
+
 QString unicodeOf(const char* bytes, size_t size) {
   QString text(qsizetype(size), Qt::Uninitialized);
   QChar* out = text.data();
@@ -203,8 +206,10 @@ class TmlLoader {
       if (end > from) {
         beforeContent();
         queueLineText(from, end);
+        lastContentIsBreakCharacter_ = isBreakCharacter(text_[end - 1]);
       }
       if (lineEnd == std::string_view::npos) break;
+      if (pendingAlignmentAfterBreakCharacter_ && !pendingAlignmentTags_.empty()) keepFirstPendingAlignmentTag();
       queueText(QStringLiteral("\r"));
       endParagraph();
       from = lineEnd + 1;
@@ -232,10 +237,15 @@ class TmlLoader {
   // Alignment tags met after a paragraph's content began wait here: when
   // more content follows they stand in the middle of the line, which the
   // paragraph cannot show, and are kept as written; when the line ends
-  // first they only closed the paragraph's alignment.
+  // first they only closed the paragraph's alignment. Right behind a space,
+  // hyphen or underscore they are kept as well: there a tag before the line
+  // end lets that character push the line over its width, where a line end
+  // right behind it never does, so the book can lay out the line otherwise
+  // than with the tag after the line end.
   void beforeContent() {
     if (!pendingAlignmentTags_.empty()) insertPendingAlignmentTags();
     paragraphHasText_ = true;
+    lastContentIsBreakCharacter_ = false;
   }
   // They go where they were met, in the style they were met in, so that a
   // save writes them back in their place.
@@ -255,6 +265,14 @@ class TmlLoader {
     view_.setCaret(end + inserted);
     forgetAppliedStyle();
     applyCurrentStyle();
+  }
+  // The first tag alone is enough to stand between the character and the
+  // line end; what the others did to the alignment the writer spells in its
+  // own way around the line end, and keeping them all as written would
+  // gather them in one place that the next save moves again.
+  void keepFirstPendingAlignmentTag() {
+    pendingAlignmentTags_.resize(2);
+    insertPendingAlignmentTags();
   }
   void endParagraph() {
     pendingAlignmentTags_.clear();
@@ -848,6 +866,7 @@ class TmlLoader {
       if (pendingAlignmentTags_.empty()) {
         pendingAlignmentAt_ = caretWithQueue();
         pendingAlignmentStyle_ = keptStyle();
+        pendingAlignmentAfterBreakCharacter_ = lastContentIsBreakCharacter_;
       }
       pendingAlignmentTags_.append(text_, slash, 2);
     }
@@ -982,6 +1001,11 @@ class TmlLoader {
   size_t commentOpenedAt_ = std::string::npos;
   int pendingAlignmentAt_ = 0;
   CharStyle pendingAlignmentStyle_;
+  // The pending alignment tags follow a space, hyphen or underscore of the
+  // text with nothing else on the line between.
+  bool pendingAlignmentAfterBreakCharacter_ = false;
+  // The last thing put on the line is such a character of the plain text.
+  bool lastContentIsBreakCharacter_ = false;
   // The closing tag of an indent region kept as written.
   size_t keptIndentClose_ = std::string::npos;
 };

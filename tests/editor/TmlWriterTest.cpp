@@ -39,7 +39,9 @@ class TmlWriterTest : public ::testing::Test {
 // footnote reference (no tag may stand inside one) and of a block's id, a
 // bullet inside an index term, codes that would mean something else as the
 // character, alignment in the middle of a line, a line end right after a
-// place to break the line; and the tags it shows, each in its place.
+// place to break the line, an alignment closed between the two (the place
+// then fits the line only while its character does); and the tags it
+// shows, each in its place.
 TEST_F(TmlWriterTest, FilesTheEditorWritesBackUnchanged) {
   std::string longText;
   for (int i = 0; i < 40000; ++i) longText.push_back(char('a' + i % 26));
@@ -52,6 +54,7 @@ TEST_F(TmlWriterTest, FilesTheEditorWritesBackUnchanged) {
       "no\\a045break \\a032 \\U00E9 \\a001",
       "a \\cb\\c c\r\nd",
       "\\cends in a break_\r\n\\cnext",
+      "\\cends in a space \\c\r\nnext",
       "x\\v\\a233\\\\ \\v\\vy\\v",
       "Text\r\n\r\n<footnote id=\"caf\xE9\">\r\nBody\r\n</footnote>",
       "\\cA\\c\r\n\\rB\\r\r\nC",
