@@ -3,11 +3,11 @@
 // tells the user.
 
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
-
 #include <fstream>
-#include <sstream>
+
 #include <string>
 
 #include <QTemporaryDir>
@@ -15,8 +15,11 @@
 #include "BuildLog.h"
 #include "DocumentFile.h"
 #include "TextDocumentModel.h"
+#include "support/EditorTestSupport.h"
 
 using namespace scrivora;
+
+using scrivora::test::readFile;
 
 namespace {
 
@@ -26,13 +29,6 @@ std::string plainText(const TextDocumentModel& view) {
   std::string text;
   for (char32_t c : view.textOf(0, view.length())) text += c < 128 ? char(c) : '?';
   return text;
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 class DocumentFileTest : public testing::Test {

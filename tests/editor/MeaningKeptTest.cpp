@@ -6,11 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <QDir>
 #include <QFile>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "HtmlImporter.h"
 #include "support/BookMeaning.h"
@@ -21,13 +21,6 @@ using namespace scrivora;
 using namespace scrivora::test;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 // The two texts around their first difference.
 std::string firstDifference(const std::string& a, const std::string& b) {

@@ -4,16 +4,19 @@
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <fstream>
-#include <iterator>
+
+#include <QTemporaryDir>
 
 #include "BuildLog.h"
 #include "RtfDocument.h"
 #include "TextDocumentModel.h"
 #include "TmlWriter.h"
+#include "support/EditorTestSupport.h"
 
 using namespace scrivora;
+
+using scrivora::test::readFile;
 
 namespace {
 
@@ -22,11 +25,6 @@ const std::string kSamples = std::string(SCRIVORA_SOURCE_DIR) + "/tests/importer
 std::string tmlOfRtf(const std::string& rtf, TextDocumentModel& view) {
   insertRtfContent(readRtf(rtf).content, view);
   return writeTml(view, nullptr);
-}
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 class RtfDocumentTest : public ::testing::Test {

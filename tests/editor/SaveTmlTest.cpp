@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <sys/resource.h>
 #include <QDir>
 #include <QFile>
 #include <csignal>
-#include <fstream>
-#include <sstream>
 
 #include "support/EditorTestSupport.h"
 
@@ -16,13 +16,6 @@ using namespace scrivora;
 using namespace scrivora::test;
 
 namespace {
-
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
 
 class SaveTmlTest : public ::testing::Test {
  protected:

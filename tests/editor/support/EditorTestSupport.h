@@ -10,6 +10,7 @@
 
 #include "BookObject.h"
 #include "BuildLog.h"
+#include "FileSystem.h"
 #include "TextDocumentModel.h"
 #include "TmlLoader.h"
 #include "TmlWriter.h"
@@ -22,6 +23,12 @@ inline void loadText(TextDocumentModel& view, const std::string& tml, BookInfo* 
   TmlLoadOptions options;
   options.documentPath = documentPath;
   loadTmlFromMemory(tml, options, info, &view);
+}
+
+// The bytes of a file as a test reads them back; "" when it cannot be read.
+inline std::string readFile(const std::string& path) {
+  std::string bytes, reason;
+  return readRegularFile(path, bytes, reason) ? bytes : std::string();
 }
 
 inline std::string saveText(TextDocumentModel& view, const BookInfo* info = nullptr) { return writeTml(view, info); }
