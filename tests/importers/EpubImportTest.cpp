@@ -44,16 +44,16 @@ std::vector<std::string> chapterTitles(const BookContents& book) {
 // shows, a nested table of contents, chapters in several files, links
 // between them, footnotes with links back, pictures in an img and in SVG,
 // and text in Greek and Russian.
-EpubBookSpec fullBook(int version) {
-  EpubBookSpec spec;
-  spec.version = version;
-  spec.metadata =
+EpubBookPlan fullBook(int version) {
+  EpubBookPlan plan;
+  plan.version = version;
+  plan.metadata =
       "<dc:title>\xD0\x92\xD0\xBE\xD0\xB9\xD0\xBD\xD0\xB0: A Caf\xC3\xA9 Tale</dc:title>"
       "<dc:creator opf:role=\"aut\">Anna Writer</dc:creator><dc:creator>Ben Second</dc:creator>"
       "<dc:publisher>Small Press</dc:publisher><dc:date>2021-05-04</dc:date>"
       "<dc:identifier id=\"id\">urn:isbn:978-3-16-148410-0</dc:identifier>"
       "<dc:rights>All rights reserved</dc:rights>";
-  spec.pages = {
+  plan.pages = {
       {"text/part1.xhtml",
        "<section epub:type=\"part\"><h1>Part One</h1><p>Opening words.</p>"
        "<section id=\"s11\"><h2>The First Chapter</h2>"
@@ -84,12 +84,12 @@ EpubBookSpec fullBook(int version) {
   const std::string toc2 =
       point("Part One", "text/part1.xhtml", point("The First Chapter", "text/part1.xhtml#s11", "")) +
       point("Chapter Two", "text/part2.xhtml", point("Appendix", "text/part2.xhtml#appendix", ""));
-  spec.tableOfContents = version == 3 ? toc3 : toc2;
-  spec.pictures = {{"images/figure.png", picture(400, 300, "png")},
+  plan.tableOfContents = version == 3 ? toc3 : toc2;
+  plan.pictures = {{"images/figure.png", picture(400, 300, "png")},
                    {"images/photo.jpg", picture(120, 90, "jpg")},
                    {"images/cover.webp", picture(600, 900, "webp")}};
-  spec.coverPicture = "images/cover.webp";
-  return spec;
+  plan.coverPicture = "images/cover.webp";
+  return plan;
 }
 
 }  // namespace

@@ -61,23 +61,23 @@ std::string mediaTypeOf(const std::string& path) {
 
 }  // namespace
 
-std::vector<ZipEntry> epubEntries(const EpubBookSpec& spec) {
+std::vector<ZipEntry> epubEntries(const EpubBookPlan& plan) {
   std::string manifest, spine;
-  for (size_t i = 0; i < spec.pages.size(); ++i) {
-    manifest += "<item id=\"p" + std::to_string(i) + "\" href=\"" + spec.pages[i].first +
+  for (size_t i = 0; i < plan.pages.size(); ++i) {
+    manifest += "<item id=\"p" + std::to_string(i) + "\" href=\"" + plan.pages[i].first +
                 "\" media-type=\"application/xhtml+xml\"/>";
     spine += "<itemref idref=\"p" + std::to_string(i) + "\"/>";
   }
-  for (size_t i = 0; i < spec.pictures.size(); ++i) {
-    const bool cover = spec.pictures[i].name == spec.coverPicture;
-    manifest += "<item id=\"i" + std::to_string(i) + "\" href=\"" + spec.pictures[i].name + "\" media-type=\"" +
-                mediaTypeOf(spec.pictures[i].name) + "\"" +
-                (cover && spec.version == 3 ? " properties=\"cover-image\"" : "") + "/>";
+  for (size_t i = 0; i < plan.pictures.size(); ++i) {
+    const bool cover = plan.pictures[i].name == plan.coverPicture;
+    manifest += "<item id=\"i" + std::to_string(i) + "\" href=\"" + plan.pictures[i].name + "\" media-type=\"" +
+                mediaTypeOf(plan.pictures[i].name) + "\"" +
+                (cover && plan.version == 3 ? " properties=\"cover-image\"" : "") + "/>";
   }
-  std::string metadata = spec.metadata;
-  if (!spec.coverPicture.empty() && spec.version == 2)
-    for (size_t i = 0; i < spec.pictures.size(); ++i)
-      if (spec.pictures[i].name == spec.coverPicture)
+  std::string metadata = plan.metadata;
+  if (!plan.coverPicture.empty() && plan.version == 2)
+    for (size_t i = 0; i < plan.pictures.size(); ++i)
+      if (plan.pictures[i].name == plan.coverPicture)
         metadata += "<meta name=\"cover\" content=\"i" + std::to_string(i) + "\"/>";
 
   std::vector<ZipEntry> entries;
@@ -88,27 +88,27 @@ std::vector<ZipEntry> epubEntries(const EpubBookSpec& spec) {
                      "full-path=\"OEBPS/content.opf\" media-type=\"application/oebps-package+xml\"/></rootfiles>"
                      "</container>"});
   std::string toc;
-  if (spec.version == 3) {
+  if (plan.version == 3) {
     manifest += "<item id=\"nav\" href=\"nav.xhtml\" media-type=\"application/xhtml+xml\" properties=\"nav\"/>";
-    toc = "<nav epub:type=\"toc\"><h1>Contents</h1>" + spec.tableOfContents + "</nav>";
+    toc = "<nav epub:type=\"toc\"><h1>Contents</h1>" + plan.tableOfContents + "</nav>";
     entries.push_back({"OEBPS/nav.xhtml", xhtmlPage(toc, "Contents")});
   } else {
     manifest += "<item id=\"ncx\" href=\"toc.ncx\" media-type=\"application/x-dtbncx+xml\"/>";
     entries.push_back({"OEBPS/toc.ncx",
                        "<?xml version=\"1.0\"?><ncx xmlns=\"http://www.daisy.org/z3986/2005/ncx/\" "
                        "version=\"2005-1\"><navMap>" +
-                           spec.tableOfContents + "</navMap></ncx>"});
+                           plan.tableOfContents + "</navMap></ncx>"});
   }
   entries.push_back({"OEBPS/content.opf",
                      "<?xml version=\"1.0\" encoding=\"utf-8\"?><package xmlns=\"http://www.idpf.org/2007/opf\" "
                      "version=\"" +
-                         std::to_string(spec.version) +
+                         std::to_string(plan.version) +
                          ".0\" unique-identifier=\"id\"><metadata "
                          "xmlns:dc=\"http://purl.org/dc/elements/1.1/\" xmlns:opf=\"http://www.idpf.org/2007/opf\">" +
                          metadata + "</metadata><manifest>" + manifest + "</manifest><spine" +
-                         (spec.version == 2 ? " toc=\"ncx\"" : "") + ">" + spine + "</spine></package>"});
-  for (const auto& [path, body] : spec.pages) entries.push_back({"OEBPS/" + path, xhtmlPage(body)});
-  for (const ZipEntry& picture : spec.pictures) entries.push_back({"OEBPS/" + picture.name, picture.data});
+                         (plan.version == 2 ? " toc=\"ncx\"" : "") + ">" + spine + "</spine></package>"});
+  for (const auto& [path, body] : plan.pages) entries.push_back({"OEBPS/" + path, xhtmlPage(body)});
+  for (const ZipEntry& picture : plan.pictures) entries.push_back({"OEBPS/" + picture.name, picture.data});
   return entries;
 }
 

@@ -25,7 +25,7 @@ std::string zipArchive(const std::vector<ZipEntry>& entries);
 // An XHTML document with the EPUB namespace around the given body.
 std::string xhtmlPage(const std::string& body, const std::string& title = "Page");
 
-struct EpubBookSpec {
+struct EpubBookPlan {
   int version = 3;
   std::string metadata;  // dc: elements for the package
   // Content documents in reading order: path (from the package folder
@@ -38,7 +38,7 @@ struct EpubBookSpec {
 
 // The entries of an EPUB book: mimetype, container, package, navigation
 // document or NCX, pages and pictures.
-std::vector<ZipEntry> epubEntries(const EpubBookSpec& spec);
+std::vector<ZipEntry> epubEntries(const EpubBookPlan& plan);
 
 // Pictures of a given size and format ("png", "jpg", "webp"): a colour
 // gradient, so that they are photographs rather than line art.
